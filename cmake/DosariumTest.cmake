@@ -1,0 +1,20 @@
+# dosarium_add_test(<name> SOURCES ... LIBS ...)
+# Builds one GoogleTest program and registers its cases with ctest. Every case runs with the
+# offscreen platform, a fixed locale and a temporary folder of its own; the sample tables written
+# by other software are reached through DOSARIUM_SAMPLES, the project's own corpus through
+# DOSARIUM_TEST_DATA.
+set(DOSARIUM_SAMPLES_DIR "${PROJECT_SOURCE_DIR}/../shared/dbf-samples" CACHE PATH
+    "Folder with dBase tables written by other software")
+
+function(dosarium_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;DOSARIUM_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;DOSARIUM_SAMPLES=${DOSARIUM_SAMPLES_DIR};ASAN_OPTIONS=detect_leaks=0"
+            TIMEOUT 120)
+endfunction()
