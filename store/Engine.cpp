@@ -1,0 +1,327 @@
+#include "store/Engine.h"
+
+#include "store/ColumnTest.h"
+#include "store/Error.h"
+#include "store/FileLock.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace dosarium {
+
+namespace {
+
+QString g_privateDir;
+
+// Records scanned per read while an UPDATE or DELETE looks for its rows.
+constexpr qsizetype kScanBlockBytes = 4 * 1024 * 1024;
+
+int requireField(const TableLayout &layout, const QString &column, const QString &table)
+{
+    const int index = layout.fieldIndex(column);
+    if (index < 0)
+        throw Error(QStringLiteral("Coloana %1 nu exista in tabelul %2.").arg(column, table));
+    return index;
+}
+
+// Writes a value into a scratch record, naming the column when the text cannot be stored.
+void storeValue(const TableLayout &layout, const Field &field, char *record, const Literal &value)
+{
+    try {
+        writeField(layout, field, record, value);
+    } catch (const Error &e) {
+        if (field.type == FieldType::Character)
+            throw Error(QStringLiteral("Coloana %1: %2").arg(field.name, e.message()));
+        throw;
+    }
+}
+
+QByteArray blankRecord(const TableLayout &layout)
+{
+    return QByteArray(layout.recordLength, ' ');
+}
+
+} // namespace
+
+void Engine::setPrivateDir(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        throw Error(QStringLiteral("Directorul de lucru %1 nu exista.").arg(folder));
+    g_privateDir = folder;
+}
+
+QString Engine::privateDir()
+{
+    return g_privateDir.isEmpty() ? QDir::tempPath() : g_privateDir;
+}
+
+int Engine::execute(const Statement &s)
+{
+    switch (s.kind) {
+    case Statement::Kind::CreateTable:
+        createTable(s);
+        return 0;
+    case Statement::Kind::AlterTableAdd:
+        alterTable(s);
+        return 0;
+    case Statement::Kind::Insert:
+        return insert(s);
+    case Statement::Kind::Update:
+    case Statement::Kind::Delete:
+        return updateOrDelete(s);
+    case Statement::Kind::Select:
+        break;
+    }
+    throw Error(QStringLiteral("Instructiunea SELECT intoarce randuri: deschideti-o ca "
+                               "interogare."));
+}
+
+void Engine::createTable(const Statement &s)
+{
+    TableFile::create(s.table, newTableLayout(s.columns));
+}
+
+void Engine::alterTable(const Statement &s)
+{
+    auto file = TableFile::open(s.table, TableFile::Mode::Exclusive);
+    TableSnapshot snap = file->readSnapshot();
+    const TableLayout &old = snap.layout;
+    if (old.isLevel7())
+        throw Error(QStringLiteral("Structura tabelului %1 nu poate fi schimbata de acest "
+                                   "program.")
+                        .arg(file->path()));
+    Field added = s.columns.first();
+    added.name = added.name.toUpper();
+    if (!isValidFieldName(added.name))
+        throw Error(QStringLiteral("Numele de coloana \"%1\" nu este permis.").arg(added.name));
+    if (old.fieldIndex(added.name) >= 0)
+        throw Error(
+            QStringLiteral("Coloana %1 exista deja in tabelul %2.").arg(added.name, file->path()));
+    if (old.fields.size() >= 255 || old.recordLength + added.length > 65535)
+        throw Error(QStringLiteral("Tabelul %1 nu mai poate primi coloane.").arg(file->path()));
+    added.offset = old.recordLength;
+
+    // The new header keeps the old descriptors and whatever followed their terminator.
+    const int descriptorsEnd = 32 + 32 * int(old.fields.size());
+    QByteArray header = old.headerBytes.left(descriptorsEnd);
+    QByteArray descriptor(32, '\0');
+    const QByteArray name = added.name.toLatin1();
+    memcpy(descriptor.data(), name.constData(), size_t(name.size()));
+    descriptor[11] = char(added.type);
+    if (old.isLaterFamily())
+        qToLittleEndian<quint32>(quint32(added.offset), descriptor.data() + 12);
+    descriptor[16] = char(added.length & 0xFF);
+    descriptor[17] = char(added.type == FieldType::Character ? 0 : added.decimals);
+    header.append(descriptor);
+    header.append('\x0D');
+    if (old.headerBytes.size() > descriptorsEnd + 1)
+        header.append(old.headerBytes.mid(descriptorsEnd + 1));
+    const int newRecordLength = old.recordLength + added.length;
+    qToLittleEndian<quint16>(quint16(header.size()), header.data() + 8);
+    qToLittleEndian<quint16>(quint16(newRecordLength), header.data() + 10);
+    stampHeader(header.data(), snap.count, QDate::currentDate());
+
+    QByteArray records(qsizetype(snap.count) * newRecordLength, ' ');
+    for (quint32 i = 0; i < snap.count; ++i)
+        memcpy(records.data() + qsizetype(i) * newRecordLength,
+               snap.records.constData() + qsizetype(i) * old.recordLength,
+               size_t(old.recordLength));
+    file->replace(header, records);
+}
+
+int Engine::insert(const Statement &s)
+{
+    auto file = TableFile::open(s.table, TableFile::Mode::Shared);
+    int inserted = 0;
+    file->modify([&](const TableLayout &layout, quint32 &count) {
+        QByteArray record = blankRecord(layout);
+        QVector<int> seen;
+        for (int i = 0; i < s.insertColumns.size(); ++i) {
+            const int index = requireField(layout, s.insertColumns.at(i), file->path());
+            if (seen.contains(index))
+                throw Error(
+                    QStringLiteral("Coloana %1 apare de doua ori.").arg(s.insertColumns.at(i)));
+            seen << index;
+            storeValue(layout, layout.fields.at(index), record.data(), s.insertValues.at(i));
+        }
+        file->appendRecord(layout, count, record);
+        inserted = 1;
+    });
+    return inserted;
+}
+
+int Engine::updateOrDelete(const Statement &s)
+{
+    const bool deleting = s.kind == Statement::Kind::Delete;
+    auto file = TableFile::open(s.table, TableFile::Mode::Shared);
+    int touched = 0;
+    file->modify([&](const TableLayout &layout, quint32 &count) {
+        // Every value is converted before the first row changes, so that a bad value stops
+        // the statement with the table untouched.
+        struct Prepared {
+            Field field;
+            QByteArray bytes;
+        };
+        QVector<Prepared> changes;
+        if (!deleting) {
+            QByteArray scratch = blankRecord(layout);
+            for (const Assignment &a : s.assignments) {
+                const Field &f = layout.fields.at(requireField(layout, a.column, file->path()));
+                storeValue(layout, f, scratch.data(), a.value);
+                changes.append({f, scratch.mid(f.offset, f.length)});
+            }
+        }
+        std::optional<ColumnTest> where;
+        if (s.where)
+            where.emplace(layout, file->path(), *s.where, true);
+
+        const qsizetype recLen = layout.recordLength;
+        const quint32 perBlock = quint32(std::max<qsizetype>(1, kScanBlockBytes / recLen));
+        QByteArray block;
+        bool changed = false;
+        for (quint32 first = 0; first < count; first += perBlock) {
+            const quint32 n = std::min(perBlock, count - first);
+            block.resize(qsizetype(n) * recLen);
+            file->readRecords(layout, first, n, block.data());
+            for (quint32 i = 0; i < n; ++i) {
+                char *rec = block.data() + qsizetype(i) * recLen;
+                if (rec[0] == '*' || (where && !where->matches(rec)))
+                    continue;
+                if (deleting) {
+                    rec[0] = '*';
+                } else {
+                    for (const Prepared &c : changes)
+                        memcpy(rec + c.field.offset, c.bytes.constData(), size_t(c.field.length));
+                }
+                file->writeRecord(layout, first + i, rec);
+                changed = true;
+                ++touched;
+            }
+        }
+        if (changed)
+            file->finishChange(layout, count);
+    });
+    return touched;
+}
+
+RowSet Engine::select(const Statement &s)
+{
+    std::shared_ptr<TableFile> file = TableFile::open(s.table, TableFile::Mode::Shared);
+    TableSnapshot snap = file->readSnapshot();
+    RowSet set;
+    set.tableName = file->path();
+    set.notice = snap.notice;
+    set.holder = file;
+    const TableLayout &layout = snap.layout;
+    set.rows.reserve(snap.count);
+    for (quint32 i = 0; i < snap.count; ++i) {
+        if (snap.records.at(qsizetype(i) * layout.recordLength) != '*')
+            set.rows.push_back(i);
+    }
+    QVector<int> orderFields;
+    for (const QString &c : s.orderBy)
+        orderFields << requireField(layout, c, file->path());
+
+    if (s.selectAll) {
+        sortRows(layout, snap.records, set.rows, orderFields);
+        set.layout = layout;
+        set.data = std::move(snap.records);
+        return set;
+    }
+
+    // A column list: the chosen columns are copied into records of their own.
+    QVector<int> chosen;
+    TableLayout projected = layout;
+    projected.fields.clear();
+    projected.headerBytes.clear();
+    int offset = 1;
+    for (const QString &c : s.selectColumns) {
+        const int index = requireField(layout, c, file->path());
+        if (chosen.contains(index))
+            continue;
+        chosen << index;
+        Field f = layout.fields.at(index);
+        f.offset = offset;
+        offset += f.length;
+        projected.fields << f;
+    }
+    projected.recordLength = offset;
+    if (!s.distinct)
+        sortRows(layout, snap.records, set.rows, orderFields);
+    QByteArray data(qsizetype(set.rows.size()) * offset, ' ');
+    for (size_t r = 0; r < set.rows.size(); ++r) {
+        const char *src = snap.records.constData() + qsizetype(set.rows[r]) * layout.recordLength;
+        char *dst = data.data() + qsizetype(r) * offset;
+        for (int i = 0; i < chosen.size(); ++i) {
+            const Field &from = layout.fields.at(chosen.at(i));
+            memcpy(dst + projected.fields.at(i).offset, src + from.offset, size_t(from.length));
+        }
+        set.rows[r] = quint32(r);
+    }
+    snap.records = QByteArray();
+    set.layout = projected;
+    set.data = std::move(data);
+
+    if (s.distinct) {
+        // Sort by the ORDER BY columns, then by the others, so that equal rows meet.
+        QVector<int> keys;
+        for (const QString &c : s.orderBy) {
+            const int index = projected.fieldIndex(c);
+            if (index < 0)
+                throw Error(QStringLiteral("ORDER BY %1: coloana trebuie sa fie in lista "
+                                           "coloanelor cerute.")
+                                .arg(c));
+            if (!keys.contains(index))
+                keys << index;
+        }
+        for (int i = 0; i < projected.fields.size(); ++i) {
+            if (!keys.contains(i))
+                keys << i;
+        }
+        sortRows(projected, set.data, set.rows, keys);
+        std::vector<quint32> unique;
+        unique.reserve(set.rows.size());
+        for (quint32 r : set.rows) {
+            if (!unique.empty()) {
+                const char *prev = set.recordAt(unique.back());
+                const char *cur = set.recordAt(r);
+                bool same = true;
+                for (const Field &f : projected.fields)
+                    same = same && compareField(projected, f, prev, cur) == 0;
+                if (same)
+                    continue;
+            }
+            unique.push_back(r);
+        }
+        set.rows = std::move(unique);
+    }
+    return set;
+}
+
+void Engine::pack(TableFile &file)
+{
+    if (file.mode() != TableFile::Mode::Exclusive)
+        throw TableInUseError(QStringLiteral("Tabelul %1 trebuie deschis doar pentru acest "
+                                             "program ca sa poata fi refacut.")
+                                  .arg(file.path()));
+    TableSnapshot snap = file.readSnapshot();
+    const qsizetype recLen = snap.layout.recordLength;
+    QByteArray kept;
+    kept.reserve(snap.records.size());
+    quint32 live = 0;
+    for (quint32 i = 0; i < snap.count; ++i) {
+        const char *rec = snap.records.constData() + qsizetype(i) * recLen;
+        if (rec[0] == '*')
+            continue;
+        kept.append(rec, recLen);
+        ++live;
+    }
+    QByteArray header = snap.layout.headerBytes;
+    stampHeader(header.data(), live, QDate::currentDate());
+    file.replace(header, kept);
+}
+
+} // namespace dosarium

@@ -1,0 +1,36 @@
+// Runs statements on dBase table files.
+#pragma once
+
+#include "store/RowSet.h"
+#include "store/Statement.h"
+
+#include <QString>
+
+namespace dosarium {
+
+class Engine {
+public:
+    // Runs a statement without rows (CREATE, ALTER, INSERT, UPDATE, DELETE) and returns the
+    // number of rows it touched.
+    static int execute(const Statement &statement);
+    static int execute(const QString &text) { return execute(parseStatement(text)); }
+
+    // Runs a SELECT; the rows keep the table in use until they are released.
+    static RowSet select(const Statement &statement);
+    static RowSet select(const QString &text) { return select(parseStatement(text)); }
+
+    // Removes the rows marked deleted, rewriting the file; `file` must be open exclusively.
+    static void pack(TableFile &file);
+
+    // Folder where the engine may keep scratch files; created by the caller.
+    static void setPrivateDir(const QString &folder);
+    static QString privateDir();
+
+private:
+    static void createTable(const Statement &s);
+    static void alterTable(const Statement &s);
+    static int insert(const Statement &s);
+    static int updateOrDelete(const Statement &s);
+};
+
+} // namespace dosarium

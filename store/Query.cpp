@@ -1,0 +1,327 @@
+#include "store/Query.h"
+
+#include "store/Engine.h"
+#include "store/Error.h"
+#include "store/FieldCodec.h"
+#include "store/RecordFilter.h"
+
+#include <cmath>
+
+namespace dosarium {
+
+Query::Query(QObject *parent) : QObject(parent) {}
+
+Query::~Query() = default;
+
+void Query::clearSql()
+{
+    close();
+    m_sql.clear();
+}
+
+void Query::appendSql(const QString &line)
+{
+    close();
+    m_sql.append(line);
+}
+
+void Query::setSqlLine(int index, const QString &line)
+{
+    close();
+    while (m_sql.size() <= index)
+        m_sql.append(QString());
+    m_sql[index] = line;
+}
+
+void Query::execSql()
+{
+    close();
+    const Statement s = parseStatement(sqlText());
+    if (s.returnsRows())
+        throw Error(QStringLiteral("Instructiunea SELECT intoarce randuri: deschideti-o ca "
+                                   "interogare."));
+    Engine::execute(s);
+}
+
+void Query::open()
+{
+    if (isOpen())
+        return;
+    const Statement s = parseStatement(sqlText());
+    if (!s.returnsRows())
+        throw Error(QStringLiteral("Instructiunea nu intoarce randuri: executati-o, nu o "
+                                   "deschideti."));
+    auto rows = std::make_unique<RowSet>(Engine::select(s));
+    std::vector<int> all(rows->rows.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = int(i);
+    m_rows = std::move(rows);
+    m_visible = std::move(all);
+    if (m_filtered && !m_filter.trimmed().isEmpty()) {
+        try {
+            applyFilter(m_filter, true);
+        } catch (...) {
+            m_rows.reset();
+            m_visible.clear();
+            throw;
+        }
+    }
+    m_current = m_visible.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_visible.empty();
+    emit afterOpen();
+    rowsChanged();
+    scrolled();
+}
+
+void Query::close()
+{
+    if (!isOpen())
+        return;
+    m_rows.reset();
+    m_visible.clear();
+    m_current = -1;
+    m_eof = m_bof = true;
+    rowsChanged();
+}
+
+QString Query::notice() const
+{
+    return m_rows ? m_rows->notice : QString();
+}
+
+void Query::first()
+{
+    m_current = m_visible.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_visible.empty();
+    scrolled();
+}
+
+void Query::next()
+{
+    if (m_current + 1 < recordCount()) {
+        ++m_current;
+        m_bof = false;
+        m_eof = false;
+        scrolled();
+    } else {
+        m_eof = true;
+    }
+}
+
+void Query::prior()
+{
+    if (m_current > 0) {
+        --m_current;
+        m_bof = false;
+        m_eof = false;
+        scrolled();
+    } else {
+        m_bof = true;
+    }
+}
+
+void Query::last()
+{
+    m_current = recordCount() - 1;
+    m_eof = true;
+    m_bof = m_visible.empty();
+    scrolled();
+}
+
+void Query::moveTo(int row)
+{
+    if (row < 0 || row >= recordCount())
+        return;
+    m_current = row;
+    m_bof = m_eof = false;
+    scrolled();
+}
+
+int Query::fieldCount() const
+{
+    return (m_rows ? int(m_rows->layout.fields.size()) : 0) + int(m_calculated.size());
+}
+
+QString Query::fieldName(int column) const
+{
+    const int real = m_rows ? int(m_rows->layout.fields.size()) : 0;
+    if (column < real)
+        return m_rows->layout.fields.at(column).name;
+    return m_calculated.at(column - real).name;
+}
+
+int Query::fieldIndex(const QString &name) const
+{
+    const int real = m_rows ? int(m_rows->layout.fields.size()) : 0;
+    if (m_rows) {
+        const int i = m_rows->layout.fieldIndex(name);
+        if (i >= 0)
+            return i;
+    }
+    for (int i = 0; i < m_calculated.size(); ++i) {
+        if (m_calculated.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return real + i;
+    }
+    return -1;
+}
+
+int Query::requireField(const QString &name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw Error(QStringLiteral("Coloana %1 nu exista in rezultatul interogarii.").arg(name));
+    return i;
+}
+
+QString Query::text(int row, int column) const
+{
+    if (!m_rows || row < 0 || row >= recordCount())
+        return QString();
+    const int real = int(m_rows->layout.fields.size());
+    if (column >= real)
+        return m_calculated.at(column - real).calculation(*this, row);
+    return fieldText(m_rows->layout, m_rows->layout.fields.at(column),
+                     m_rows->record(m_visible[size_t(row)]));
+}
+
+const char *Query::currentRecord() const
+{
+    if (!m_rows || m_current < 0)
+        return nullptr;
+    return m_rows->record(m_visible[size_t(m_current)]);
+}
+
+QString Query::asString(const QString &field) const
+{
+    return text(m_current, requireField(field));
+}
+
+qint64 Query::asInteger(const QString &field) const
+{
+    const int column = requireField(field);
+    const QString t = text(m_current, column).trimmed();
+    if (t.isEmpty())
+        return 0;
+    bool ok = false;
+    const qint64 v = t.toLongLong(&ok);
+    if (ok)
+        return v;
+    const auto n = parseNumber(t);
+    if (n && std::floor(*n) == *n && std::fabs(*n) < 9.2e18)
+        return qint64(*n);
+    throw Error(QStringLiteral("'%1' is not a valid integer value").arg(t));
+}
+
+QDate Query::asDate(const QString &field) const
+{
+    const int column = requireField(field);
+    const char *rec = currentRecord();
+    if (rec && column < int(m_rows->layout.fields.size())) {
+        const Field &f = m_rows->layout.fields.at(column);
+        if (f.type == FieldType::Date) {
+            const QDate d = fieldDate(f, rec);
+            return d.isValid() ? d : zeroDate();
+        }
+    }
+    const QDate d = parseDisplayDate(text(m_current, column));
+    return d.isValid() ? d : zeroDate();
+}
+
+bool Query::locate(const QString &field, const QString &value)
+{
+    const int column = requireField(field);
+    for (int row = 0; row < recordCount(); ++row) {
+        if (text(row, column) == value) {
+            m_current = row;
+            m_bof = m_eof = false;
+            scrolled();
+            return true;
+        }
+    }
+    return false;
+}
+
+void Query::addCalculatedField(const QString &name, Calculation calculation)
+{
+    m_calculated.append({name.toUpper(), std::move(calculation)});
+}
+
+void Query::applyFilter(const QString &text, bool on)
+{
+    std::vector<int> visible;
+    if (on && !text.trimmed().isEmpty()) {
+        const RecordFilter filter(text, m_rows->layout, m_rows->tableName);
+        visible.reserve(m_rows->rows.size());
+        for (int i = 0; i < m_rows->size(); ++i) {
+            if (filter.matches(m_rows->record(i)))
+                visible.push_back(i);
+        }
+    } else {
+        visible.resize(m_rows->rows.size());
+        for (size_t i = 0; i < visible.size(); ++i)
+            visible[i] = int(i);
+    }
+    m_visible = std::move(visible);
+}
+
+void Query::setFilter(const QString &text)
+{
+    if (text == m_filter)
+        return;
+    if (isOpen() && m_filtered) {
+        applyFilter(text, true);
+        m_filter = text;
+        rowsChanged();
+        first();
+        return;
+    }
+    if (!isOpen() && m_filtered)
+        parseRecordFilter(text); // a text that cannot be read is refused at once
+    m_filter = text;
+}
+
+void Query::setFiltered(bool on)
+{
+    if (on == m_filtered)
+        return;
+    if (isOpen()) {
+        applyFilter(m_filter, on);
+        m_filtered = on;
+        rowsChanged();
+        first();
+        return;
+    }
+    m_filtered = on;
+}
+
+void Query::disableControls()
+{
+    ++m_disabled;
+}
+
+void Query::enableControls()
+{
+    if (m_disabled == 0)
+        return;
+    if (--m_disabled == 0) {
+        emit dataSetChanged();
+        emit currentRowChanged(m_current);
+    }
+}
+
+void Query::rowsChanged()
+{
+    if (m_disabled == 0)
+        emit dataSetChanged();
+}
+
+void Query::scrolled()
+{
+    emit afterScroll();
+    if (m_disabled == 0)
+        emit currentRowChanged(m_current);
+}
+
+} // namespace dosarium

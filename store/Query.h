@@ -1,0 +1,108 @@
+// A statement held as text lines, run on the table engine; for a SELECT, the rows it read with a
+// current row, an optional record filter and computed columns.
+#pragma once
+
+#include "store/RowSet.h"
+
+#include <QDate>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace dosarium {
+
+class Query : public QObject {
+    Q_OBJECT
+public:
+    using Calculation = std::function<QString(const Query &query, int row)>;
+
+    explicit Query(QObject *parent = nullptr);
+    ~Query() override;
+
+    // Statement text; changing it closes the query.
+    const QStringList &sql() const { return m_sql; }
+    void clearSql();
+    void appendSql(const QString &line);
+    void setSqlLine(int index, const QString &line);
+    QString sqlText() const { return m_sql.join(QLatin1Char('\n')); }
+
+    void execSql(); // a statement without rows
+    void open();    // a SELECT; does nothing when already open
+    void close();
+    bool isOpen() const { return m_rows != nullptr; }
+    QString notice() const;
+
+    // Navigation over the visible rows (those the record filter lets through).
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    int recordCount() const { return int(m_visible.size()); }
+    bool isEmpty() const { return m_visible.empty(); }
+    int recNo() const { return m_current; } // -1 without rows
+    void moveTo(int row);
+
+    // Columns: the table's, then the computed ones.
+    int fieldCount() const;
+    QString fieldName(int column) const;
+    int fieldIndex(const QString &name) const; // -1 when absent
+    bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
+    QString text(int row, int column) const;
+
+    // Values of the current row; an empty set reads as empty text, 0 and the zero date.
+    QString asString(const QString &field) const;
+    qint64 asInteger(const QString &field) const;
+    QDate asDate(const QString &field) const; // an empty date is 30.12.1899
+
+    // Moves to the first visible row whose column, read as text, equals `value` exactly.
+    bool locate(const QString &field, const QString &value);
+
+    // A computed text column filled per row.
+    void addCalculatedField(const QString &name, Calculation calculation);
+
+    // Record filter over the rows already read; changing it never re-runs the statement.
+    void setFilter(const QString &text);
+    QString filter() const { return m_filter; }
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+
+    // Bound controls (grids, models) stop following the query while disabled.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disabled > 0; }
+
+    static QDate zeroDate() { return QDate(1899, 12, 30); }
+
+signals:
+    void afterOpen();
+    void afterScroll();
+    void dataSetChanged();           // for bound controls: rows replaced or refiltered
+    void currentRowChanged(int row); // for bound controls
+
+private:
+    int requireField(const QString &name) const;
+    void applyFilter(const QString &text, bool on);
+    void rowsChanged();
+    void scrolled();
+    const char *currentRecord() const;
+
+    QStringList m_sql;
+    std::unique_ptr<RowSet> m_rows;
+    std::vector<int> m_visible; // positions within m_rows->rows
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    QString m_filter;
+    bool m_filtered = false;
+    int m_disabled = 0;
+    struct Calculated {
+        QString name;
+        Calculation calculation;
+    };
+    QVector<Calculated> m_calculated;
+};
+
+} // namespace dosarium

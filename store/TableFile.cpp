@@ -1,0 +1,301 @@
+#include "store/TableFile.h"
+
+#include "store/Error.h"
+#include "store/FileLock.h"
+#include "store/FilePath.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dosarium {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kSharedOpenWait = 10s;
+constexpr auto kExclusiveOpenWait = 300ms;
+constexpr auto kHeaderWait = 15s;
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(strerror(error));
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const QString resolved = resolveFileName(path);
+        const QByteArray native = nativePath(resolved);
+        int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+            fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == ENOENT)
+                throw Error(QStringLiteral("Tabelul %1 nu exista.").arg(resolved));
+            throw Error(QStringLiteral("Nu pot deschide tabelul %1: %2.")
+                            .arg(resolved, systemError(error)));
+        }
+        std::unique_ptr<TableFile> file(new TableFile(resolved, fd, mode));
+        const bool exclusive = mode == Mode::Exclusive;
+        if (!lockRange(fd, TableLocks::kOpen, 1, exclusive ? LockMode::Exclusive : LockMode::Shared,
+                       exclusive ? kExclusiveOpenWait : kSharedOpenWait, resolved)) {
+            if (exclusive)
+                throw TableInUseError(
+                    QStringLiteral("Tabelul %1 este folosit de alt program sau de alta statie; "
+                                   "nu poate fi deschis doar pentru acest program.")
+                        .arg(resolved));
+            throw TableInUseError(
+                QStringLiteral("Tabelul %1 este ocupat de alt program (se reface sau se "
+                               "modifica structura); incercati din nou.")
+                    .arg(resolved));
+        }
+        // The table may have been replaced (packed elsewhere) while we waited for the lock.
+        struct stat byFd, byName;
+        if (fstat(fd, &byFd) == 0 && stat(native.constData(), &byName) == 0 &&
+            byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev)
+            return file;
+    }
+    throw TableInUseError(
+        QStringLiteral("Tabelul %1 se schimba mereu sub ochii programului; incercati din nou.")
+            .arg(path));
+}
+
+void TableFile::create(const QString &path, const TableLayout &layout)
+{
+    const QString resolved = resolveFileName(path);
+    if (QFileInfo::exists(resolved))
+        throw Error(QStringLiteral("Tabelul %1 exista deja.").arg(resolved));
+    QByteArray content = buildHeader(layout, 0, QDate::currentDate());
+    content.append('\x1A');
+
+    // Written under a temporary name and linked in place, so that a crash never leaves a
+    // half-written table and two workstations creating it at once do not both succeed.
+    const QString temp = resolved + QStringLiteral(".new%1").arg(getpid());
+    const QByteArray tempNative = nativePath(temp);
+    const int fd = ::open(tempNative.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw Error(
+            QStringLiteral("Nu pot crea tabelul %1: %2.").arg(resolved, systemError(errno)));
+    qint64 done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = errno;
+            ::close(fd);
+            ::unlink(tempNative.constData());
+            throw Error(
+                QStringLiteral("Nu pot crea tabelul %1: %2.").arg(resolved, systemError(error)));
+        }
+        done += n;
+    }
+    fsync(fd);
+    ::close(fd);
+    const QByteArray target = nativePath(resolved);
+    if (::link(tempNative.constData(), target.constData()) != 0) {
+        const int error = errno;
+        if (error == EEXIST) {
+            ::unlink(tempNative.constData());
+            throw Error(QStringLiteral("Tabelul %1 exista deja.").arg(resolved));
+        }
+        // Folders that know no hard links: rename, after a last check.
+        if (QFileInfo::exists(resolved) ||
+            ::rename(tempNative.constData(), target.constData()) != 0) {
+            ::unlink(tempNative.constData());
+            throw Error(
+                QStringLiteral("Nu pot crea tabelul %1: %2.").arg(resolved, systemError(error)));
+        }
+        return;
+    }
+    ::unlink(tempNative.constData());
+}
+
+TableFile::~TableFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void TableFile::preadFully(qint64 offset, char *into, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(m_fd, into + done, size_t(size - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw Error(
+                QStringLiteral("Nu pot citi tabelul %1: %2.").arg(m_path, systemError(errno)));
+        if (n == 0)
+            throw DamagedTableError(
+                QStringLiteral("Tabelul %1 s-a scurtat in timpul citirii.").arg(m_path));
+        done += n;
+    }
+}
+
+void TableFile::pwriteFully(qint64 offset, const char *data, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(m_fd, data + done, size_t(size - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            throw Error(
+                QStringLiteral("Nu pot scrie in tabelul %1: %2.").arg(m_path, systemError(error)));
+        }
+        done += n;
+    }
+}
+
+TableLayout TableFile::readLayout(qint64 *fileSize)
+{
+    struct stat st;
+    if (fstat(m_fd, &st) != 0)
+        throw Error(QStringLiteral("Nu pot citi tabelul %1: %2.").arg(m_path, systemError(errno)));
+    *fileSize = st.st_size;
+    QByteArray first(std::min<qint64>(32, st.st_size), Qt::Uninitialized);
+    preadFully(0, first.data(), first.size());
+    const int headerLength = std::min<qint64>(declaredHeaderLength(first), st.st_size);
+    QByteArray head(std::max<qsizetype>(headerLength, first.size()), Qt::Uninitialized);
+    preadFully(0, head.data(), head.size());
+    return parseTableHeader(head, st.st_size, m_path);
+}
+
+TableSnapshot TableFile::readSnapshot()
+{
+    if (!lockRange(m_fd, TableLocks::kHeader, 1, LockMode::Shared, kHeaderWait, m_path))
+        throw TableInUseError(
+            QStringLiteral("Tabelul %1 este ocupat de alta statie; incercati din nou.")
+                .arg(m_path));
+    RangeLock held(m_fd, TableLocks::kHeader, 1);
+    TableSnapshot snap;
+    qint64 size = 0;
+    snap.layout = readLayout(&size);
+    const quint32 inFile = recordsInFile(snap.layout, size);
+    snap.count = std::min(snap.layout.declaredCount, inFile);
+    if (snap.layout.declaredCount > inFile)
+        snap.notice = QStringLiteral("Tabelul %1 declara %2 inregistrari, dar fisierul cuprinde "
+                                     "doar %3; se citesc %3.")
+                          .arg(m_path)
+                          .arg(snap.layout.declaredCount)
+                          .arg(inFile);
+    snap.records = QByteArray(qsizetype(snap.count) * snap.layout.recordLength, Qt::Uninitialized);
+    preadFully(snap.layout.headerLength, snap.records.data(), snap.records.size());
+    return snap;
+}
+
+void TableFile::beginChange()
+{
+    if ((fcntl(m_fd, F_GETFL) & O_ACCMODE) == O_RDONLY)
+        throw Error(QStringLiteral("Tabelul %1 nu poate fi modificat: fisierul este doar pentru "
+                                   "citire.")
+                        .arg(m_path));
+    if (!lockRange(m_fd, TableLocks::kHeader, 1, LockMode::Exclusive, kHeaderWait, m_path))
+        throw TableInUseError(
+            QStringLiteral("Tabelul %1 este ocupat de alta statie; incercati din nou.")
+                .arg(m_path));
+    try {
+        qint64 size = 0;
+        m_changeLayout = readLayout(&size);
+        m_changeCount = std::min(m_changeLayout.declaredCount, recordsInFile(m_changeLayout, size));
+    } catch (...) {
+        unlockRange(m_fd, TableLocks::kHeader, 1);
+        throw;
+    }
+}
+
+void TableFile::endChange()
+{
+    unlockRange(m_fd, TableLocks::kHeader, 1);
+}
+
+void TableFile::appendRecord(const TableLayout &layout, quint32 &count, const QByteArray &record)
+{
+    // The record first, then the header: a crash in between loses only this record.
+    QByteArray data = record;
+    data.append('\x1A');
+    pwriteFully(layout.headerLength + qint64(count) * layout.recordLength, data.constData(),
+                data.size());
+    ++count;
+    finishChange(layout, count);
+}
+
+void TableFile::readRecords(const TableLayout &layout, quint32 first, quint32 n, char *into)
+{
+    preadFully(layout.headerLength + qint64(first) * layout.recordLength, into,
+               qint64(n) * layout.recordLength);
+}
+
+void TableFile::writeRecord(const TableLayout &layout, quint32 index, const char *record)
+{
+    pwriteFully(layout.headerLength + qint64(index) * layout.recordLength, record,
+                layout.recordLength);
+}
+
+void TableFile::finishChange(const TableLayout &layout, quint32 count)
+{
+    char head[8];
+    memcpy(head, layout.headerBytes.constData(), 8);
+    stampHeader(head, count, QDate::currentDate());
+    pwriteFully(0, head, 8);
+}
+
+void TableFile::flush()
+{
+    fdatasync(m_fd);
+}
+
+void TableFile::replace(const QByteArray &header, const QByteArray &records)
+{
+    QSaveFile out(m_path);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        throw Error(
+            QStringLiteral("Nu pot rescrie tabelul %1: %2.").arg(m_path, out.errorString()));
+    const char end = '\x1A';
+    if (out.write(header) != header.size() || out.write(records) != records.size() ||
+        out.write(&end, 1) != 1 || !out.commit()) {
+        const QString why = out.errorString();
+        out.cancelWriting();
+        throw Error(QStringLiteral("Nu pot rescrie tabelul %1: %2. Tabelul vechi a ramas "
+                                   "neschimbat.")
+                        .arg(m_path, why));
+    }
+    // Continue on the new file; the old descriptor (and its locks) go with the old file.
+    const QByteArray native = nativePath(m_path);
+    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throw Error(
+            QStringLiteral("Nu pot redeschide tabelul %1: %2.").arg(m_path, systemError(errno)));
+    const bool exclusive =
+        m_mode == Mode::Exclusive &&
+        lockRange(fd, TableLocks::kOpen, 1, LockMode::Exclusive, kExclusiveOpenWait, m_path);
+    if (!exclusive) {
+        lockRange(fd, TableLocks::kOpen, 1, LockMode::Shared, kSharedOpenWait, m_path);
+        m_mode = Mode::Shared;
+    }
+    ::close(m_fd);
+    m_fd = fd;
+}
+
+} // namespace dosarium

@@ -1,0 +1,87 @@
+// One open table file with the locks that let several workstations share it.
+//
+// Every user of a table holds a shared lock on its open byte for as long as it has the table open;
+// an exclusive user (packing, altering) holds it alone. Readers take the header lock shared while
+// they copy the records, writers take it exclusive for the whole change, so that a reader never
+// sees a half-written record and two writers never lose each other's changes.
+#pragma once
+
+#include "store/TableLayout.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+namespace dosarium {
+
+// The records of a table as they were at one moment.
+struct TableSnapshot {
+    TableLayout layout;
+    QByteArray records; // count * recordLength bytes
+    quint32 count = 0;
+    QString notice; // a repaired inconsistency the user may want to know about
+};
+
+class TableFile {
+public:
+    enum class Mode { Shared, Exclusive };
+
+    // Opens an existing table; throws Error when it is missing, TableInUseError when the
+    // requested access cannot be had.
+    static std::unique_ptr<TableFile> open(const QString &path, Mode mode);
+
+    // Creates a new, empty table; throws Error when a file of that name (in any letter case)
+    // exists already or the file cannot be written.
+    static void create(const QString &path, const TableLayout &layout);
+
+    ~TableFile();
+    TableFile(const TableFile &) = delete;
+    TableFile &operator=(const TableFile &) = delete;
+
+    const QString &path() const { return m_path; }
+    Mode mode() const { return m_mode; }
+
+    TableSnapshot readSnapshot();
+
+    // Runs `change` with the header lock held exclusive and the layout and live count read
+    // afresh; `change` calls the write operations below.
+    template <typename F> void modify(F &&change);
+
+    // Write operations, only inside modify().
+    void appendRecord(const TableLayout &layout, quint32 &count, const QByteArray &record);
+    void readRecords(const TableLayout &layout, quint32 first, quint32 n, char *into);
+    void writeRecord(const TableLayout &layout, quint32 index, const char *record);
+    void finishChange(const TableLayout &layout, quint32 count);
+
+    // Replaces the whole file (exclusive only) with `header` and `records`, through a new file
+    // in the same folder renamed over the old one. The object stays usable on the new file.
+    void replace(const QByteArray &header, const QByteArray &records);
+
+    void flush();
+
+private:
+    TableFile(QString path, int fd, Mode mode) : m_path(std::move(path)), m_fd(fd), m_mode(mode) {}
+    void beginChange();
+    void endChange();
+    TableLayout readLayout(qint64 *fileSize);
+    void preadFully(qint64 offset, char *into, qint64 size);
+    void pwriteFully(qint64 offset, const char *data, qint64 size);
+
+    QString m_path;
+    int m_fd = -1;
+    Mode m_mode;
+    TableLayout m_changeLayout;
+    quint32 m_changeCount = 0;
+};
+
+template <typename F> void TableFile::modify(F &&change)
+{
+    beginChange();
+    struct End {
+        TableFile *self;
+        ~End() { self->endChange(); }
+    } end{this};
+    change(m_changeLayout, m_changeCount);
+}
+
+} // namespace dosarium
