@@ -1,0 +1,123 @@
+// Several processes on one table at once, and tables left behind by a crash.
+#include "store/Engine.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace dosarium;
+
+namespace {
+
+class SharedTableTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        file = joinPath(dir.path(), QStringLiteral("Log.dbf"));
+        Engine::execute(QStringLiteral("CREATE TABLE ") + quoteText(file) +
+                        QStringLiteral(" (IDLOG DECIMAL(10,0), ACTIUNE CHAR(120))"));
+    }
+    void insert(int id)
+    {
+        Engine::execute(
+            QStringLiteral("INSERT INTO %1 (IDLOG, ACTIUNE) VALUES (%2, \"Actiune %2\")")
+                .arg(quoteText(file))
+                .arg(id));
+    }
+    Query *all()
+    {
+        query.clearSql();
+        query.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(file));
+        query.open();
+        return &query;
+    }
+    QTemporaryDir dir;
+    QString file;
+    Query query;
+};
+
+TEST_F(SharedTableTest, appendsAndUpdatesFromSeveralProcesses_loseNothing)
+{
+    constexpr int kProcesses = 4;
+    constexpr int kRows = 150;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int status = 0;
+            try {
+                for (int i = 0; i < kRows; ++i) {
+                    insert(p * 1000 + i);
+                    if (i % 10 == 0)
+                        Engine::execute(
+                            QStringLiteral("UPDATE %1 SET ACTIUNE=\"gata\" WHERE IDLOG=%2")
+                                .arg(quoteText(file))
+                                .arg(p * 1000 + i));
+                }
+            } catch (...) {
+                status = 3;
+            }
+            _exit(status);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    Query *q = all();
+    ASSERT_EQ(q->recordCount(), kProcesses * kRows);
+    QSet<QString> ids;
+    int done = 0;
+    for (q->first(); !q->eof(); q->next()) {
+        ids.insert(q->asString(QStringLiteral("IDLOG")));
+        const QString action = q->asString(QStringLiteral("ACTIUNE"));
+        if (action == QLatin1String("gata"))
+            ++done;
+        else
+            EXPECT_EQ(action, QStringLiteral("Actiune ") + q->asString(QStringLiteral("IDLOG")));
+    }
+    EXPECT_EQ(ids.size(), kProcesses * kRows);
+    EXPECT_EQ(done, kProcesses * kRows / 10);
+}
+
+TEST_F(SharedTableTest, recordWrittenWithoutItsHeader_isIgnoredAndThenReplaced)
+{
+    insert(1);
+    insert(2);
+    // A crash between writing a record and counting it in the header: the header still says 2.
+    QFile f(resolveFileName(file));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(4);
+    const char one[4] = {1, 0, 0, 0};
+    f.write(one, 4); // the header now counts one record; the second is a leftover
+    f.close();
+    EXPECT_EQ(all()->recordCount(), 1);
+    insert(3);
+    Query *q = all();
+    ASSERT_EQ(q->recordCount(), 2);
+    q->last();
+    EXPECT_EQ(q->asString(QStringLiteral("IDLOG")), QStringLiteral("3"));
+}
+
+TEST_F(SharedTableTest, fileCutShorterThanItsCount_readsTheWholeRecordsAndSaysSo)
+{
+    insert(1);
+    insert(2);
+    const QString path = resolveFileName(file);
+    QFile f(path);
+    const qint64 size = f.size();
+    ASSERT_TRUE(f.resize(size - 10));
+    Query *q = all();
+    EXPECT_EQ(q->recordCount(), 1);
+    EXPECT_FALSE(q->notice().isEmpty());
+}
+
+} // namespace
