@@ -3,7 +3,11 @@
 # offscreen platform, a fixed locale and a temporary folder of its own; the sample tables written
 # by other software are reached through DOSARIUM_SAMPLES, the project's own corpus through
 # DOSARIUM_TEST_DATA.
-set(DOSARIUM_SAMPLES_DIR "${PROJECT_SOURCE_DIR}/../shared/dbf-samples" CACHE PATH
+set(_samples "${PROJECT_SOURCE_DIR}/../shared/dbf-samples")
+if(NOT EXISTS "${_samples}" AND EXISTS "/work/shared/dbf-samples")
+    set(_samples "/work/shared/dbf-samples")
+endif()
+set(DOSARIUM_SAMPLES_DIR "${_samples}" CACHE PATH
     "Folder with dBase tables written by other software")
 
 function(dosarium_add_test name)

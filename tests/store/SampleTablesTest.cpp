@@ -20,6 +20,11 @@ QString sample(const char *name)
 // Reads a copy, so that the samples themselves are never locked or touched.
 class SampleTablesTest : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        if (!QFile::exists(sample("harbour-test.dbf")))
+            GTEST_SKIP() << "the folder of sample tables (DOSARIUM_SAMPLES) is not on this machine";
+    }
     std::unique_ptr<Query> open(const char *name)
     {
         if (!QFile::exists(sample(name)))
