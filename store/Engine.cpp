@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QtEndian>
 
 #include <cstring>
@@ -249,8 +250,33 @@ RowSet Engine::select(const Statement &s)
         projected.fields << f;
     }
     projected.recordLength = offset;
-    if (!s.distinct)
+    if (s.distinct) {
+        // Equal rows are dropped before copying and sorting, keeping the first of each.
+        QSet<QByteArray> seen;
+        std::vector<quint32> firsts;
+        QByteArray key;
+        for (quint32 n : set.rows) {
+            const char *rec = snap.records.constData() + qsizetype(n) * layout.recordLength;
+            key.clear();
+            for (int index : chosen) {
+                const Field &f = layout.fields.at(index);
+                if (f.type == FieldType::Character) {
+                    const QByteArrayView v = fieldBytesTrimmed(f, rec);
+                    key.append(v.data(), v.size());
+                } else {
+                    key.append(fieldText(layout, f, rec).toLatin1());
+                }
+                key.append('\0');
+            }
+            if (!seen.contains(key)) {
+                seen.insert(key);
+                firsts.push_back(n);
+            }
+        }
+        set.rows = std::move(firsts);
+    } else {
         sortRows(layout, snap.records, set.rows, orderFields);
+    }
     QByteArray data(qsizetype(set.rows.size()) * offset, ' ');
     for (size_t r = 0; r < set.rows.size(); ++r) {
         const char *src = snap.records.constData() + qsizetype(set.rows[r]) * layout.recordLength;
