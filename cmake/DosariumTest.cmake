@@ -15,6 +15,10 @@ function(dosarium_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    # Folders the tests read, also when they are started by hand outside ctest.
+    target_compile_definitions(${name} PRIVATE
+        DOSARIUM_SAMPLES_DEFAULT="${DOSARIUM_SAMPLES_DIR}"
+        DOSARIUM_TEST_DATA_DEFAULT="${PROJECT_SOURCE_DIR}/tests/data")
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60

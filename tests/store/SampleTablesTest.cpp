@@ -14,7 +14,9 @@ namespace {
 
 QString sample(const char *name)
 {
-    return QDir(qEnvironmentVariable("DOSARIUM_SAMPLES")).filePath(QString::fromLatin1(name));
+    const QString folder =
+        qEnvironmentVariable("DOSARIUM_SAMPLES", QStringLiteral(DOSARIUM_SAMPLES_DEFAULT));
+    return QDir(folder).filePath(QString::fromLatin1(name));
 }
 
 // Reads a copy, so that the samples themselves are never locked or touched.
