@@ -17,3 +17,9 @@ function(dosarium_add_library name)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
+
+if(DOSARIUM_FUZZ)
+    # Coverage for the fuzzers inside the libraries too.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
