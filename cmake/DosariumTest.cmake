@@ -1,8 +1,7 @@
 # dosarium_add_test(<name> SOURCES ... LIBS ...)
 # Builds one GoogleTest program and registers its cases with ctest. Every case runs with the
-# offscreen platform, a fixed locale and a temporary folder of its own; the sample tables written
-# by other software are reached through DOSARIUM_SAMPLES, the project's own corpus through
-# DOSARIUM_TEST_DATA.
+# offscreen platform; the sample tables written by other software and the project's own corpus
+# are found through compiled-in folders (DOSARIUM_SAMPLES and DOSARIUM_TEST_DATA override them).
 set(_samples "${PROJECT_SOURCE_DIR}/../shared/dbf-samples")
 if(NOT EXISTS "${_samples}" AND EXISTS "/work/shared/dbf-samples")
     set(_samples "/work/shared/dbf-samples")
@@ -23,6 +22,6 @@ function(dosarium_add_test name)
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
         PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;DOSARIUM_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;DOSARIUM_SAMPLES=${DOSARIUM_SAMPLES_DIR};ASAN_OPTIONS=detect_leaks=0"
+            ENVIRONMENT QT_QPA_PLATFORM=offscreen
             TIMEOUT 120)
 endfunction()

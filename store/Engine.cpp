@@ -5,7 +5,6 @@
 #include "store/FileLock.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QSet>
 #include <QtEndian>
 
@@ -14,8 +13,6 @@
 namespace dosarium {
 
 namespace {
-
-QString g_privateDir;
 
 // Records scanned per read while an UPDATE or DELETE looks for its rows.
 constexpr qsizetype kScanBlockBytes = 4 * 1024 * 1024;
@@ -46,18 +43,6 @@ QByteArray blankRecord(const TableLayout &layout)
 }
 
 } // namespace
-
-void Engine::setPrivateDir(const QString &folder)
-{
-    if (!QFileInfo(folder).isDir())
-        throw Error(QStringLiteral("Directorul de lucru %1 nu exista.").arg(folder));
-    g_privateDir = folder;
-}
-
-QString Engine::privateDir()
-{
-    return g_privateDir.isEmpty() ? QDir::tempPath() : g_privateDir;
-}
 
 int Engine::execute(const Statement &s)
 {

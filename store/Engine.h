@@ -22,10 +22,6 @@ public:
     // Removes the rows marked deleted, rewriting the file; `file` must be open exclusively.
     static void pack(TableFile &file);
 
-    // Folder where the engine may keep scratch files; created by the caller.
-    static void setPrivateDir(const QString &folder);
-    static QString privateDir();
-
 private:
     static void createTable(const Statement &s);
     static void alterTable(const Statement &s);

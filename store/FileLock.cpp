@@ -18,7 +18,7 @@ constexpr int kSetLock = F_OFD_SETLK;
 constexpr int kSetLock = F_SETLK;
 #endif
 
-bool tryLock(int fd, qint64 start, qint64 length, short type, int *error)
+struct flock lockRequest(qint64 start, qint64 length, short type)
 {
     struct flock fl;
     memset(&fl, 0, sizeof fl);
@@ -27,6 +27,12 @@ bool tryLock(int fd, qint64 start, qint64 length, short type, int *error)
     fl.l_start = off_t(start);
     fl.l_len = off_t(length);
     fl.l_pid = 0;
+    return fl;
+}
+
+bool tryLock(int fd, qint64 start, qint64 length, short type, int *error)
+{
+    struct flock fl = lockRequest(start, length, type);
     if (fcntl(fd, kSetLock, &fl) == 0)
         return true;
     *error = errno;
@@ -57,13 +63,7 @@ bool lockRange(int fd, qint64 start, qint64 length, LockMode mode, std::chrono::
 
 void unlockRange(int fd, qint64 start, qint64 length)
 {
-    struct flock fl;
-    memset(&fl, 0, sizeof fl);
-    fl.l_type = F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = off_t(start);
-    fl.l_len = off_t(length);
-    fl.l_pid = 0;
+    struct flock fl = lockRequest(start, length, F_UNLCK);
     fcntl(fd, kSetLock, &fl);
 }
 
