@@ -6,18 +6,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "TestApplication.h"
+
 using namespace dosarium;
 
 namespace {
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "widgets_panel_tests";
-    static char *argv[] = {name, nullptr};
-    if (!QApplication::instance())
-        new QApplication(argc, argv);
-}
 
 constexpr QRgb outside = 0xFFFF00FF; // what lies under the bar in a rendered picture
 
