@@ -1,7 +1,9 @@
 // Two real processes of the program's single-copy rule.
+#include <QLocalServer>
 #include <QProcess>
 #include <QUuid>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +55,7 @@ TEST_F(SingleInstanceTest, nameLeftByACrashedCopy_isTakenOver)
     EXPECT_EQ(line(next), QStringLiteral("first copy"));
     next.kill();
     next.waitForFinished(10000);
+    QLocalServer::removeServer(key + QStringLiteral("-%1").arg(getuid()));
 }
 
 } // namespace
