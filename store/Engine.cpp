@@ -9,6 +9,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <numeric>
 
 namespace dosarium {
 
@@ -193,9 +194,47 @@ int Engine::updateOrDelete(const Statement &s)
     return touched;
 }
 
+namespace {
+
+// The layout of a column-list result: the chosen columns, each once, in their own records.
+TableLayout projectColumns(const TableLayout &layout, const QStringList &columns,
+                           const QString &path, QVector<int> *chosen)
+{
+    TableLayout projected = layout;
+    projected.fields.clear();
+    projected.headerBytes.clear();
+    int offset = 1;
+    for (const QString &c : columns) {
+        const int index = requireField(layout, c, path);
+        if (chosen->contains(index))
+            continue;
+        *chosen << index;
+        Field f = layout.fields.at(index);
+        f.offset = offset;
+        offset += f.length;
+        projected.fields << f;
+    }
+    projected.recordLength = offset;
+    return projected;
+}
+
+void copyColumns(const TableLayout &from, const QVector<int> &chosen, const TableLayout &to,
+                 const char *src, char *dst)
+{
+    dst[0] = ' ';
+    for (int i = 0; i < chosen.size(); ++i) {
+        const Field &f = from.fields.at(chosen.at(i));
+        memcpy(dst + to.fields.at(i).offset, src + f.offset, size_t(f.length));
+    }
+}
+
+} // namespace
+
 RowSet Engine::select(const Statement &s)
 {
     std::shared_ptr<TableFile> file = TableFile::open(s.table, TableFile::Mode::Shared);
+    if (s.distinct)
+        return selectDistinct(s, file);
     TableSnapshot snap = file->readSnapshot();
     RowSet set;
     set.tableName = file->path();
@@ -210,9 +249,9 @@ RowSet Engine::select(const Statement &s)
     QVector<int> orderFields;
     for (const QString &c : s.orderBy)
         orderFields << requireField(layout, c, file->path());
+    sortRows(layout, snap.records, set.rows, orderFields);
 
     if (s.selectAll) {
-        sortRows(layout, snap.records, set.rows, orderFields);
         set.layout = layout;
         set.data = std::move(snap.records);
         return set;
@@ -220,95 +259,92 @@ RowSet Engine::select(const Statement &s)
 
     // A column list: the chosen columns are copied into records of their own.
     QVector<int> chosen;
-    TableLayout projected = layout;
-    projected.fields.clear();
-    projected.headerBytes.clear();
-    int offset = 1;
-    for (const QString &c : s.selectColumns) {
-        const int index = requireField(layout, c, file->path());
-        if (chosen.contains(index))
-            continue;
-        chosen << index;
-        Field f = layout.fields.at(index);
-        f.offset = offset;
-        offset += f.length;
-        projected.fields << f;
+    set.layout = projectColumns(layout, s.selectColumns, file->path(), &chosen);
+    const qsizetype length = set.layout.recordLength;
+    set.data = QByteArray(qsizetype(set.rows.size()) * length, Qt::Uninitialized);
+    for (size_t r = 0; r < set.rows.size(); ++r) {
+        copyColumns(layout, chosen, set.layout,
+                    snap.records.constData() + qsizetype(set.rows[r]) * layout.recordLength,
+                    set.data.data() + qsizetype(r) * length);
+        set.rows[r] = quint32(r);
     }
-    projected.recordLength = offset;
-    if (s.distinct) {
-        // Equal rows are dropped before copying and sorting, keeping the first of each.
-        QSet<QByteArray> seen;
-        std::vector<quint32> firsts;
-        QByteArray key;
-        for (quint32 n : set.rows) {
-            const char *rec = snap.records.constData() + qsizetype(n) * layout.recordLength;
+    return set;
+}
+
+RowSet Engine::selectDistinct(const Statement &s, const std::shared_ptr<TableFile> &file)
+{
+    RowSet set;
+    set.tableName = file->path();
+    set.holder = file;
+    // Equal rows are dropped while the table is read, keeping the first of each, so that only
+    // the chosen columns of the distinct rows are ever held.
+    TableLayout source;
+    QVector<int> chosen;
+    QSet<QByteArray> seen;
+    QByteArray key;
+    quint32 kept = 0;
+    set.notice = file->scanRecords(
+        [&](const TableLayout &layout) {
+            source = layout;
+            set.layout = projectColumns(layout, s.selectColumns, file->path(), &chosen);
+        },
+        [&](const char *rec) {
+            if (rec[0] == '*')
+                return;
             key.clear();
             for (int index : chosen) {
-                const Field &f = layout.fields.at(index);
+                const Field &f = source.fields.at(index);
                 if (f.type == FieldType::Character) {
                     const QByteArrayView v = fieldBytesTrimmed(f, rec);
                     key.append(v.data(), v.size());
                 } else {
-                    key.append(fieldText(layout, f, rec).toLatin1());
+                    key.append(fieldText(source, f, rec).toLatin1());
                 }
                 key.append('\0');
             }
-            if (!seen.contains(key)) {
-                seen.insert(key);
-                firsts.push_back(n);
-            }
-        }
-        set.rows = std::move(firsts);
-    } else {
-        sortRows(layout, snap.records, set.rows, orderFields);
-    }
-    QByteArray data(qsizetype(set.rows.size()) * offset, ' ');
-    for (size_t r = 0; r < set.rows.size(); ++r) {
-        const char *src = snap.records.constData() + qsizetype(set.rows[r]) * layout.recordLength;
-        char *dst = data.data() + qsizetype(r) * offset;
-        for (int i = 0; i < chosen.size(); ++i) {
-            const Field &from = layout.fields.at(chosen.at(i));
-            memcpy(dst + projected.fields.at(i).offset, src + from.offset, size_t(from.length));
-        }
-        set.rows[r] = quint32(r);
-    }
-    snap.records = QByteArray();
-    set.layout = projected;
-    set.data = std::move(data);
+            if (seen.contains(key))
+                return;
+            seen.insert(key);
+            const qsizetype at = set.data.size();
+            set.data.resize(at + set.layout.recordLength);
+            copyColumns(source, chosen, set.layout, rec, set.data.data() + at);
+            ++kept;
+        });
+    set.rows.resize(kept);
+    std::iota(set.rows.begin(), set.rows.end(), 0u);
 
-    if (s.distinct) {
-        // Sort by the ORDER BY columns, then by the others, so that equal rows meet.
-        QVector<int> keys;
-        for (const QString &c : s.orderBy) {
-            const int index = projected.fieldIndex(c);
-            if (index < 0)
-                throw Error(QStringLiteral("ORDER BY %1: coloana trebuie sa fie in lista "
-                                           "coloanelor cerute.")
-                                .arg(c));
-            if (!keys.contains(index))
-                keys << index;
-        }
-        for (int i = 0; i < projected.fields.size(); ++i) {
-            if (!keys.contains(i))
-                keys << i;
-        }
-        sortRows(projected, set.data, set.rows, keys);
-        std::vector<quint32> unique;
-        unique.reserve(set.rows.size());
-        for (quint32 r : set.rows) {
-            if (!unique.empty()) {
-                const char *prev = set.recordAt(unique.back());
-                const char *cur = set.recordAt(r);
-                bool same = true;
-                for (const Field &f : projected.fields)
-                    same = same && compareField(projected, f, prev, cur) == 0;
-                if (same)
-                    continue;
-            }
-            unique.push_back(r);
-        }
-        set.rows = std::move(unique);
+    // Sort by the ORDER BY columns, then by the others, so that equal rows meet.
+    const TableLayout &projected = set.layout;
+    QVector<int> keys;
+    for (const QString &c : s.orderBy) {
+        const int index = projected.fieldIndex(c);
+        if (index < 0)
+            throw Error(QStringLiteral("ORDER BY %1: coloana trebuie sa fie in lista "
+                                       "coloanelor cerute.")
+                            .arg(c));
+        if (!keys.contains(index))
+            keys << index;
     }
+    for (int i = 0; i < projected.fields.size(); ++i) {
+        if (!keys.contains(i))
+            keys << i;
+    }
+    sortRows(projected, set.data, set.rows, keys);
+    std::vector<quint32> unique;
+    unique.reserve(set.rows.size());
+    for (quint32 r : set.rows) {
+        if (!unique.empty()) {
+            const char *prev = set.recordAt(unique.back());
+            const char *cur = set.recordAt(r);
+            bool same = true;
+            for (const Field &f : projected.fields)
+                same = same && compareField(projected, f, prev, cur) == 0;
+            if (same)
+                continue;
+        }
+        unique.push_back(r);
+    }
+    set.rows = std::move(unique);
     return set;
 }
 

@@ -27,6 +27,7 @@ private:
     static void alterTable(const Statement &s);
     static int insert(const Statement &s);
     static int updateOrDelete(const Statement &s);
+    static RowSet selectDistinct(const Statement &s, const std::shared_ptr<TableFile> &file);
 };
 
 } // namespace dosarium

@@ -181,27 +181,60 @@ TableLayout TableFile::readLayout(qint64 *fileSize)
     return parseTableHeader(head, st.st_size, m_path);
 }
 
-TableSnapshot TableFile::readSnapshot()
+void TableFile::lockForReading(TableLayout *layout, quint32 *count, QString *notice)
 {
     if (!lockRange(m_fd, TableLocks::kHeader, 1, LockMode::Shared, kHeaderWait, m_path))
         throw TableInUseError(
             QStringLiteral("Tabelul %1 este ocupat de alta statie; incercati din nou.")
                 .arg(m_path));
-    RangeLock held(m_fd, TableLocks::kHeader, 1);
-    TableSnapshot snap;
-    qint64 size = 0;
-    snap.layout = readLayout(&size);
-    const quint32 inFile = recordsInFile(snap.layout, size);
-    snap.count = std::min(snap.layout.declaredCount, inFile);
-    if (snap.layout.declaredCount > inFile)
-        snap.notice = QStringLiteral("Tabelul %1 declara %2 inregistrari, dar fisierul cuprinde "
+    try {
+        qint64 size = 0;
+        *layout = readLayout(&size);
+        const quint32 inFile = recordsInFile(*layout, size);
+        *count = std::min(layout->declaredCount, inFile);
+        if (layout->declaredCount > inFile)
+            *notice = QStringLiteral("Tabelul %1 declara %2 inregistrari, dar fisierul cuprinde "
                                      "doar %3; se citesc %3.")
                           .arg(m_path)
-                          .arg(snap.layout.declaredCount)
+                          .arg(layout->declaredCount)
                           .arg(inFile);
+    } catch (...) {
+        unlockRange(m_fd, TableLocks::kHeader, 1);
+        throw;
+    }
+}
+
+TableSnapshot TableFile::readSnapshot()
+{
+    TableSnapshot snap;
+    lockForReading(&snap.layout, &snap.count, &snap.notice);
+    RangeLock held(m_fd, TableLocks::kHeader, 1);
     snap.records = QByteArray(qsizetype(snap.count) * snap.layout.recordLength, Qt::Uninitialized);
     preadFully(snap.layout.headerLength, snap.records.data(), snap.records.size());
     return snap;
+}
+
+QString TableFile::scanRecords(const std::function<void(const TableLayout &)> &begin,
+                               const std::function<void(const char *record)> &each)
+{
+    TableLayout layout;
+    quint32 count = 0;
+    QString notice;
+    lockForReading(&layout, &count, &notice);
+    RangeLock held(m_fd, TableLocks::kHeader, 1);
+    begin(layout);
+    constexpr qsizetype kBlockBytes = 1 << 20;
+    const qsizetype length = layout.recordLength;
+    const quint32 perBlock = quint32(std::max<qsizetype>(1, kBlockBytes / length));
+    QByteArray block(qsizetype(std::min(perBlock, count)) * length, Qt::Uninitialized);
+    for (quint32 first = 0; first < count;) {
+        const quint32 n = std::min(perBlock, count - first);
+        preadFully(layout.headerLength + qint64(first) * length, block.data(), qint64(n) * length);
+        for (quint32 i = 0; i < n; ++i)
+            each(block.constData() + qsizetype(i) * length);
+        first += n;
+    }
+    return notice;
 }
 
 void TableFile::beginChange()

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace dosarium {
@@ -43,6 +44,11 @@ public:
 
     TableSnapshot readSnapshot();
 
+    // The same moment's records handed over one by one through a small reused buffer, for
+    // callers that keep only a few columns; returns the notice of a repaired inconsistency.
+    QString scanRecords(const std::function<void(const TableLayout &)> &begin,
+                        const std::function<void(const char *record)> &each);
+
     // Runs `change` with the header lock held exclusive and the layout and live count read
     // afresh; `change` calls the write operations below.
     template <typename F> void modify(F &&change);
@@ -64,6 +70,8 @@ private:
     void beginChange();
     void endChange();
     TableLayout readLayout(qint64 *fileSize);
+    // Takes the header lock shared and reads the layout and the live count.
+    void lockForReading(TableLayout *layout, quint32 *count, QString *notice);
     void preadFully(qint64 offset, char *into, qint64 size);
     void pwriteFully(qint64 offset, const char *data, qint64 size);
 

@@ -121,6 +121,12 @@ TEST_F(SharedTableTest, fileCutShorterThanItsCount_readsTheWholeRecordsAndSaysSo
     Query *q = all();
     EXPECT_EQ(q->recordCount(), 1);
     EXPECT_FALSE(q->notice().isEmpty());
+    q->close();
+    const RowSet distinct = Engine::select(QStringLiteral("SELECT DISTINCT ACTIUNE FROM %1 ORDER "
+                                                          "BY ACTIUNE")
+                                               .arg(quoteText(file)));
+    EXPECT_EQ(distinct.size(), 1);
+    EXPECT_FALSE(distinct.notice.isEmpty());
 }
 
 // A process killed at a random moment of a pack or an alter: the table opens every time and still
