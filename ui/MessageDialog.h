@@ -4,7 +4,12 @@
 #include <QDialog>
 #include <functional>
 
+class QLabel;
+class TFlatSpeedButton;
+
 namespace dosarium {
+
+class TGradientPanel;
 
 class TErori : public QDialog {
     Q_OBJECT
@@ -20,6 +25,26 @@ public:
     // dialog the way a user would (clicking a button, pressing Escape, closing the window).
     using AnswerHook = std::function<void(TErori &dialog)>;
     static AnswerHook setAnswerHook(AnswerHook hook);
+
+    TGradientPanel *GradientPanel1 = nullptr; // top band
+    TGradientPanel *GradientPanel3 = nullptr; // middle band
+    TGradientPanel *GradientPanel2 = nullptr; // bottom band
+    QLabel *Image1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *EroText = nullptr;
+    TFlatSpeedButton *BE1 = nullptr; // DA
+    TFlatSpeedButton *BE2 = nullptr; // NU
+    TFlatSpeedButton *BE3 = nullptr; // RENUNT
+    TFlatSpeedButton *BE4 = nullptr; // OK
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    TFlatSpeedButton *makeButton(const QString &caption, quint16 result);
+    TFlatSpeedButton *button(int which) const;
+
+    quint16 m_result = 2;
 };
 
 } // namespace dosarium

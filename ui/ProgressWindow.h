@@ -2,6 +2,7 @@
 // long file operation runs. Callers set Bar's maximum and Descr's text, then Start/Step/Finish.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -9,6 +10,7 @@ class QLabel;
 namespace dosarium {
 
 class TCylinderProgressBar;
+class TGradientPanel;
 
 class TContor : public QWidget {
     Q_OBJECT
@@ -16,12 +18,21 @@ public:
     explicit TContor(QWidget *parent = nullptr);
     ~TContor() override;
 
+    TGradientPanel *GP1 = nullptr;
     QLabel *Descr = nullptr;
     TCylinderProgressBar *Bar = nullptr;
 
     void Start();
     void Step();
     void Finish();
+
+    // The window disabled by Start, until Finish.
+    QWidget *rememberedWindow() const { return m_remembered; }
+
+private:
+    static void repaintNow();
+
+    QPointer<QWidget> m_remembered;
 };
 
 } // namespace dosarium

@@ -1,0 +1,187 @@
+#include "ui/MessageDialog.h"
+
+#include "ui/KindPictures.h"
+#include "ui/MessageKinds.h"
+#include "widgets/FlatSpeedButton.h"
+#include "widgets/GradientPanel.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+namespace dosarium {
+
+namespace {
+
+constexpr int kWidth = 345;
+constexpr int kHeight = 177;
+constexpr int kButtonTop = 144;
+
+TErori::AnswerHook &answerHook()
+{
+    static TErori::AnswerHook hook;
+    return hook;
+}
+
+TGradientPanel *band(QWidget *parent, int top, int height, QColor from, QColor to)
+{
+    auto *panel = new TGradientPanel(parent);
+    panel->setGeometry(0, top, kWidth, height);
+    panel->setColorFrom(from);
+    panel->setColorTo(to);
+    panel->setColorCount(64);
+    panel->setDirection(TGradientDirection::RightToLeft);
+    return panel;
+}
+
+} // namespace
+
+TErori::TErori(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("Erori"));
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0xD6D6D6));
+    setPalette(pal);
+
+    const MessageKindStyle design = messageKindStyle(0);
+    GradientPanel1 = band(this, 0, 49, design.bandFrom, design.bandTo);
+    GradientPanel2 = band(this, kHeight - 42, 42, design.bandFrom, design.bandTo);
+    GradientPanel3 = band(this, 49, kHeight - 49 - 42, QColor(0xFFFFFF), QColor(0xE1E1E1));
+
+    Image1 = new QLabel(this);
+    Image1->setGeometry(8, 8, 32, 32);
+
+    Label1 = new QLabel(QStringLiteral("PROBLEMA"), this);
+    QFont header(QStringLiteral("Arial"));
+    header.setPixelSize(13);
+    header.setBold(true);
+    Label1->setFont(header);
+    QPalette white = Label1->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    Label1->setPalette(white);
+    Label1->move(48, 16);
+
+    EroText = new QLabel(this);
+    EroText->setGeometry(8, 56, 329, 73);
+    EroText->setAlignment(Qt::AlignCenter);
+    EroText->setWordWrap(true);
+    EroText->setTextFormat(Qt::PlainText);
+    QFont body = EroText->font();
+    body.setPointSize(8);
+    EroText->setFont(body);
+
+    BE1 = makeButton(QStringLiteral("DA"), kResultYes);
+    BE2 = makeButton(QStringLiteral("NU"), kResultNo);
+    BE3 = makeButton(QStringLiteral("RENUNT"), kResultCancel);
+    BE4 = makeButton(QStringLiteral("OK"), kResultOk);
+    BE1->move(10, kButtonTop);
+    BE2->move(93, kButtonTop);
+    BE3->move(176, kButtonTop);
+    BE4->move(259, kButtonTop);
+}
+
+TErori::~TErori() = default;
+
+TFlatSpeedButton *TErori::makeButton(const QString &caption, quint16 result)
+{
+    auto *b = new TFlatSpeedButton(caption, this);
+    b->resize(73, 25);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setFocusPolicy(Qt::NoFocus);
+    QFont font = b->font();
+    font.setBold(true);
+    b->setFont(font);
+    b->setHotTrackFont(font);
+    b->setFontColor(Qt::white);
+    b->setHotTrackFontColor(Qt::white);
+    connect(b, &QAbstractButton::clicked, this, [this, result] {
+        m_result = result;
+        accept();
+    });
+    return b;
+}
+
+TFlatSpeedButton *TErori::button(int which) const
+{
+    switch (MessageButton(which)) {
+    case MessageButton::Da:
+        return BE1;
+    case MessageButton::Nu:
+        return BE2;
+    case MessageButton::Renunt:
+        return BE3;
+    case MessageButton::Ok:
+        break;
+    }
+    return BE4;
+}
+
+TErori::AnswerHook TErori::setAnswerHook(AnswerHook hook)
+{
+    return std::exchange(answerHook(), std::move(hook));
+}
+
+quint16 TErori::Mesaj(const QString &title, const QString &text, quint8 kind, quint16 buttons)
+{
+    m_result = kResultCancel;
+    Label1->setText(title);
+    Label1->adjustSize();
+    QString body = text;
+    body.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    EroText->setText(body);
+
+    const MessageKindStyle style = messageKindStyle(kind);
+    Image1->setPixmap(kindPicture(style.picture));
+    setWindowTitle(style.caption);
+    GradientPanel1->setColorFrom(style.bandFrom);
+    GradientPanel1->setColorTo(style.bandTo);
+    GradientPanel2->setColorFrom(GradientPanel1->ColorFrom());
+    GradientPanel2->setColorTo(GradientPanel1->ColorTo());
+    for (TFlatSpeedButton *b : {BE1, BE2, BE3, BE4}) {
+        b->setColor(style.face);
+        b->setColorWhenDown(style.pressed);
+        b->setHotTrackColor(style.hotTrack);
+        b->setLightColor(style.light);
+        b->setShadowColor(style.shadow);
+    }
+
+    const QList<MessageButton> shown = visibleButtons(buttons);
+    for (int which = 0; which < 4; ++which)
+        button(which)->setVisible(shown.contains(MessageButton(which)));
+    if (shown.isEmpty())
+        return m_result;
+    const QList<int> lefts = buttonLefts(int(shown.size()));
+    for (int k = 0; k < shown.size(); ++k)
+        button(int(shown.at(k)))->move(lefts.at(k), kButtonTop);
+
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    if (AnswerHook hook = answerHook())
+        QTimer::singleShot(0, this, [this, hook] { hook(*this); });
+    exec();
+    return m_result;
+}
+
+void TErori::keyPressEvent(QKeyEvent *event)
+{
+    // Escape closes with the result unchanged; no other key answers the dialog.
+    if (event->key() == Qt::Key_Escape)
+        reject();
+    else
+        event->accept();
+}
+
+} // namespace dosarium

@@ -1,0 +1,111 @@
+#include "ui/ProgressWindow.h"
+
+#include "widgets/CylinderProgressBar.h"
+#include "widgets/GradientPanel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+
+namespace dosarium {
+
+TContor::TContor(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("Contor"));
+    setFixedSize(332, 65);
+    setCursor(Qt::WaitCursor);
+
+    GP1 = new TGradientPanel(this);
+    GP1->setGeometry(rect());
+    GP1->setColorFrom(QColor(0xACB8CC));
+    GP1->setColorTo(QColor(0x526687));
+    GP1->setColorCount(32);
+    GP1->setDirection(TGradientDirection::HCenterToEdges);
+
+    Descr = new QLabel(this);
+    Descr->move(16, 12);
+    QFont font = Descr->font();
+    font.setPointSize(8);
+    font.setBold(true);
+    Descr->setFont(font);
+    QPalette pal = Descr->palette();
+    pal.setColor(QPalette::WindowText, QColor(0x2D384A));
+    Descr->setPalette(pal);
+    Descr->resize(300, 14);
+
+    Bar = new TCylinderProgressBar(this);
+    Bar->setGeometry(14, 28, 300, 24);
+    Bar->setOrientation(boHorizontal);
+    Bar->setBarKind(bkCylinder);
+    Bar->setBarLook(blGlass);
+    Bar->setRoundCorner(true);
+    Bar->setBackgroundColor(QColor(0x000040));
+    Bar->setStartColor(QColor(0x455774));
+    Bar->setFinalColor(QColor(0x00CCCC));
+    Bar->setBlockSize(4);
+    Bar->setSpaceSize(1);
+    Bar->setCaption(QString());
+}
+
+TContor::~TContor() = default;
+
+void TContor::repaintNow()
+{
+    QCoreApplication::processEvents();
+}
+
+void TContor::Start()
+{
+    Bar->setPosition(0);
+    repaintNow();
+    if (isVisible())
+        return;
+    m_remembered = QApplication::activeWindow();
+    if (m_remembered == this)
+        m_remembered = nullptr;
+    QRect area;
+    if (m_remembered) {
+        m_remembered->setEnabled(false);
+        m_remembered->setCursor(Qt::WaitCursor);
+        area = m_remembered->frameGeometry();
+    } else if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        area = screen->availableGeometry();
+    }
+    if (area.isValid()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(area.center());
+        move(frame.topLeft());
+    }
+    Descr->adjustSize();
+    show();
+    repaintNow();
+}
+
+void TContor::Step()
+{
+    if (Bar->position() >= Bar->maximum())
+        return;
+    Bar->setPosition(Bar->position() + 1);
+    repaintNow();
+}
+
+void TContor::Finish()
+{
+    if (!isVisible())
+        return;
+    hide();
+    repaintNow();
+    if (m_remembered) {
+        m_remembered->setEnabled(true);
+        m_remembered->unsetCursor();
+        if (m_remembered->isVisible()) {
+            m_remembered->activateWindow();
+            m_remembered->setFocus();
+        }
+    }
+    repaintNow();
+    m_remembered = nullptr;
+}
+
+} // namespace dosarium
