@@ -1,0 +1,41 @@
+#include "access/Session.h"
+
+#include "store/CodePage.h"
+
+namespace dosarium {
+
+namespace {
+
+constexpr quint8 KindConfirmation = 3;
+constexpr quint16 ButtonsYesNo = 1 | 2;
+constexpr quint16 ResultYes = 6;
+
+} // namespace
+
+UserEntry SignIn(const QString &dataDir, const QString &name, const QString &password)
+{
+    const CodePage &page = CodePage::windows1250();
+    const auto storedName = page.tryEncode(name.left(UserEntry::TextSize));
+    const auto storedPassword = page.tryEncode(password.left(UserEntry::TextSize));
+    // The file stores nothing else, so such a text matches no user; the file is still made.
+    UserEntry wanted;
+    if (storedName && storedPassword)
+        wanted = UserEntry{*storedName, *storedPassword, 0};
+    const UserEntry found = FindUser(dataDir, wanted);
+    if (!storedName || !storedPassword)
+        return UserEntry();
+    return found;
+}
+
+bool ConfirmExit(const ExitSteps &steps)
+{
+    if (steps.ask(SessionTexts::ExitTitle, SessionTexts::ExitQuestion, KindConfirmation,
+                  ButtonsYesNo) != ResultYes)
+        return false;
+    steps.removeTempFolder();
+    steps.writeLog(SessionTexts::ExitLog);
+    steps.endProgram();
+    return true;
+}
+
+} // namespace dosarium

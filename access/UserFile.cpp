@@ -1,0 +1,218 @@
+#include "access/UserFile.h"
+
+#include "store/CodePage.h"
+#include "store/Error.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace dosarium {
+
+namespace {
+
+const QString FileName = QStringLiteral("ini.mpg");
+
+// What went wrong with a file, in the words the user reads.
+QString reason(const QFileDevice &file)
+{
+    switch (file.error()) {
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("acces interzis");
+    case QFileDevice::ResourceError:
+        return QStringLiteral("spatiu insuficient pe disc");
+    case QFileDevice::ReadError:
+        return QStringLiteral("eroare la citire");
+    case QFileDevice::WriteError:
+        return QStringLiteral("eroare la scriere");
+    case QFileDevice::RenameError:
+        return QStringLiteral("nu poate fi inlocuit");
+    case QFileDevice::OpenError:
+        return QFileInfo(file.fileName()).isDir() ? QStringLiteral("este un director")
+                                                  : QStringLiteral("nu poate fi deschis");
+    default:
+        return QStringLiteral("eroare de intrare/iesire");
+    }
+}
+
+[[noreturn]] void fail(const QString &what, const QString &path, const QFileDevice &file)
+{
+    throw Error(QStringLiteral("Fisierul utilizatorilor %1 %2 (%3).")
+                    .arg(QDir::toNativeSeparators(path), what, reason(file)));
+}
+
+QByteArray encodeCut(const QString &text)
+{
+    return CodePage::windows1250().encode(text.left(UserEntry::TextSize));
+}
+
+void writeEntries(const QString &path, const QList<UserEntry> &entries, const QString &what)
+{
+    QByteArray bytes;
+    bytes.reserve(entries.size() * UserEntry::RecordSize);
+    for (const UserEntry &entry : entries)
+        bytes += entry.toRecord();
+    // Unbuffered, so that a short write shows here: a failed buffer flush inside commit() is
+    // not reported and the cut file would replace the old one.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        fail(what, path, file);
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        fail(what, path, file);
+    }
+    if (!file.commit())
+        fail(what, path, file);
+}
+
+// Opens the file for reading, creating it with the default entry when `create` is set.
+void openForReading(QFile &file, const QString &path, bool create)
+{
+    if (!QFileInfo::exists(path)) {
+        if (!create)
+            throw Error(QStringLiteral("Fisierul utilizatorilor %1 nu exista.")
+                            .arg(QDir::toNativeSeparators(path)));
+        writeEntries(path, {defaultUserEntry()}, QStringLiteral("nu poate fi creat"));
+    }
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("nu poate fi citit"), path, file);
+}
+
+// Reads the next whole record; false at the end or before a trailing fragment.
+bool readRecord(QFile &file, const QString &path, char (&record)[UserEntry::RecordSize])
+{
+    const qint64 n = file.read(record, UserEntry::RecordSize);
+    if (n < 0)
+        fail(QStringLiteral("nu poate fi citit"), path, file);
+    return n == UserEntry::RecordSize;
+}
+
+} // namespace
+
+QString UserEntry::nameText() const
+{
+    return CodePage::windows1250().decode(Name);
+}
+
+QString UserEntry::passwordText() const
+{
+    return CodePage::windows1250().decode(Password);
+}
+
+UserEntry UserEntry::fromText(const QString &name, const QString &password, quint8 rank)
+{
+    return UserEntry{encodeCut(name), encodeCut(password), rank};
+}
+
+QByteArray UserEntry::toRecord() const
+{
+    QByteArray record(RecordSize, '\0');
+    const QByteArray name = Name.left(TextSize);
+    const QByteArray password = Password.left(TextSize);
+    record[0] = char(name.size());
+    std::copy(name.begin(), name.end(), record.begin() + 1);
+    record[33] = char(password.size());
+    std::copy(password.begin(), password.end(), record.begin() + 34);
+    record[66] = char(Rank);
+    return record;
+}
+
+UserEntry UserEntry::fromRecord(const char *record)
+{
+    const int nameSize = std::min<int>(uchar(record[0]), TextSize);
+    const int passwordSize = std::min<int>(uchar(record[33]), TextSize);
+    return UserEntry{QByteArray(record + 1, nameSize), QByteArray(record + 34, passwordSize),
+                     quint8(record[66])};
+}
+
+UserEntry defaultUserEntry()
+{
+    return UserEntry{QByteArrayLiteral("ADMIN"), QByteArray(), RankAdministrator};
+}
+
+QString userFilePath(const QString &dataDir)
+{
+    return resolveFileName(joinPath(dataDir, FileName));
+}
+
+UserEntry FindUser(const QString &dataDir, const UserEntry &wanted)
+{
+    const QString path = userFilePath(dataDir);
+    QFile file;
+    openForReading(file, path, true);
+    char record[UserEntry::RecordSize];
+    while (readRecord(file, path, record)) {
+        UserEntry entry = UserEntry::fromRecord(record);
+        if (entry.Name == wanted.Name && entry.Password == wanted.Password)
+            return entry;
+    }
+    return UserEntry();
+}
+
+QByteArray ReadArchiveKey(const QString &dataDir)
+{
+    const QString path = userFilePath(dataDir);
+    QFile file;
+    openForReading(file, path, true);
+    char record[UserEntry::RecordSize];
+    while (readRecord(file, path, record)) {
+        const UserEntry entry = UserEntry::fromRecord(record);
+        if (entry.Name == "ADMIN")
+            return entry.Password;
+    }
+    return QByteArray();
+}
+
+QList<UserEntry> ReadUserFile(const QString &dataDir)
+{
+    const QString path = userFilePath(dataDir);
+    QFile file;
+    openForReading(file, path, false);
+    QList<UserEntry> entries;
+    char record[UserEntry::RecordSize];
+    while (readRecord(file, path, record))
+        entries.append(UserEntry::fromRecord(record));
+    return entries;
+}
+
+void WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries)
+{
+    writeEntries(userFilePath(dataDir), entries, QStringLiteral("nu poate fi scris"));
+}
+
+void SaveUserFile(const QString &dataDir, Query &users)
+{
+    const QString nume = QStringLiteral("NUME");
+    // A file without users would shut everyone out for good: it is never written.
+    if (!users.isOpen() || users.isEmpty())
+        throw Error(QStringLiteral("Lista utilizatorilor este goala; fisierul utilizatorilor %1 "
+                                   "a ramas neschimbat.")
+                        .arg(QDir::toNativeSeparators(userFilePath(dataDir))));
+
+    const QString current = users.asString(nume);
+    users.disableControls();
+    const auto release = [&] {
+        users.enableControls();
+        users.locate(nume, current);
+    };
+    try {
+        QList<UserEntry> entries;
+        for (users.first(); !users.eof(); users.next())
+            entries.append(UserEntry::fromText(users.asString(nume),
+                                               users.asString(QStringLiteral("PAROLA")),
+                                               quint8(users.asInteger(QStringLiteral("RANG")))));
+        WriteUserFile(dataDir, entries);
+    } catch (...) {
+        release();
+        throw;
+    }
+    release();
+}
+
+} // namespace dosarium
