@@ -13,4 +13,18 @@ struct AppContext {
     QString WorkstationUser; // computer name (at most 15 characters) + " - " + OS user name
 };
 
+// Where the program runs and who runs it, as the system tells them (or as a test sets them).
+struct Workstation {
+    QString exeDir;
+    QString computerName; // empty when it cannot be had
+    QString userName;     // empty when it cannot be had
+    static Workstation current();
+};
+
+// The context of a start: the folders beside the executable, the local data folder in use.
+AppContext makeAppContext(const Workstation &station);
+
+// Computer name cut to 15 characters, " - ", the user name or "Necunoscut".
+QString workstationText(const QString &computerName, const QString &userName);
+
 } // namespace dosarium

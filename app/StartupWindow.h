@@ -4,8 +4,10 @@
 
 #include "app/AppContext.h"
 
+#include <QDateTime>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QTimer;
@@ -13,11 +15,16 @@ class THintBalloonControl;
 
 namespace dosarium {
 
+class Query;
+class Table;
 class TCylinderProgressBar;
+class TGradientPanel;
 
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
+    static inline const QString kVersionText = QStringLiteral("Dosarium v.1.08");
+
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
@@ -29,6 +36,12 @@ public:
         std::function<void()> show;
     };
     void setMainWindowHooks(MainWindowHooks hooks);
+
+    // Where the program runs and who runs it; the system's values unless a test sets others
+    // before the start-up sequence.
+    void setWorkstation(const Workstation &station);
+    // The clock of the log's dates and times.
+    void setClock(std::function<QDateTime()> clock);
 
     const AppContext &context() const;
     AppContext &context();
@@ -60,9 +73,28 @@ public:
     TCylinderProgressBar *Bar1 = nullptr;
     THintBalloonControl *Hint1 = nullptr;
     QTimer *Timer1 = nullptr;
+    TGradientPanel *GradientPanel1 = nullptr;
+
+signals:
+    // The tables of the local data folder could not be made ready: the error has been shown
+    // and the program ends.
+    void startupFailed();
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    QLabel *addText(const QString &text, int pixels, bool italic, const QColor &color);
+    static void yield();
+
+    AppContext m_context;
+    Workstation m_station;
+    std::function<QDateTime()> m_clock;
+    MainWindowHooks m_hooks;
+    std::unique_ptr<Query> m_sx;
+    std::unique_ptr<Table> m_tx;
+    std::unique_ptr<Table> m_sursa;
+    bool m_started = false;
 };
 
 } // namespace dosarium

@@ -1,0 +1,41 @@
+#include "app/ActivityLog.h"
+
+#include "app/SettingsFile.h"
+#include "app/TextFormats.h"
+#include "store/Error.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+#include "store/Statement.h"
+
+namespace dosarium {
+
+QString NextId(const QString &dataDir, const QString &counter)
+{
+    const QString taken =
+        SettingsFile(dataDir).update(QStringLiteral("INDEX"), counter, [](const QString &value) {
+            const QString id = value.isEmpty() ? QStringLiteral("1") : value;
+            bool ok = false;
+            const qint64 number = id.toLongLong(&ok);
+            if (!ok || number == std::numeric_limits<qint64>::max())
+                throw Error(QStringLiteral("'%1' is not a valid integer value").arg(id));
+            return QString::number(number + 1);
+        });
+    return taken.isEmpty() ? QStringLiteral("1") : taken;
+}
+
+void WriteLog(Query &sx, const AppContext &context, const QString &action, const QDateTime &now)
+{
+    sx.clearSql();
+    sx.appendSql(QStringLiteral("INSERT INTO ") +
+                 quoteText(joinPath(context.DataDir, QStringLiteral("Log.dbf"))));
+    sx.appendSql(QStringLiteral("(IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR)"));
+    sx.appendSql(QStringLiteral("VALUES ("));
+    sx.appendSql(NextId(context.DataDir, QStringLiteral("IDLOG")) + QLatin1Char(','));
+    sx.appendSql(quoteText(shortDateText(now.date())) + QLatin1Char(','));
+    sx.appendSql(quoteText(longTimeText(now.time())) + QLatin1Char(','));
+    sx.appendSql(quoteText(action) + QLatin1Char(','));
+    sx.appendSql(quoteText(context.WorkstationUser) + QLatin1Char(')'));
+    sx.execSql();
+}
+
+} // namespace dosarium

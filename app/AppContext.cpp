@@ -1,0 +1,55 @@
+#include "app/AppContext.h"
+
+#include "store/FilePath.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSysInfo>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace dosarium {
+
+namespace {
+
+QString withoutTrailingSeparator(QString folder)
+{
+    while (folder.size() > 1 &&
+           (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
+        folder.chop(1);
+    return folder;
+}
+
+QString systemUserName()
+{
+    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_name && *entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+} // namespace
+
+Workstation Workstation::current()
+{
+    return {QDir::toNativeSeparators(QCoreApplication::applicationDirPath()),
+            QSysInfo::machineHostName(), systemUserName()};
+}
+
+QString workstationText(const QString &computerName, const QString &userName)
+{
+    return computerName.left(15) + QStringLiteral(" - ") +
+           (userName.isEmpty() ? QStringLiteral("Necunoscut") : userName);
+}
+
+AppContext makeAppContext(const Workstation &station)
+{
+    AppContext context;
+    context.ExeDir = withoutTrailingSeparator(station.exeDir);
+    context.DataDir = joinPath(context.ExeDir, QStringLiteral("Data"));
+    context.LocalDataDir = context.DataDir;
+    context.TempDir = joinPath(context.ExeDir, QStringLiteral("TEMP"));
+    context.WorkstationUser = workstationText(station.computerName, station.userName);
+    return context;
+}
+
+} // namespace dosarium

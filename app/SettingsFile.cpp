@@ -1,0 +1,235 @@
+#include "app/SettingsFile.h"
+
+#include "store/CodePage.h"
+#include "store/Error.h"
+#include "store/FileLock.h"
+#include "store/FilePath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+#include <chrono>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace dosarium {
+
+namespace {
+
+constexpr int kMaxValue = 2047;
+
+const CodePage &codePage()
+{
+    return CodePage::windows1250();
+}
+
+struct IniLines {
+    QList<QByteArray> lines; // without their line ends
+    QByteArray lineEnd;
+    bool endsWithLineEnd = false;
+
+    explicit IniLines(const QByteArray &content)
+    {
+        lineEnd = (content.isEmpty() || content.contains("\r\n")) ? QByteArrayLiteral("\r\n")
+                                                                  : QByteArrayLiteral("\n");
+        if (content.isEmpty())
+            return;
+        lines = content.split('\n');
+        endsWithLineEnd = content.endsWith('\n');
+        if (endsWithLineEnd)
+            lines.removeLast();
+        for (QByteArray &line : lines) {
+            if (line.endsWith('\r'))
+                line.chop(1);
+        }
+    }
+
+    QByteArray joined() const
+    {
+        QByteArray out;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            out += lines.at(i);
+            if (i + 1 < lines.size() || endsWithLineEnd)
+                out += lineEnd;
+        }
+        return out;
+    }
+};
+
+// The name of a section line, or nothing for other lines.
+std::optional<QString> sectionName(const QByteArray &line)
+{
+    const QByteArray t = line.trimmed();
+    if (!t.startsWith('['))
+        return std::nullopt;
+    qsizetype end = t.indexOf(']');
+    if (end < 0)
+        end = t.size();
+    return codePage().decode(t.mid(1, end - 1).trimmed());
+}
+
+// The position of "=" in a key line, or -1 for comments and other lines.
+qsizetype keyEnd(const QByteArray &line)
+{
+    const QByteArray t = line.trimmed();
+    if (t.isEmpty() || t.startsWith(';'))
+        return -1;
+    return line.indexOf('=');
+}
+
+bool sameName(const QByteArray &stored, const QString &wanted)
+{
+    return codePage().decode(stored.trimmed()).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+struct Place {
+    qsizetype section = -1; // line of the section header
+    qsizetype key = -1;     // line of the key within it
+    qsizetype end = -1;     // one past the section's last non-blank line
+};
+
+Place find(const IniLines &ini, const QString &section, const QString &key)
+{
+    Place place;
+    for (qsizetype i = 0; i < ini.lines.size(); ++i) {
+        const QByteArray &line = ini.lines.at(i);
+        if (const auto name = sectionName(line)) {
+            if (place.section >= 0)
+                break;
+            if (name->compare(section.trimmed(), Qt::CaseInsensitive) == 0) {
+                place.section = i;
+                place.end = i + 1;
+            }
+            continue;
+        }
+        if (place.section < 0)
+            continue;
+        if (!line.trimmed().isEmpty())
+            place.end = i + 1;
+        const qsizetype eq = keyEnd(line);
+        if (place.key < 0 && eq >= 0 && sameName(line.left(eq), key))
+            place.key = i;
+    }
+    return place;
+}
+
+QByteArray encoded(const QString &text)
+{
+    if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')))
+        throw Error(QStringLiteral("Valoarea \"%1\" nu poate fi scrisa in fisierul de setari: "
+                                   "cuprinde un sfarsit de rand.")
+                        .arg(text));
+    return codePage().encode(text);
+}
+
+// The lock beside the settings file, held for one change; the settings file itself is replaced
+// by every write, so a lock on it would not hold.
+class SettingsLock {
+public:
+    SettingsLock(const QString &dataDir, const QString &settingsPath)
+    {
+        const QString path = resolveFileName(joinPath(dataDir, QStringLiteral("Dsm.lck")));
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (m_fd < 0)
+            throw Error(QStringLiteral("Unable to write to %1").arg(settingsPath));
+        try {
+            if (!lockRange(m_fd, 0, 1, LockMode::Exclusive,
+                           std::chrono::milliseconds(SettingsFile::kLockWaitMs), path))
+                throw Error(QStringLiteral("Fisierul de setari %1 este folosit de alta statie; "
+                                           "incercati din nou.")
+                                .arg(settingsPath));
+        } catch (...) {
+            ::close(m_fd);
+            throw;
+        }
+    }
+    SettingsLock(const SettingsLock &) = delete;
+    SettingsLock &operator=(const SettingsLock &) = delete;
+    ~SettingsLock()
+    {
+        unlockRange(m_fd, 0, 1);
+        ::close(m_fd);
+    }
+
+private:
+    int m_fd = -1;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace
+
+QString iniValue(const QByteArray &content, const QString &section, const QString &key)
+{
+    const IniLines ini(content);
+    const Place place = find(ini, section, key);
+    if (place.key < 0)
+        return {};
+    const QByteArray &line = ini.lines.at(place.key);
+    QByteArray value = line.mid(keyEnd(line) + 1).trimmed();
+    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+        value = value.mid(1, value.size() - 2);
+    return codePage().decode(value).left(kMaxValue);
+}
+
+QByteArray withIniValue(const QByteArray &content, const QString &section, const QString &key,
+                        const QString &value)
+{
+    IniLines ini(content);
+    const QByteArray valueBytes = encoded(value);
+    const Place place = find(ini, section, key);
+    if (place.key >= 0) {
+        const QByteArray &line = ini.lines.at(place.key);
+        ini.lines[place.key] = line.left(keyEnd(line)).trimmed() + '=' + valueBytes;
+    } else if (place.section >= 0) {
+        ini.lines.insert(place.end, encoded(key) + '=' + valueBytes);
+    } else {
+        ini.lines.append('[' + encoded(section) + ']');
+        ini.lines.append(encoded(key) + '=' + valueBytes);
+    }
+    ini.endsWithLineEnd = true;
+    return ini.joined();
+}
+
+SettingsFile::SettingsFile(QString dataDir) : m_dataDir(std::move(dataDir)) {}
+
+QString SettingsFile::path() const
+{
+    return resolveFileName(joinPath(m_dataDir, QStringLiteral("Dsm.in")));
+}
+
+QString SettingsFile::read(const QString &section, const QString &key) const
+{
+    return iniValue(readAll(path()), section, key);
+}
+
+void SettingsFile::write(const QString &section, const QString &key, const QString &value)
+{
+    update(section, key, [&value](const QString &) { return value; });
+}
+
+QString SettingsFile::update(const QString &section, const QString &key,
+                             const std::function<QString(const QString &value)> &next)
+{
+    const QString file = path();
+    const QString shown = QDir::toNativeSeparators(file);
+    SettingsLock lock(m_dataDir, shown);
+    const QByteArray content = readAll(file);
+    const QString old = iniValue(content, section, key);
+    const QByteArray changed = withIniValue(content, section, key, next(old));
+
+    QSaveFile out(file);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly) || out.write(changed) != changed.size() || !out.commit())
+        throw Error(QStringLiteral("Unable to write to %1").arg(shown));
+    return old;
+}
+
+} // namespace dosarium

@@ -1,0 +1,266 @@
+#include "app/StartupWindow.h"
+
+#include "app/ActivityLog.h"
+#include "app/DataTables.h"
+#include "app/FolderRemoval.h"
+#include "app/SettingsFile.h"
+#include "app/SplashLogo.h"
+#include "store/Error.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+#include "store/Table.h"
+#include "ui/ErrorReport.h"
+#include "widgets/CylinderProgressBar.h"
+#include "widgets/GradientPanel.h"
+#include "widgets/HintBalloonControl.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+namespace dosarium {
+
+TForm1::TForm1(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_station(Workstation::current()), m_clock([] { return QDateTime::currentDateTime(); }),
+      m_sx(std::make_unique<Query>()), m_tx(std::make_unique<Table>()),
+      m_sursa(std::make_unique<Table>())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setFixedSize(395, 187);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0x112D6C));
+    setPalette(pal);
+    setCursor(Qt::WaitCursor);
+
+    GradientPanel1 = new TGradientPanel(this);
+    GradientPanel1->setGeometry(rect());
+    GradientPanel1->setColorFrom(QColor(0xACB8CC));
+    GradientPanel1->setColorTo(QColor(0x4D6080));
+    GradientPanel1->setColorCount(64);
+    GradientPanel1->setDirection(TGradientDirection::HCenterToEdges);
+
+    auto *logo = new QLabel(this);
+    logo->setGeometry(8, 11, 73, 78);
+    logo->setPixmap(splashLogo());
+
+    // The version text twice, the dark one as the shadow of the white one.
+    addText(kVersionText, 23, false, QColor(0x1E2531))->move(88, 46);
+    addText(kVersionText, 23, false, Qt::white)->move(89, 43);
+    const QString subtitle = QStringLiteral("Arhivare si evidenta documentelor");
+    for (const auto &[x, y, color] :
+         {std::tuple(83, 86, QColor(Qt::white)), std::tuple(84, 85, QColor(0x1E2531))}) {
+        QLabel *line = addText(subtitle, 13, true, color);
+        line->setGeometry(x, y, 250, line->sizeHint().height());
+        line->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    Label5 = addText(QStringLiteral("Incarcare date"), 13, true, Qt::white);
+    Label5->move(28, 124);
+    Label5->resize(340, Label5->height());
+
+    Bar1 = new TCylinderProgressBar(this);
+    Bar1->setGeometry(24, 144, 353, 25);
+    Bar1->setOrientation(boHorizontal);
+    Bar1->setBarKind(bkCylinder);
+    Bar1->setRoundCorner(true);
+    Bar1->setBackgroundColor(QColor(0x8080FF));
+    Bar1->setStartColor(QColor(0x000080));
+    Bar1->setFinalColor(QColor(0x00FFFF));
+    Bar1->setMaximum(100);
+    Bar1->setPosition(0);
+
+    Hint1 = new THintBalloonControl(this);
+    Hint1->setDuration(5000);
+    Hint1->setAnimationSpeed(50);
+    Hint1->setAnimationType(batBlend);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+}
+
+TForm1::~TForm1() = default;
+
+QLabel *TForm1::addText(const QString &text, int pixels, bool italic, const QColor &color)
+{
+    auto *label = new QLabel(text, this);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setItalic(italic);
+    label->setFont(font);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+    label->adjustSize();
+    return label;
+}
+
+void TForm1::yield()
+{
+    QCoreApplication::processEvents();
+}
+
+void TForm1::setMainWindowHooks(MainWindowHooks hooks)
+{
+    m_hooks = std::move(hooks);
+}
+
+void TForm1::setWorkstation(const Workstation &station)
+{
+    m_station = station;
+}
+
+void TForm1::setClock(std::function<QDateTime()> clock)
+{
+    m_clock = std::move(clock);
+}
+
+const AppContext &TForm1::context() const
+{
+    return m_context;
+}
+
+AppContext &TForm1::context()
+{
+    return m_context;
+}
+
+QString TForm1::ReadSetting(const QString &section, const QString &key) const
+{
+    return SettingsFile(m_context.DataDir).read(section, key);
+}
+
+void TForm1::WriteSetting(const QString &section, const QString &key, const QString &value)
+{
+    SettingsFile(m_context.DataDir).write(section, key, value);
+}
+
+QString TForm1::NextId(const QString &counter)
+{
+    return dosarium::NextId(m_context.DataDir, counter);
+}
+
+void TForm1::WriteLog(const QString &action)
+{
+    dosarium::WriteLog(*m_sx, m_context, action, m_clock());
+    yield();
+}
+
+void TForm1::CreateTables()
+{
+    dosarium::CreateTables(*m_sx, m_context.DataDir, &TForm1::yield);
+}
+
+void TForm1::UpgradeActe()
+{
+    dosarium::UpgradeActe(*m_sx, *m_tx, m_context.DataDir, &TForm1::yield);
+}
+
+void TForm1::PackTable(const QString &path)
+{
+    dosarium::PackTable(*m_sursa, path, &TForm1::yield);
+}
+
+void TForm1::TrimLog()
+{
+    dosarium::TrimLog(*m_sx, m_context.DataDir, &TForm1::yield);
+}
+
+bool TForm1::DeleteFolder(const QString &folder)
+{
+    const QStringList left = removeFolderTree(folder);
+    if (left.isEmpty())
+        return true;
+    showErrorReport(nullptr, QStringLiteral("Nu pot sterge %1: este folosit de alt program sau "
+                                            "nu am dreptul sa-l sterg.")
+                                 .arg(left.join(QStringLiteral(", "))));
+    return false;
+}
+
+void TForm1::ShowProblem(const QString &text, QWidget *control)
+{
+    Hint1->showBalloon(1, QStringLiteral("Problema !"), 0, control, 0, 0, 300, text);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    yield();
+    if (!m_started)
+        Timer1->start();
+}
+
+void TForm1::Timer1Timer()
+{
+    Timer1->stop();
+    if (m_started)
+        return;
+    m_started = true;
+    // Dates and numbers are always written in their fixed forms ("dd.MM.yyyy", "." decimals),
+    // whatever the regional settings: nothing follows them.
+    yield();
+    Bar1->setMaximum(100);
+
+    m_context = makeAppContext(m_station);
+    QDir().mkpath(joinPath(m_context.ExeDir, QStringLiteral("TMPSQL")));
+    yield();
+    // The engine keeps its results in memory, so TMPSQL is only kept ready beside the program.
+    QDir().mkpath(m_context.DataDir);
+    QDir().mkpath(m_context.TempDir);
+
+    // Without its tables the program cannot work: the error is shown and the program ends.
+    if (!guarded(this, [this] {
+            CreateTables();
+            UpgradeActe();
+        })) {
+        emit startupFailed();
+        QCoreApplication::exit(1);
+        return;
+    }
+
+    const QString server = ReadSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"));
+    m_context.LocalDataDir = m_context.DataDir;
+    if (!server.isEmpty() && QFileInfo(server).isDir()) {
+        m_context.DataDir = server;
+        if (m_hooks.setServerPath)
+            m_hooks.setServerPath(server);
+    }
+    if (m_hooks.setDatabaseText)
+        m_hooks.setDatabaseText(QStringLiteral("Baza : ") + m_context.DataDir);
+
+    QString later; // an error of the upkeep, shown once the main window is up
+    try {
+        if (m_hooks.setCaption)
+            m_hooks.setCaption(kVersionText);
+        Label5->setText(QStringLiteral("Refac baza de date ..."));
+        Bar1->setPosition(50);
+        yield();
+        if (m_context.LocalDataDir == m_context.DataDir)
+            PackTable(joinPath(m_context.DataDir, QStringLiteral("Acte.dbf")));
+        TrimLog();
+        Bar1->setPosition(100);
+        yield();
+    } catch (const Error &e) {
+        later = e.message();
+    } catch (const std::exception &e) {
+        later = QString::fromLocal8Bit(e.what());
+    }
+    unsetCursor();
+    hide();
+    if (m_hooks.show)
+        m_hooks.show();
+    yield();
+    if (!later.isEmpty())
+        showErrorReport(nullptr, later);
+}
+
+} // namespace dosarium
