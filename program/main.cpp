@@ -1,13 +1,29 @@
-// Dosarium: archive and register of scanned documents.
+// Dosarium: archive and register of scanned documents. The entry: one copy per session, the
+// application-wide settings, the windows in their order, the splash that starts everything.
+#include "app/StartupWindow.h"
+#include "program/SingleInstance.h"
+#include "program/ToolTipPolicy.h"
+#include "program/Windows.h"
+
 #include <QApplication>
-#include <QMainWindow>
+
+using namespace dosarium;
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    SingleInstance instance(QStringLiteral("Dosarium"));
+    if (instance.anotherCopyRuns())
+        return 0;
+
     QApplication::setApplicationName(QStringLiteral("Dosarium"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Dosarium"));
-    window.show();
+    QApplication::setApplicationDisplayName(QStringLiteral("Dosarium"));
+    // The hidden splash stays the main window: the program ends only when it is told to.
+    QApplication::setQuitOnLastWindowClosed(false);
+    ToolTipPolicy::install();
+
+    Windows windows;
+    instance.setActivationTarget([&windows] { return windows.frontWindow(); });
+    windows.Form1->show();
     return QApplication::exec();
 }

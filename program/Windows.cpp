@@ -1,0 +1,44 @@
+#include "program/Windows.h"
+
+#include "access/MainWindow.h"
+#include "app/StartupWindow.h"
+#include "ui/MessageDialog.h"
+#include "ui/ProgressWindow.h"
+
+#include <QApplication>
+
+namespace dosarium {
+
+Windows::Windows()
+{
+    Form1 = std::make_unique<TForm1>();
+    Form3 = std::make_unique<TForm3>(*Form1);
+    Contor = std::make_unique<TContor>();
+    Erori = std::make_unique<TErori>();
+    Erori->setObjectName(QStringLiteral("Erori"));
+    Contor->setObjectName(QStringLiteral("Contor"));
+    Form3->setObjectName(QStringLiteral("Form3"));
+    Form1->setObjectName(QStringLiteral("Form1"));
+
+    Form3->attach(*Erori);
+    TForm3 *form3 = Form3.get();
+    Form1->setMainWindowHooks({
+        [form3](const QString &text) { form3->setDatabaseText(text); },
+        [form3](const QString &caption) { form3->setWindowTitle(caption); },
+        [](const QString &) {}, // the administrator window's server label, once it exists
+        [form3] { form3->show(); },
+    });
+}
+
+Windows::~Windows() = default;
+
+QWidget *Windows::frontWindow() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (Form1->isVisible())
+        return Form1.get();
+    return Form3.get();
+}
+
+} // namespace dosarium

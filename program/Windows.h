@@ -1,0 +1,32 @@
+// The program's windows: each class once for the whole run, created hidden in the fixed order,
+// then handed to the windows that use them.
+#pragma once
+
+#include <memory>
+
+class QWidget;
+
+namespace dosarium {
+
+class TForm1;
+class TForm3;
+class TContor;
+class TErori;
+
+struct Windows {
+    Windows();
+    ~Windows();
+    Windows(const Windows &) = delete;
+    Windows &operator=(const Windows &) = delete;
+
+    // The window a later start brings forward: an open modal window, else the splash while it
+    // shows, else the main window.
+    QWidget *frontWindow() const;
+
+    std::unique_ptr<TForm1> Form1; // splash and start-up; the event loop's main window
+    std::unique_ptr<TForm3> Form3; // main window: sign-in and menu
+    std::unique_ptr<TContor> Contor;
+    std::unique_ptr<TErori> Erori;
+};
+
+} // namespace dosarium
