@@ -1,0 +1,70 @@
+// Speed of the start-up's column upgrade: LUNA added to a documents table of 100,000 acts and
+// filled row by row, letting window events run after every row as the splash does.
+#include "app/DataTables.h"
+#include "store/Engine.h"
+#include "store/FieldCodec.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+#include "store/Statement.h"
+#include "store/Table.h"
+#include "store/TableFile.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace dosarium;
+
+namespace {
+
+constexpr int kActs = 100'000;
+
+void writeOldRegister(const QString &dir)
+{
+    const QString path = joinPath(dir, QStringLiteral("Acte.dbf"));
+    Engine::execute(QStringLiteral("CREATE TABLE %1 (IDACT DECIMAL(10,0), ANUL DECIMAL(6,0), "
+                                   "DATAACT DATE, DOMENIUL CHAR(60), SUBDOM CHAR(60), TITLU "
+                                   "CHAR(60), SERIA CHAR(24), NR CHAR(24), COD CHAR(16), EXTENSIE "
+                                   "CHAR(6), OBS CHAR(240))")
+                        .arg(quoteText(path)));
+    auto file = TableFile::open(path, TableFile::Mode::Exclusive);
+    const TableLayout layout = file->readSnapshot().layout;
+    QByteArray records(qsizetype(kActs) * layout.recordLength, ' ');
+    const Field &id = layout.fields.at(layout.fieldIndex(QStringLiteral("IDACT")));
+    const Field &date = layout.fields.at(layout.fieldIndex(QStringLiteral("DATAACT")));
+    for (int i = 0; i < kActs; ++i) {
+        char *rec = records.data() + qsizetype(i) * layout.recordLength;
+        writeField(layout, id, rec, Literal::ofNumber(QString::number(i + 1)));
+        writeField(layout, date, rec,
+                   Literal::ofText(
+                       QDate(2005, 1, 1).addDays(i % 7000).toString(QStringLiteral("dd.MM.yyyy"))));
+    }
+    QByteArray header = layout.headerBytes;
+    stampHeader(header.data(), kActs, QDate::currentDate());
+    file->replace(header, records);
+}
+
+void upgradeActeFillsLuna(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        writeOldRegister(dir.path());
+        state.ResumeTiming();
+        Query sx;
+        Table tx;
+        UpgradeActe(sx, tx, dir.path(), [] { QCoreApplication::processEvents(); });
+    }
+}
+BENCHMARK(upgradeActeFillsLuna)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
