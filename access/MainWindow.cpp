@@ -406,5 +406,3 @@ void TForm3::FormClose(QCloseEvent *event)
 }
 
 } // namespace dosarium
-
-#include "moc_MainWindow.cpp"
