@@ -131,9 +131,16 @@ TForm3::TForm3(TForm1 &form1, QWidget *parent) : QWidget(parent), m_form1(form1)
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    QFont statusFont(QStringLiteral("Arial"));
+    statusFont.setPixelSize(11);
+    StatusBar1->setFont(statusFont);
     m_statusPanels[0] = new QLabel(QStringLiteral("ESC - Iesire din program"), StatusBar1);
     m_statusPanels[0]->setFixedWidth(128);
     m_statusPanels[1] = new QLabel(StatusBar1);
+    for (QLabel *panel : m_statusPanels) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setIndent(2);
+    }
     StatusBar1->addWidget(m_statusPanels[0]);
     StatusBar1->addWidget(m_statusPanels[1], 1);
 
@@ -292,6 +299,9 @@ void TForm3::FormShow()
             move(area.topLeft());
         }
         Label1->setText(QDate::currentDate().toString(DateFormat));
+        // The user types the name right away, without clicking into the strip first.
+        raise();
+        activateWindow();
         if (!isSignedIn())
             UtzNume->setFocus();
     });

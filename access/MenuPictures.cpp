@@ -78,12 +78,16 @@ QPixmap settings()
     p.setPen(QPen(Outline, 1));
     p.setBrush(steel);
     p.drawPath(gear);
-    // A wrench across the lower right.
-    p.translate(22, 23);
-    p.rotate(-45);
+    // A wrench across the lower right: a handle and an open jaw.
+    p.translate(22, 22);
+    p.rotate(45);
+    QPainterPath wrench;
+    wrench.addRoundedRect(QRectF(-2.5, -3, 5, 13), 2, 2);
+    wrench.addEllipse(QPointF(0, -6), 5, 5);
+    QPainterPath jaw;
+    jaw.addRect(QRectF(-2, -12, 4, 7));
     p.setBrush(QColor(0xE8, 0x60, 0x20));
-    p.drawRoundedRect(QRectF(-2.5, -9, 5, 17), 2, 2);
-    p.drawEllipse(QPointF(0, -9), 4, 4);
+    p.drawPath(wrench.simplified().subtracted(jaw));
     return picture;
 }
 
