@@ -2,7 +2,7 @@
 
 #include "ui/KindPictures.h"
 #include "ui/MessageKinds.h"
-#include "widgets/FlatSpeedButton.h"
+#include "widgets/FlatButton.h"
 #include "widgets/GradientPanel.h"
 
 #include <QGuiApplication>
@@ -25,9 +25,11 @@ TErori::AnswerHook &answerHook()
     return hook;
 }
 
-TGradientPanel *band(QWidget *parent, int top, int height, QColor from, QColor to)
+TGradientPanel *band(QWidget *parent, const QString &name, int top, int height, QColor from,
+                     QColor to)
 {
     auto *panel = new TGradientPanel(parent);
+    panel->setObjectName(name);
     panel->setGeometry(0, top, kWidth, height);
     panel->setColorFrom(from);
     panel->setColorTo(to);
@@ -46,20 +48,28 @@ TErori::TErori(QWidget *parent)
     setObjectName(QStringLiteral("Erori"));
     setModal(true);
     setFixedSize(kWidth, kHeight);
+    // Closing a message never ends the program, even when no other window is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xD6D6D6));
     setPalette(pal);
 
     const MessageKindStyle design = messageKindStyle(0);
-    GradientPanel1 = band(this, 0, 49, design.bandFrom, design.bandTo);
-    GradientPanel2 = band(this, kHeight - 42, 42, design.bandFrom, design.bandTo);
-    GradientPanel3 = band(this, 49, kHeight - 49 - 42, QColor(0xFFFFFF), QColor(0xE1E1E1));
+    GradientPanel1 =
+        band(this, QStringLiteral("GradientPanel1"), 0, 49, design.bandFrom, design.bandTo);
+    GradientPanel2 = band(this, QStringLiteral("GradientPanel2"), kHeight - 42, 42, design.bandFrom,
+                          design.bandTo);
+    GradientPanel3 = band(this, QStringLiteral("GradientPanel3"), 49, kHeight - 49 - 42,
+                          QColor(0xFFFFFF), QColor(0xE1E1E1));
 
     Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 8, 32, 32);
 
     Label1 = new QLabel(QStringLiteral("PROBLEMA"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
     QFont header(QStringLiteral("Arial"));
     header.setPixelSize(13);
     header.setBold(true);
@@ -68,20 +78,24 @@ TErori::TErori(QWidget *parent)
     white.setColor(QPalette::WindowText, Qt::white);
     Label1->setPalette(white);
     Label1->move(48, 16);
+    Label1->adjustSize();
 
     EroText = new QLabel(this);
+    EroText->setObjectName(QStringLiteral("EroText"));
     EroText->setGeometry(8, 56, 329, 73);
-    EroText->setAlignment(Qt::AlignCenter);
+    // Centred across, from the top down: a text that begins with a carriage return keeps its
+    // empty first line.
+    EroText->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     EroText->setWordWrap(true);
     EroText->setTextFormat(Qt::PlainText);
     QFont body = EroText->font();
     body.setPointSize(8);
     EroText->setFont(body);
 
-    BE1 = makeButton(QStringLiteral("DA"), kResultYes);
-    BE2 = makeButton(QStringLiteral("NU"), kResultNo);
-    BE3 = makeButton(QStringLiteral("RENUNT"), kResultCancel);
-    BE4 = makeButton(QStringLiteral("OK"), kResultOk);
+    BE1 = makeButton(QStringLiteral("BE1"), QStringLiteral("DA"), kResultYes);
+    BE2 = makeButton(QStringLiteral("BE2"), QStringLiteral("NU"), kResultNo);
+    BE3 = makeButton(QStringLiteral("BE3"), QStringLiteral("RENUNT"), kResultCancel);
+    BE4 = makeButton(QStringLiteral("BE4"), QStringLiteral("OK"), kResultOk);
     BE1->move(10, kButtonTop);
     BE2->move(93, kButtonTop);
     BE3->move(176, kButtonTop);
@@ -90,11 +104,13 @@ TErori::TErori(QWidget *parent)
 
 TErori::~TErori() = default;
 
-TFlatSpeedButton *TErori::makeButton(const QString &caption, quint16 result)
+TFlatSpeedButton *TErori::makeButton(const QString &name, const QString &caption, quint16 result)
 {
-    auto *b = new TFlatSpeedButton(caption, this);
+    auto *b = new TFlatButton(caption, this);
+    b->setObjectName(name);
     b->resize(73, 25);
     b->setCursor(Qt::PointingHandCursor);
+    // Keys belong to the window: Enter presses no button, Escape closes.
     b->setFocusPolicy(Qt::NoFocus);
     QFont font = b->font();
     font.setBold(true);

@@ -41,7 +41,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    TFlatSpeedButton *makeButton(const QString &caption, quint16 result);
+    TFlatSpeedButton *makeButton(const QString &name, const QString &caption, quint16 result);
     TFlatSpeedButton *button(int which) const;
 
     quint16 m_result = 2;

@@ -10,13 +10,18 @@
 namespace dosarium {
 
 TContor::TContor(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("Contor"));
     setFixedSize(332, 65);
     setCursor(Qt::WaitCursor);
+    // The strip only shows progress: the window that started the operation stays active.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     GP1 = new TGradientPanel(this);
+    GP1->setObjectName(QStringLiteral("GP1"));
     GP1->setGeometry(rect());
     GP1->setColorFrom(QColor(0xACB8CC));
     GP1->setColorTo(QColor(0x526687));
@@ -24,6 +29,8 @@ TContor::TContor(QWidget *parent)
     GP1->setDirection(TGradientDirection::HCenterToEdges);
 
     Descr = new QLabel(this);
+    Descr->setObjectName(QStringLiteral("Descr"));
+    Descr->setTextFormat(Qt::PlainText);
     Descr->move(16, 12);
     QFont font = Descr->font();
     font.setPointSize(8);
@@ -35,6 +42,7 @@ TContor::TContor(QWidget *parent)
     Descr->resize(300, 14);
 
     Bar = new TCylinderProgressBar(this);
+    Bar->setObjectName(QStringLiteral("Bar"));
     Bar->setGeometry(14, 28, 300, 24);
     Bar->setOrientation(boHorizontal);
     Bar->setBarKind(bkCylinder);
@@ -66,6 +74,8 @@ void TContor::Start()
         m_remembered = nullptr;
     QRect area;
     if (m_remembered) {
+        // Disabling the window takes the focus from its control; Finish gives it back.
+        m_rememberedFocus = m_remembered->focusWidget();
         m_remembered->setEnabled(false);
         m_remembered->setCursor(Qt::WaitCursor);
         area = m_remembered->frameGeometry();
@@ -101,11 +111,16 @@ void TContor::Finish()
         m_remembered->unsetCursor();
         if (m_remembered->isVisible()) {
             m_remembered->activateWindow();
-            m_remembered->setFocus();
+            if (m_rememberedFocus && m_rememberedFocus->window() == m_remembered &&
+                m_rememberedFocus->isEnabled() && m_rememberedFocus->isVisible())
+                m_rememberedFocus->setFocus();
+            else
+                m_remembered->setFocus();
         }
     }
     repaintNow();
     m_remembered = nullptr;
+    m_rememberedFocus = nullptr;
 }
 
 } // namespace dosarium

@@ -22,8 +22,11 @@ public:
     QLabel *Descr = nullptr;
     TCylinderProgressBar *Bar = nullptr;
 
+    // Resets the bar; the first Start also disables the active window and shows the strip.
     void Start();
+    // One step forward, never past the maximum.
     void Step();
+    // Hides the strip; the remembered window gets its input, cursor and focus back.
     void Finish();
 
     // The window disabled by Start, until Finish.
@@ -33,6 +36,7 @@ private:
     static void repaintNow();
 
     QPointer<QWidget> m_remembered;
+    QPointer<QWidget> m_rememberedFocus; // its control that had the focus
 };
 
 } // namespace dosarium

@@ -23,6 +23,8 @@ struct Seen {
     QColor bandFrom, bandTo, bottomFrom, bottomTo, face;
     QSize size;
     QImage picture;
+    QImage window; // the whole client area as drawn
+    int textLines = 0;
 };
 
 class MessageDialogTest : public ::testing::Test {
@@ -55,6 +57,9 @@ protected:
             seen.face = d.BE1->color();
             seen.size = d.size();
             seen.picture = d.Image1->pixmap().toImage();
+            seen.window = d.grab().toImage();
+            seen.textLines = d.EroText->heightForWidth(d.EroText->width()) /
+                             d.EroText->fontMetrics().lineSpacing();
             answer(d);
         });
         return dialog.Mesaj(title, text, kind, buttons);
@@ -83,6 +88,27 @@ TEST_F(MessageDialogTest, okAlone_standsInTheMiddleOnTheErrorColoursAndReturnsOn
     EXPECT_EQ(seen.face, QColor(0xFF0000));
     EXPECT_EQ(seen.size, QSize(345, 177));
     EXPECT_FALSE(dialog.isVisible());
+
+    // The bands as drawn: red on the left, light on the right; the middle white to grey.
+    const auto at = [this](int x, int y) { return QColor(seen.window.pixel(x, y)); };
+    EXPECT_EQ(at(0, 2), QColor(0xFF0000));
+    EXPECT_EQ(at(344, 2), QColor(0xFFD5D5));
+    EXPECT_EQ(at(0, 175), QColor(0xFF0000));
+    EXPECT_EQ(at(344, 175), QColor(0xFFD5D5));
+    EXPECT_EQ(at(0, 100), QColor(0xE1E1E1));
+    EXPECT_EQ(at(344, 100), QColor(0xFFFFFF));
+    EXPECT_EQ(at(8 + 16, 8 + 16), seen.picture.pixelColor(16, 16)); // the picture on top
+}
+
+TEST_F(MessageDialogTest, carriageReturns_startNewLinesInTheText)
+{
+    ask(QStringLiteral("Conectare server"),
+        QStringLiteral("Baza de date D:\\Arhiva\rNU este accesibila!\r\nVerificati conexiunea si "
+                       "reporniti programul!"),
+        1, 4, [](TErori &d) { d.BE4->click(); });
+    EXPECT_EQ(seen.text, QStringLiteral("Baza de date D:\\Arhiva\nNU este accesibila!\nVerificati "
+                                        "conexiunea si reporniti programul!"));
+    EXPECT_EQ(seen.textLines, 3);
 }
 
 TEST_F(MessageDialogTest, escapeAndTheCloseBox_returnTwo_andEnterPressesNothing)

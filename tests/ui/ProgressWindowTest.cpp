@@ -6,6 +6,8 @@
 #include "widgets/CylinderProgressBar.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -45,6 +47,30 @@ TEST_F(ProgressWindowTest, startStepFinish_disableTheActiveWindowAndGiveItBack)
     EXPECT_FALSE(contor.isVisible());
     EXPECT_TRUE(owner.isEnabled());
     EXPECT_EQ(contor.rememberedWindow(), nullptr);
+}
+
+TEST_F(ProgressWindowTest, finish_givesTheFocusBackToTheControlThatHadIt)
+{
+    auto *layout = new QVBoxLayout(&owner);
+    auto *first = new QLineEdit(&owner);
+    auto *second = new QLineEdit(&owner);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    first->show();
+    second->show();
+    owner.setCursor(Qt::IBeamCursor);
+    second->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), second);
+
+    contor.Start();
+    EXPECT_EQ(owner.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(contor.cursor().shape(), Qt::WaitCursor);
+    // The strip stands over the middle of the window that started the operation.
+    EXPECT_EQ(contor.frameGeometry().center(), owner.frameGeometry().center());
+
+    contor.Finish();
+    EXPECT_EQ(QApplication::focusWidget(), second);
+    EXPECT_NE(owner.cursor().shape(), Qt::WaitCursor);
 }
 
 TEST_F(ProgressWindowTest, secondStart_resetsTheBarAndKeepsTheFirstWindow)
