@@ -137,6 +137,24 @@ TEST_F(StartupWindowTest, serverFolderThatIsGone_meansLocalWork_andLocalDeletion
     EXPECT_EQ(shown, 1);
 }
 
+TEST_F(StartupWindowTest, serverSetToTheLocalFolderInTheSameLetters_countsAsLocalWork)
+{
+    form.Timer1Timer();
+    const QString acte = local("Acte.dbf");
+    Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (1)").arg(quoteText(acte)));
+    Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=1").arg(quoteText(acte)));
+    const qint64 size = QFileInfo(resolveFileName(acte)).size();
+    form.WriteSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"),
+                      form.context().LocalDataDir);
+
+    TForm1 again;
+    again.setWorkstation({exe.path(), QString(), QString()});
+    again.Timer1Timer();
+    EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(again.context().DataDir, again.context().LocalDataDir);
+    EXPECT_LT(QFileInfo(resolveFileName(acte)).size(), size); // the deleted act is gone
+}
+
 TEST_F(StartupWindowTest, tablesThatCannotBeMade_showTheErrorAndEndTheStart)
 {
     // A file where the data folder should be.
