@@ -225,9 +225,11 @@ QString SettingsFile::update(const QString &section, const QString &key,
     const QString old = iniValue(content, section, key);
     const QByteArray changed = withIniValue(content, section, key, next(old));
 
+    // Unbuffered, so that a write the disk refuses is seen before the new file replaces the old.
     QSaveFile out(file);
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly) || out.write(changed) != changed.size() || !out.commit())
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        out.write(changed) != changed.size() || !out.commit())
         throw Error(QStringLiteral("Unable to write to %1").arg(shown));
     return old;
 }

@@ -300,9 +300,10 @@ void TableFile::flush()
 
 void TableFile::replace(const QByteArray &header, const QByteArray &records)
 {
+    // Unbuffered, so that a write the disk refuses is seen before the new file replaces the old.
     QSaveFile out(m_path);
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Error(
             QStringLiteral("Nu pot rescrie tabelul %1: %2.").arg(m_path, out.errorString()));
     const char end = '\x1A';

@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace dosarium;
 
@@ -106,6 +110,30 @@ TEST_F(SettingsFileTest, writeThatCannotReachTheFile_saysUnableToWriteWithThePat
     EXPECT_THROW(
         settings.write(QStringLiteral("INDEX"), QStringLiteral("IDLOG"), QStringLiteral("6")),
         Error);
+}
+
+TEST_F(SettingsFileTest, diskThatTakesNoMore_failsTheWriteAndKeepsTheOldFile)
+{
+    put("[INDEX]\r\nIDLOG=5\r\n");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // Files of this process may not grow past 64 bytes, as on a full disk.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            settings.write(QStringLiteral("CONST"), QStringLiteral("SERVER"),
+                           QString(200, QLatin1Char('x')));
+        } catch (const Error &) {
+            _exit(0);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was not refused";
+    EXPECT_EQ(bytes(), QByteArray("[INDEX]\r\nIDLOG=5\r\n"));
 }
 
 TEST(IniText, sectionsAndKeysAreFoundOnlyWhereTheyStand)
