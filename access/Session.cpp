@@ -1,14 +1,13 @@
 #include "access/Session.h"
 
 #include "store/CodePage.h"
+#include "ui/MessageKinds.h"
 
 namespace dosarium {
 
 namespace {
 
 constexpr quint8 KindConfirmation = 3;
-constexpr quint16 ButtonsYesNo = 1 | 2;
-constexpr quint16 ResultYes = 6;
 
 } // namespace
 
@@ -30,7 +29,7 @@ UserEntry SignIn(const QString &dataDir, const QString &name, const QString &pas
 bool ConfirmExit(const ExitSteps &steps)
 {
     if (steps.ask(SessionTexts::ExitTitle, SessionTexts::ExitQuestion, KindConfirmation,
-                  ButtonsYesNo) != ResultYes)
+                  kButtonDa | kButtonNu) != kResultYes)
         return false;
     steps.removeTempFolder();
     steps.writeLog(SessionTexts::ExitLog);
