@@ -26,33 +26,42 @@ const CodePage &codePage()
 
 struct IniLines {
     QList<QByteArray> lines; // without their line ends
-    QByteArray lineEnd;
-    bool endsWithLineEnd = false;
+    QList<QByteArray> ends;  // each line's own line end, empty for a last line without one
+    QByteArray lineEnd;      // the line end of lines the program adds
 
     explicit IniLines(const QByteArray &content)
     {
         lineEnd = (content.isEmpty() || content.contains("\r\n")) ? QByteArrayLiteral("\r\n")
                                                                   : QByteArrayLiteral("\n");
-        if (content.isEmpty())
-            return;
-        lines = content.split('\n');
-        endsWithLineEnd = content.endsWith('\n');
-        if (endsWithLineEnd)
-            lines.removeLast();
-        for (QByteArray &line : lines) {
-            if (line.endsWith('\r'))
-                line.chop(1);
+        qsizetype start = 0;
+        while (start < content.size()) {
+            qsizetype nl = content.indexOf('\n', start);
+            if (nl < 0) {
+                lines.append(content.mid(start));
+                ends.append(QByteArray());
+                break;
+            }
+            const qsizetype stop = (nl > start && content.at(nl - 1) == '\r') ? nl - 1 : nl;
+            lines.append(content.mid(start, stop - start));
+            ends.append(content.mid(stop, nl + 1 - stop));
+            start = nl + 1;
         }
+    }
+
+    void insert(qsizetype at, const QByteArray &line)
+    {
+        // A last line without a line end gets one before anything follows it.
+        if (at > 0 && at == lines.size() && ends.last().isEmpty())
+            ends.last() = lineEnd;
+        lines.insert(at, line);
+        ends.insert(at, lineEnd);
     }
 
     QByteArray joined() const
     {
         QByteArray out;
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            out += lines.at(i);
-            if (i + 1 < lines.size() || endsWithLineEnd)
-                out += lineEnd;
-        }
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            out += lines.at(i) + ends.at(i);
         return out;
     }
 };
@@ -189,12 +198,11 @@ QByteArray withIniValue(const QByteArray &content, const QString &section, const
         const QByteArray &line = ini.lines.at(place.key);
         ini.lines[place.key] = line.left(keyEnd(line)).trimmed() + '=' + valueBytes;
     } else if (place.section >= 0) {
-        ini.lines.insert(place.end, encoded(key) + '=' + valueBytes);
+        ini.insert(place.end, encoded(key) + '=' + valueBytes);
     } else {
-        ini.lines.append('[' + encoded(section) + ']');
-        ini.lines.append(encoded(key) + '=' + valueBytes);
+        ini.insert(ini.lines.size(), '[' + encoded(section) + ']');
+        ini.insert(ini.lines.size(), encoded(key) + '=' + valueBytes);
     }
-    ini.endsWithLineEnd = true;
     return ini.joined();
 }
 

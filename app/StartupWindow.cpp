@@ -65,10 +65,17 @@ TForm1::TForm1(QWidget *parent)
     Bar1->setGeometry(24, 144, 353, 25);
     Bar1->setOrientation(boHorizontal);
     Bar1->setBarKind(bkCylinder);
+    Bar1->setBarLook(blMetal);
     Bar1->setRoundCorner(true);
+    Bar1->setShaped(true);
+    Bar1->setShapeColor(QColor(0x0000FF));
     Bar1->setBackgroundColor(QColor(0x8080FF));
     Bar1->setStartColor(QColor(0x000080));
     Bar1->setFinalColor(QColor(0x00FFFF));
+    Bar1->setShowInactivePos(true);
+    Bar1->setInactivePosColor(QColor(0xACB8CC));
+    Bar1->setBlockSize(0);
+    Bar1->setSpaceSize(1);
     Bar1->setMaximum(100);
     Bar1->setPosition(0);
 
@@ -183,7 +190,7 @@ bool TForm1::DeleteFolder(const QString &folder)
 
 void TForm1::ShowProblem(const QString &text, QWidget *control)
 {
-    Hint1->showBalloon(1, QStringLiteral("Problema !"), 0, control, 0, 0, 300, text);
+    Hint1->showBalloon(1, QStringLiteral("Problema !"), 0, control, 10, 10, 300, text);
 }
 
 void TForm1::showEvent(QShowEvent *event)

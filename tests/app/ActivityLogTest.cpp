@@ -103,8 +103,9 @@ TEST_F(ActivityLogTest, failingInsert_skipsItsIdForGood)
 
 TEST_F(ActivityLogTest, severalProcessesTakingIdsAtOnce_neverGetTheSameOne)
 {
+    // Each process also rewrites a key of its own between the ids: no write may undo another.
     constexpr int kProcesses = 4;
-    constexpr int kIds = 400;
+    constexpr int kIds = 500;
     int pipes[kProcesses][2];
     std::vector<pid_t> children;
     for (int p = 0; p < kProcesses; ++p) {
@@ -119,6 +120,9 @@ TEST_F(ActivityLogTest, severalProcessesTakingIdsAtOnce_neverGetTheSameOne)
                     const qint32 id = NextId(dir.path(), QStringLiteral("IDACT")).toInt();
                     if (write(pipes[p][1], &id, sizeof id) != sizeof id)
                         status = 4;
+                    SettingsFile(dir.path())
+                        .write(QStringLiteral("STATII"), QStringLiteral("P%1").arg(p),
+                               QString::number(i));
                 }
             } catch (...) {
                 status = 3;
@@ -149,6 +153,10 @@ TEST_F(ActivityLogTest, severalProcessesTakingIdsAtOnce_neverGetTheSameOne)
     EXPECT_EQ(*std::min_element(ids.begin(), ids.end()), 1);
     EXPECT_EQ(*std::max_element(ids.begin(), ids.end()), kProcesses * kIds);
     EXPECT_EQ(counter(QStringLiteral("IDACT")), QString::number(kProcesses * kIds + 1));
+    for (int p = 0; p < kProcesses; ++p)
+        EXPECT_EQ(
+            SettingsFile(dir.path()).read(QStringLiteral("STATII"), QStringLiteral("P%1").arg(p)),
+            QString::number(kIds - 1));
 }
 
 } // namespace

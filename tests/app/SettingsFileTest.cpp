@@ -79,6 +79,14 @@ TEST_F(SettingsFileTest, unixLineEnds_stayAsTheyAre_andLongValuesAreReadCut)
     EXPECT_EQ(settings.read(QStringLiteral("CONST"), QStringLiteral("SERVER")).size(), 2047);
     settings.write(QStringLiteral("CONST"), QStringLiteral("SERVER"), QStringLiteral("/mnt/x"));
     EXPECT_EQ(bytes(), QByteArray("[CONST]\nSERVER=/mnt/x\n"));
+
+    // Mixed line ends and a last line without one: only the changed line and the added ones
+    // differ.
+    put("[CONST]\nSERVER=/a\r\n; nota\n[INDEX]\r\nIDLOG=4");
+    settings.write(QStringLiteral("CONST"), QStringLiteral("SERVER"), QStringLiteral("/b"));
+    settings.write(QStringLiteral("INDEX"), QStringLiteral("IDACT"), QStringLiteral("9"));
+    EXPECT_EQ(bytes(),
+              QByteArray("[CONST]\nSERVER=/b\r\n; nota\n[INDEX]\r\nIDLOG=4\r\nIDACT=9\r\n"));
 }
 
 TEST_F(SettingsFileTest, valueTheCodePageCannotHold_isRefusedAndTheFileStaysWhole)

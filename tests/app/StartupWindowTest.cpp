@@ -8,18 +8,46 @@
 #include "store/Statement.h"
 #include "ui/ErrorReport.h"
 #include "widgets/CylinderProgressBar.h"
+#include "widgets/HintBalloon.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace dosarium;
 
 namespace {
+
+// Makes `file` one that cannot be deleted: a read-only folder for a user, an immutable file for
+// the administrator (who may delete from read-only folders). False when neither can be had.
+bool setUndeletable(const QString &file, bool on)
+{
+    const QByteArray name = QFile::encodeName(file);
+    if (geteuid() != 0) {
+        const QString folder = QFileInfo(file).path();
+        return QFile::setPermissions(folder,
+                                     on ? QFile::ReadOwner | QFile::ExeOwner
+                                        : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    const int fd = ::open(name.constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
 
 class StartupWindowTest : public ::testing::Test {
 protected:
@@ -71,6 +99,11 @@ TEST_F(StartupWindowTest, splash_looksAsDesigned)
     const QImage picture = form.grab().toImage();
     EXPECT_EQ(picture.pixelColor(390, 93), QColor(0xACB8CC));
     EXPECT_LT(picture.pixelColor(392, 0).red(), 0x55);
+    // The empty bar shows its unfilled part in the pale blue-grey, not the bar's background.
+    const QColor unfilled = picture.pixelColor(200, 150);
+    EXPECT_NE(unfilled, QColor(0x8080FF));
+    EXPECT_GT(unfilled.red(), 0x60);
+    EXPECT_EQ(picture.pixelColor(200, 144), QColor(0x0000FF)); // the outline
 }
 
 TEST_F(StartupWindowTest, firstStartInAnEmptyFolder_createsFoldersAndTablesAndShowsTheMainWindow)
@@ -186,6 +219,64 @@ TEST_F(StartupWindowTest, upkeepErrors_stillShowTheMainWindowAndThenTheError)
     EXPECT_EQ(mainShown, 1);
     EXPECT_EQ(reports.size(), 1);
     EXPECT_FALSE(again.isVisible());
+}
+
+TEST_F(StartupWindowTest, deleteFolder_removesTheTreeForGood_andReportsAFileItCannotDelete)
+{
+    const QString temp = joinPath(exe.path(), QStringLiteral("TEMP"));
+    QTemporaryDir outside;
+    const QString kept = joinPath(outside.path(), QStringLiteral("pastrat.pdf"));
+    for (const QString &f : {joinPath(temp, QStringLiteral("a/b/act 12.pdf")),
+                             joinPath(temp, QStringLiteral(".ascuns")), kept}) {
+        QDir().mkpath(QFileInfo(f).path());
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    // A link to a folder elsewhere goes; what it points at stays.
+    ASSERT_TRUE(QFile::link(outside.path(), joinPath(temp, QStringLiteral("a/legatura"))));
+    EXPECT_TRUE(form.DeleteFolder(temp));
+    EXPECT_FALSE(QFileInfo::exists(temp));
+    EXPECT_TRUE(QFile::exists(kept));
+    EXPECT_TRUE(form.DeleteFolder(temp)); // already gone
+    EXPECT_TRUE(reports.isEmpty());
+
+    // A document still held by a viewer: the rest goes, the document is named in the report.
+    const QString held = joinPath(temp, QStringLiteral("vazut/12.pdf"));
+    QDir().mkpath(QFileInfo(held).path());
+    QFile(held).open(QIODevice::WriteOnly);
+    QFile(joinPath(temp, QStringLiteral("alt.pdf"))).open(QIODevice::WriteOnly);
+    if (!setUndeletable(held, true))
+        GTEST_SKIP() << "no way to make a file that cannot be deleted here";
+    const bool removed = form.DeleteFolder(temp);
+    setUndeletable(held, false);
+    EXPECT_FALSE(removed);
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports.first().contains(QDir::toNativeSeparators(held)))
+        << reports.first().toStdString();
+    EXPECT_TRUE(reports.first().startsWith(QStringLiteral("Nu pot sterge ")));
+    EXPECT_FALSE(QFile::exists(joinPath(temp, QStringLiteral("alt.pdf"))));
+}
+
+TEST_F(StartupWindowTest, showProblem_pointsABalloonAtTheControl_andReturnsAtOnce)
+{
+    QWidget dialog;
+    dialog.setGeometry(300, 300, 300, 200);
+    auto *field = new QLineEdit(&dialog);
+    field->setGeometry(100, 120, 150, 22);
+    dialog.show();
+    form.ShowProblem(QStringLiteral("Lipseste Numele!"), field);
+    THintBalloon *balloon = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *b = qobject_cast<THintBalloon *>(w); b && b->isVisible())
+            balloon = b;
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_EQ(balloon->content().title, QStringLiteral("Problema !"));
+    EXPECT_EQ(balloon->content().text, QStringLiteral("Lipseste Numele!"));
+    EXPECT_EQ(balloon->content().iconResName, QStringLiteral("ERROR"));
+    EXPECT_EQ(balloon->content().bestWidth, 300);
+    EXPECT_EQ(balloon->duration(), 5000);
+    EXPECT_EQ(balloon->position(), 0); // room above and to the left of the field
+    balloon->close();
 }
 
 } // namespace
