@@ -48,12 +48,16 @@ TContor::TContor(QWidget *parent)
     Bar->setBarKind(bkCylinder);
     Bar->setBarLook(blGlass);
     Bar->setRoundCorner(true);
+    Bar->setShaped(false);
+    Bar->setShapeColor(QColor(0xC0C0C0));
     Bar->setBackgroundColor(QColor(0x000040));
     Bar->setStartColor(QColor(0x455774));
     Bar->setFinalColor(QColor(0x00CCCC));
     Bar->setBlockSize(4);
     Bar->setSpaceSize(1);
     Bar->setCaption(QString());
+    Bar->setCaptionAlign(Qt::AlignHCenter);
+    Bar->setShowPosAsPct(true);
 }
 
 TContor::~TContor() = default;
