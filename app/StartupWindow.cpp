@@ -13,11 +13,11 @@
 #include "widgets/CylinderProgressBar.h"
 #include "widgets/GradientPanel.h"
 #include "widgets/HintBalloonControl.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 
 namespace dosarium {
@@ -196,11 +196,7 @@ void TForm1::ShowProblem(const QString &text, QWidget *control)
 void TForm1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreWindow(this);
     yield();
     if (!m_started)
         Timer1->start();

@@ -4,11 +4,10 @@
 #include "ui/MessageKinds.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GradientPanel.h"
+#include "widgets/WindowPlacement.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 
 namespace dosarium {
@@ -179,12 +178,7 @@ quint16 TErori::Mesaj(const QString &title, const QString &text, quint8 kind, qu
     for (int k = 0; k < shown.size(); ++k)
         button(int(shown.at(k)))->move(lefts.at(k), kButtonTop);
 
-    QScreen *screen = QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreWindow(this);
     if (AnswerHook hook = answerHook())
         QTimer::singleShot(0, this, [this, hook] { hook(*this); });
     exec();

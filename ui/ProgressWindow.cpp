@@ -2,10 +2,10 @@
 
 #include "widgets/CylinderProgressBar.h"
 #include "widgets/GradientPanel.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QScreen>
 
 namespace dosarium {
 
@@ -83,14 +83,8 @@ void TContor::Start()
         m_remembered->setEnabled(false);
         m_remembered->setCursor(Qt::WaitCursor);
         area = m_remembered->frameGeometry();
-    } else if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        area = screen->availableGeometry();
     }
-    if (area.isValid()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(area.center());
-        move(frame.topLeft());
-    }
+    centreWindow(this, area);
     Descr->adjustSize();
     show();
     repaintNow();
