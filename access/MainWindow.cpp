@@ -3,9 +3,9 @@
 #include "access/MenuPictures.h"
 #include "access/Session.h"
 #include "access/UserTextValidator.h"
-#include "app/StartupWindow.h"
+#include "app/TextFormats.h"
+#include "app/Workspace.h"
 #include "store/Error.h"
-#include "ui/ErrorReport.h"
 #include "ui/MessageDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GradientPanel.h"
@@ -25,8 +25,6 @@
 namespace dosarium {
 
 namespace {
-
-const QString DateFormat = QStringLiteral("dd.MM.yyyy");
 
 constexpr int StatusHeight = 20;
 constexpr int BandHeight = TForm3::ClientHeight - StatusHeight;
@@ -106,7 +104,8 @@ TFlatSpeedButton *menuButton(const QString &name, const QString &caption, const 
 
 } // namespace
 
-TForm3::TForm3(TForm1 &form1, QWidget *parent) : QWidget(parent), m_form1(form1)
+TForm3::TForm3(Workspace &workspace, ProblemReport showProblem, QWidget *parent)
+    : QWidget(parent), m_workspace(workspace), m_showProblem(std::move(showProblem))
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Dosarium."));
@@ -268,7 +267,7 @@ bool TForm3::isSignedIn() const
 
 QString TForm3::dataDir() const
 {
-    return m_form1.context().DataDir;
+    return m_workspace.context().DataDir;
 }
 
 UserEntry TForm3::FindUser(const UserEntry &wanted) const
@@ -290,7 +289,7 @@ void TForm3::showEvent(QShowEvent *event)
 
 void TForm3::FormShow()
 {
-    guarded(this, [this] {
+    m_workspace.guard([this] {
         // A strip across the whole top of the screen, border included.
         if (QScreen *s = screen()) {
             const QRect area = s->geometry();
@@ -298,7 +297,7 @@ void TForm3::FormShow()
             setFixedWidth(area.width() - frame);
             move(area.topLeft());
         }
-        Label1->setText(QDate::currentDate().toString(DateFormat));
+        Label1->setText(shortDateText(m_workspace.now().date()));
         // The user types the name right away, without clicking into the strip first.
         raise();
         activateWindow();
@@ -351,23 +350,23 @@ bool TForm3::EnterTab(QWidget *source, QKeyEvent *event)
 
 void TForm3::StartBClick()
 {
-    guarded(this, [this] {
+    m_workspace.guard([this] {
         const UserEntry user = SignIn(dataDir(), UtzNume->text(), UtzParola->text());
         if (user.isEmpty()) {
-            m_form1.ShowProblem(SessionTexts::SignInFailed, UtzNume);
+            m_showProblem(SessionTexts::SignInFailed, UtzNume);
             return;
         }
         m_currentUser = user;
         Panel2->hide();
         Panel1->show();
-        m_form1.WriteLog(SessionTexts::SignedInLog);
+        m_workspace.WriteLog(SessionTexts::SignedInLog);
     });
 }
 
 void TForm3::MBut1Click()
 {
     MBut1->setEnabled(false);
-    guarded(this, [this] { emit registerRequested(); });
+    emit registerRequested();
     MBut1->setEnabled(true);
 }
 
@@ -378,12 +377,12 @@ void TForm3::MButAdmClick()
 
 void TForm3::Setari1Click()
 {
-    guarded(this, [this] { emit administrationRequested(); });
+    emit administrationRequested();
 }
 
 void TForm3::IstoricModificaridate1Click()
 {
-    guarded(this, [this] { emit logRequested(); });
+    emit logRequested();
 }
 
 void TForm3::ModelFClick()
@@ -399,15 +398,15 @@ void TForm3::closeEvent(QCloseEvent *event)
 void TForm3::FormClose(QCloseEvent *event)
 {
     event->ignore();
-    guarded(this, [this, event] {
+    m_workspace.guard([this, event] {
         if (!m_erori)
             throw Error(QStringLiteral("Fereastra de mesaje nu este pregatita."));
         const ExitSteps steps{
             [this](const QString &title, const QString &text, quint8 kind, quint16 buttons) {
                 return m_erori->Mesaj(title, text, kind, buttons);
             },
-            [this] { m_form1.DeleteFolder(m_form1.context().TempDir); },
-            [this](const QString &action) { m_form1.WriteLog(action); },
+            [this] { m_workspace.DeleteFolder(m_workspace.context().TempDir); },
+            [this](const QString &action) { m_workspace.WriteLog(action); },
             [] { QCoreApplication::exit(0); },
         };
         if (ConfirmExit(steps))

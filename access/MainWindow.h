@@ -3,6 +3,7 @@
 #pragma once
 
 #include "access/UserFile.h"
+#include "ui/ProblemReport.h"
 
 #include <QWidget>
 
@@ -19,7 +20,7 @@ class TFlatSpeedButton;
 namespace dosarium {
 
 class TErori;
-class TForm1;
+class Workspace;
 class TGradientPanel;
 
 class TForm3 : public QWidget {
@@ -27,7 +28,7 @@ class TForm3 : public QWidget {
 public:
     static constexpr int ClientHeight = 79;
 
-    explicit TForm3(TForm1 &form1, QWidget *parent = nullptr);
+    TForm3(Workspace &workspace, ProblemReport showProblem, QWidget *parent = nullptr);
     ~TForm3() override;
 
     // The message box is created after this window; the program entry hands it over.
@@ -75,7 +76,8 @@ public:
     QAction *IstoricModificaridate1 = nullptr;
 
 signals:
-    // The menu's windows; each runs modally inside the connected slot.
+    // The menu's windows; each runs modally inside the connected slot, which guards its own
+    // failures.
     void registerRequested();
     void administrationRequested();
     void logRequested();
@@ -92,7 +94,8 @@ private:
     void placeControls();
     QString dataDir() const;
 
-    TForm1 &m_form1;
+    Workspace &m_workspace;
+    ProblemReport m_showProblem;
     TErori *m_erori = nullptr;
     UserEntry m_currentUser;
     QLabel *m_statusPanels[2] = {};

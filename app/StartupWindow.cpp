@@ -1,15 +1,9 @@
 #include "app/StartupWindow.h"
 
-#include "app/ActivityLog.h"
-#include "app/DataTables.h"
-#include "app/FolderRemoval.h"
-#include "app/SettingsFile.h"
 #include "app/SplashLogo.h"
+#include "app/Workspace.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
-#include "store/Query.h"
-#include "store/Table.h"
-#include "ui/ErrorReport.h"
 #include "widgets/CylinderProgressBar.h"
 #include "widgets/GradientPanel.h"
 #include "widgets/HintBalloonControl.h"
@@ -22,11 +16,9 @@
 
 namespace dosarium {
 
-TForm1::TForm1(QWidget *parent)
+TForm1::TForm1(Workspace &workspace, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_station(Workstation::current()), m_clock([] { return QDateTime::currentDateTime(); }),
-      m_sx(std::make_unique<Query>()), m_tx(std::make_unique<Table>()),
-      m_sursa(std::make_unique<Table>())
+      m_workspace(workspace)
 {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(395, 187);
@@ -116,76 +108,59 @@ void TForm1::setMainWindowHooks(MainWindowHooks hooks)
     m_hooks = std::move(hooks);
 }
 
-void TForm1::setWorkstation(const Workstation &station)
-{
-    m_station = station;
-}
-
-void TForm1::setClock(std::function<QDateTime()> clock)
-{
-    m_clock = std::move(clock);
-}
-
 const AppContext &TForm1::context() const
 {
-    return m_context;
+    return m_workspace.context();
 }
 
 AppContext &TForm1::context()
 {
-    return m_context;
+    return m_workspace.context();
 }
 
 QString TForm1::ReadSetting(const QString &section, const QString &key) const
 {
-    return SettingsFile(m_context.DataDir).read(section, key);
+    return m_workspace.ReadSetting(section, key);
 }
 
 void TForm1::WriteSetting(const QString &section, const QString &key, const QString &value)
 {
-    SettingsFile(m_context.DataDir).write(section, key, value);
+    m_workspace.WriteSetting(section, key, value);
 }
 
 QString TForm1::NextId(const QString &counter)
 {
-    return dosarium::NextId(m_context.DataDir, counter);
+    return m_workspace.NextId(counter);
 }
 
 void TForm1::WriteLog(const QString &action)
 {
-    dosarium::WriteLog(*m_sx, m_context, action, m_clock());
-    yield();
+    m_workspace.WriteLog(action);
 }
 
 void TForm1::CreateTables()
 {
-    dosarium::CreateTables(*m_sx, m_context.DataDir, &TForm1::yield);
+    m_workspace.CreateTables();
 }
 
 void TForm1::UpgradeActe()
 {
-    dosarium::UpgradeActe(*m_sx, *m_tx, m_context.DataDir, &TForm1::yield);
+    m_workspace.UpgradeActe();
 }
 
 void TForm1::PackTable(const QString &path)
 {
-    dosarium::PackTable(*m_sursa, path, &TForm1::yield);
+    m_workspace.PackTable(path);
 }
 
 void TForm1::TrimLog()
 {
-    dosarium::TrimLog(*m_sx, m_context.DataDir, &TForm1::yield);
+    m_workspace.TrimLog();
 }
 
 bool TForm1::DeleteFolder(const QString &folder)
 {
-    const QStringList left = removeFolderTree(folder);
-    if (left.isEmpty())
-        return true;
-    showErrorReport(nullptr, QStringLiteral("Nu pot sterge %1: este folosit de alt program sau "
-                                            "nu am dreptul sa-l sterg.")
-                                 .arg(left.join(QStringLiteral(", "))));
-    return false;
+    return m_workspace.DeleteFolder(folder);
 }
 
 void TForm1::ShowProblem(const QString &text, QWidget *control)
@@ -213,15 +188,10 @@ void TForm1::Timer1Timer()
     yield();
     Bar1->setMaximum(100);
 
-    m_context = makeAppContext(m_station);
-    QDir().mkpath(joinPath(m_context.ExeDir, QStringLiteral("TMPSQL")));
-    yield();
-    // The engine keeps its results in memory, so TMPSQL is only kept ready beside the program.
-    QDir().mkpath(m_context.DataDir);
-    QDir().mkpath(m_context.TempDir);
+    m_workspace.prepareFolders();
 
     // Without its tables the program cannot work: the error is shown and the program ends.
-    if (!guarded(this, [this] {
+    if (!m_workspace.guard([this] {
             CreateTables();
             UpgradeActe();
         })) {
@@ -230,15 +200,11 @@ void TForm1::Timer1Timer()
         return;
     }
 
-    const QString server = ReadSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"));
-    m_context.LocalDataDir = m_context.DataDir;
-    if (!server.isEmpty() && QFileInfo(server).isDir()) {
-        m_context.DataDir = server;
-        if (m_hooks.setServerPath)
-            m_hooks.setServerPath(server);
-    }
+    const QString server = m_workspace.chooseDataFolder();
+    if (!server.isEmpty() && m_hooks.setServerPath)
+        m_hooks.setServerPath(server);
     if (m_hooks.setDatabaseText)
-        m_hooks.setDatabaseText(QStringLiteral("Baza : ") + m_context.DataDir);
+        m_hooks.setDatabaseText(QStringLiteral("Baza : ") + context().DataDir);
 
     QString later; // an error of the upkeep, shown once the main window is up
     try {
@@ -247,15 +213,13 @@ void TForm1::Timer1Timer()
         Label5->setText(QStringLiteral("Refac baza de date ..."));
         Bar1->setPosition(50);
         yield();
-        if (m_context.LocalDataDir == m_context.DataDir)
-            PackTable(joinPath(m_context.DataDir, QStringLiteral("Acte.dbf")));
+        if (m_workspace.worksLocally())
+            PackTable(m_workspace.actePath());
         TrimLog();
         Bar1->setPosition(100);
         yield();
-    } catch (const Error &e) {
-        later = e.message();
-    } catch (const std::exception &e) {
-        later = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        later = Workspace::failureText(std::current_exception());
     }
     unsetCursor();
     hide();
@@ -263,7 +227,7 @@ void TForm1::Timer1Timer()
         m_hooks.show();
     yield();
     if (!later.isEmpty())
-        showErrorReport(nullptr, later);
+        m_workspace.showError(later);
 }
 
 } // namespace dosarium

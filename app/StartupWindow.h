@@ -1,13 +1,11 @@
-// TForm1: the splash window that runs the start-up sequence once, and the holder of the
-// application context and of the shared operations every other window uses.
+// TForm1: the splash window that runs the start-up sequence once. Its shared operations forward
+// to the workspace, which holds the context and the services for the whole run.
 #pragma once
 
 #include "app/AppContext.h"
 
-#include <QDateTime>
 #include <QWidget>
 #include <functional>
-#include <memory>
 
 class QLabel;
 class QTimer;
@@ -15,8 +13,7 @@ class THintBalloonControl;
 
 namespace dosarium {
 
-class Query;
-class Table;
+class Workspace;
 class TCylinderProgressBar;
 class TGradientPanel;
 
@@ -25,7 +22,7 @@ class TForm1 : public QWidget {
 public:
     static inline const QString kVersionText = QStringLiteral("Dosarium v.1.08");
 
-    explicit TForm1(QWidget *parent = nullptr);
+    explicit TForm1(Workspace &workspace, QWidget *parent = nullptr);
     ~TForm1() override;
 
     // What the start-up sequence does to windows of higher layers; wired by the program entry.
@@ -37,12 +34,7 @@ public:
     };
     void setMainWindowHooks(MainWindowHooks hooks);
 
-    // Where the program runs and who runs it; the system's values unless a test sets others
-    // before the start-up sequence.
-    void setWorkstation(const Workstation &station);
-    // The clock of the log's dates and times.
-    void setClock(std::function<QDateTime()> clock);
-
+    Workspace &workspace() const { return m_workspace; }
     const AppContext &context() const;
     AppContext &context();
 
@@ -87,13 +79,8 @@ private:
     QLabel *addText(const QString &text, int pixels, bool italic, const QColor &color);
     static void yield();
 
-    AppContext m_context;
-    Workstation m_station;
-    std::function<QDateTime()> m_clock;
+    Workspace &m_workspace;
     MainWindowHooks m_hooks;
-    std::unique_ptr<Query> m_sx;
-    std::unique_ptr<Table> m_tx;
-    std::unique_ptr<Table> m_sursa;
     bool m_started = false;
 };
 

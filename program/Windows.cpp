@@ -2,6 +2,8 @@
 
 #include "access/MainWindow.h"
 #include "app/StartupWindow.h"
+#include "app/Workspace.h"
+#include "app/WorkspaceReports.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProgressWindow.h"
 
@@ -11,8 +13,12 @@ namespace dosarium {
 
 Windows::Windows()
 {
-    Form1 = std::make_unique<TForm1>();
-    Form3 = std::make_unique<TForm3>(*Form1);
+    workspace = std::make_unique<Workspace>();
+    Form1 = std::make_unique<TForm1>(*workspace);
+    TForm1 *form1 = Form1.get();
+    Form3 = std::make_unique<TForm3>(*workspace, [form1](const QString &text, QWidget *control) {
+        form1->ShowProblem(text, control);
+    });
     Contor = std::make_unique<TContor>();
     Erori = std::make_unique<TErori>();
     Erori->setObjectName(QStringLiteral("Erori"));
@@ -21,6 +27,7 @@ Windows::Windows()
     Form1->setObjectName(QStringLiteral("Form1"));
 
     Form3->attach(*Erori);
+    connectToWindows(*workspace, Contor.get());
     TForm3 *form3 = Form3.get();
     Form1->setMainWindowHooks({
         [form3](const QString &text) { form3->setDatabaseText(text); },

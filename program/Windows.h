@@ -1,5 +1,5 @@
-// The program's windows: each class once for the whole run, created hidden in the fixed order,
-// then handed to the windows that use them.
+// The program's workspace and windows: each window class once for the whole run, created hidden
+// in the fixed order, then handed to the windows that use them.
 #pragma once
 
 #include <memory>
@@ -8,6 +8,7 @@ class QWidget;
 
 namespace dosarium {
 
+class Workspace;
 class TForm1;
 class TForm3;
 class TContor;
@@ -23,8 +24,9 @@ struct Windows {
     // shows, else the main window.
     QWidget *frontWindow() const;
 
-    std::unique_ptr<TForm1> Form1; // splash and start-up; the event loop's main window
-    std::unique_ptr<TForm3> Form3; // main window: sign-in and menu
+    std::unique_ptr<Workspace> workspace; // the services every window shares
+    std::unique_ptr<TForm1> Form1;        // splash and start-up; the event loop's main window
+    std::unique_ptr<TForm3> Form3;        // main window: sign-in and menu
     std::unique_ptr<TContor> Contor;
     std::unique_ptr<TErori> Erori;
 };

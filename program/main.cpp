@@ -11,13 +11,16 @@ using namespace dosarium;
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // The program takes no options: its arguments, Qt's own among them, are ignored.
+    int ownArgc = argc > 0 ? 1 : 0;
+    char *ownArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    QApplication app(ownArgc, ownArgv);
     SingleInstance instance(QStringLiteral("Dosarium"));
     if (instance.anotherCopyRuns())
         return 0;
 
     QApplication::setApplicationName(QStringLiteral("Dosarium"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Dosarium"));
+    // No display name: the window system would add it to every caption.
     // The hidden splash stays the main window: the program ends only when it is told to.
     QApplication::setQuitOnLastWindowClosed(false);
     ToolTipPolicy::install();

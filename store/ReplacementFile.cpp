@@ -45,16 +45,16 @@ ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
 {
     for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
         m_temp = temporaryPrefix(m_target) + uniqueSuffix();
-        m_fd = ::open(nativePath(m_temp).constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd =
+            ::open(nativePath(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
     if (m_fd < 0) {
         const int error = errno;
         m_temp.clear();
-        throw Error(QStringLiteral("Nu pot scrie fisierul %1: %2.")
-                        .arg(m_target, systemError(error)));
+        throw Error(
+            QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemError(error)));
     }
 }
 

@@ -1,8 +1,5 @@
 #include "ui/ErrorReport.h"
 
-#include "store/Error.h"
-#include "ui/ProgressWindow.h"
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,17 +12,6 @@ ErrorReportHook &reportHook()
 {
     static ErrorReportHook hook;
     return hook;
-}
-
-// Reports a failed action. An operation that stopped half way does not leave its progress
-// strip up and its window disabled.
-void reportFailure(QWidget *parent, const QString &message)
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *contor = qobject_cast<TContor *>(window))
-            contor->Finish();
-    }
-    showErrorReport(parent, message);
 }
 
 } // namespace
@@ -47,21 +33,6 @@ void showErrorReport(QWidget *parent, const QString &message)
     box.setTextFormat(Qt::PlainText);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
-}
-
-bool guarded(QWidget *parent, const std::function<void()> &action)
-{
-    try {
-        action();
-        return true;
-    } catch (const Error &e) {
-        reportFailure(parent, e.message());
-    } catch (const std::exception &e) {
-        reportFailure(parent, QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        reportFailure(parent, QStringLiteral("Eroare neprevazuta."));
-    }
-    return false;
 }
 
 ErrorReportHook setErrorReportHook(ErrorReportHook hook)

@@ -2,6 +2,8 @@
 // the exit question, over a data folder of its own.
 #include "access/MainWindow.h"
 #include "app/StartupWindow.h"
+#include "app/Workspace.h"
+#include "app/WorkspaceReports.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
 #include "store/Statement.h"
@@ -42,7 +44,8 @@ protected:
     void SetUp() override
     {
         QApplication::setQuitOnLastWindowClosed(false);
-        AppContext &c = form1.context();
+        connectToWindows(workspace, nullptr);
+        AppContext &c = workspace.context();
         c.ExeDir = dir.path();
         c.DataDir = joinPath(dir.path(), QStringLiteral("Data"));
         c.LocalDataDir = c.DataDir;
@@ -52,7 +55,7 @@ protected:
         ASSERT_TRUE(QDir().mkpath(c.TempDir));
         QFile scratch(joinPath(c.TempDir, QStringLiteral("copie.pdf")));
         ASSERT_TRUE(scratch.open(QIODevice::WriteOnly));
-        form1.CreateTables();
+        workspace.CreateTables();
         form3.attach(erori);
         previousReport = setErrorReportHook([this](const QString &m) { reports << m; });
         form3.show();
@@ -70,7 +73,7 @@ protected:
 
     void writeUsers(const QByteArray &bytes)
     {
-        QFile f(joinPath(form1.context().DataDir, QStringLiteral("ini.mpg")));
+        QFile f(joinPath(workspace.context().DataDir, QStringLiteral("ini.mpg")));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
@@ -86,7 +89,7 @@ protected:
     {
         Query q;
         q.appendSql(QStringLiteral("SELECT * FROM ") +
-                    quoteText(joinPath(form1.context().DataDir, QStringLiteral("Log.dbf"))));
+                    quoteText(joinPath(workspace.context().DataDir, QStringLiteral("Log.dbf"))));
         q.open();
         QStringList out;
         for (q.first(); !q.eof(); q.next())
@@ -111,9 +114,12 @@ protected:
 
     const bool applicationReady = (ensureApplication(), true); // before the first widget
     QTemporaryDir dir;
-    TForm1 form1;
+    Workspace workspace;
+    TForm1 balloonOwner{workspace}; // the splash holds the wrong-entry balloon
     TErori erori;
-    TForm3 form3{form1};
+    TForm3 form3{workspace, [this](const QString &text, QWidget *control) {
+                     balloonOwner.ShowProblem(text, control);
+                 }};
     QStringList questions;
     QStringList reports;
     ErrorReportHook previousReport;
@@ -157,7 +163,8 @@ TEST_F(MainWindowTest, newFolder_adminSignsInWithEnterTwiceAndTheMenuReplacesThe
     EXPECT_FALSE(form3.Panel2->isVisible());
     EXPECT_TRUE(form3.Panel1->isVisible());
     EXPECT_EQ(form3.UtzNume->text(), QStringLiteral("ADMIN"));
-    EXPECT_EQ(QFileInfo(joinPath(form1.context().DataDir, QStringLiteral("ini.mpg"))).size(), 67);
+    EXPECT_EQ(QFileInfo(joinPath(workspace.context().DataDir, QStringLiteral("ini.mpg"))).size(),
+              67);
     EXPECT_EQ(logActions(), QStringList{QStringLiteral("Acces in program.")});
     EXPECT_TRUE(reports.isEmpty()) << qPrintable(reports.join(QLatin1Char('\n')));
 }
@@ -198,7 +205,7 @@ TEST_F(MainWindowTest, failedSignIn_pointsTheBalloonAtTheNameBoxAndChangesNothin
 
 TEST_F(MainWindowTest, unreadableUserFile_reachesTheErrorReportAndStaysSignedOut)
 {
-    ASSERT_TRUE(QDir().mkpath(joinPath(form1.context().DataDir, QStringLiteral("ini.mpg"))));
+    ASSERT_TRUE(QDir().mkpath(joinPath(workspace.context().DataDir, QStringLiteral("ini.mpg"))));
     type(form3.UtzNume, QStringLiteral("admin"));
     form3.StartBClick();
     ASSERT_EQ(reports.size(), 1);
@@ -244,7 +251,7 @@ TEST_F(MainWindowTest, escOrF12AnsweredNu_keepsTheProgramRunningSignedOut)
     EXPECT_TRUE(form3.isVisible());
     EXPECT_FALSE(form3.isSignedIn());
     EXPECT_EQ(form3.UtzNume->text(), QStringLiteral("ION"));
-    EXPECT_TRUE(QDir(form1.context().TempDir).exists());
+    EXPECT_TRUE(QDir(workspace.context().TempDir).exists());
     EXPECT_TRUE(logActions().isEmpty());
     EXPECT_EQ(quitting.count(), 0);
 }
@@ -260,7 +267,7 @@ TEST_F(MainWindowTest, confirmedExit_removesTempLogsTheExitLastAndEndsTheProgram
     EXPECT_EQ(QApplication::exec(), 0);
 
     EXPECT_EQ(questions.size(), 1);
-    EXPECT_FALSE(QDir(form1.context().TempDir).exists());
+    EXPECT_FALSE(QDir(workspace.context().TempDir).exists());
     EXPECT_EQ(logActions(), (QStringList{QStringLiteral("Acces in program."),
                                          QStringLiteral("Inchidere program.")}));
     EXPECT_FALSE(form3.isVisible());

@@ -2,6 +2,8 @@
 #include "app/StartupWindow.h"
 #include "TestApplication.h"
 #include "app/SettingsFile.h"
+#include "app/Workspace.h"
+#include "app/WorkspaceReports.h"
 #include "store/Engine.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -49,13 +51,25 @@ bool setUndeletable(const QString &file, bool on)
     return done;
 }
 
+// A later start of the program in the same folder, with a workspace of its own.
+struct LaterStart {
+    explicit LaterStart(const QString &exeDir)
+    {
+        connectToWindows(workspace, nullptr);
+        workspace.setWorkstation({exeDir, QString(), QString()});
+    }
+    Workspace workspace;
+    TForm1 form{workspace};
+};
+
 class StartupWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ensureApplication(); }
     void SetUp() override
     {
         previousReport = setErrorReportHook([this](const QString &m) { reports << m; });
-        form.setWorkstation(
+        connectToWindows(workspace, nullptr);
+        workspace.setWorkstation(
             {exe.path() + QStringLiteral("/"), QStringLiteral("BIROU1"), QStringLiteral("maria")});
         form.setMainWindowHooks({[this](const QString &t) { databaseText = t; },
                                  [this](const QString &c) { caption = c; },
@@ -77,7 +91,8 @@ protected:
     }
 
     QTemporaryDir exe;
-    TForm1 form;
+    Workspace workspace;
+    TForm1 form{workspace};
     QStringList reports;
     ErrorReportHook previousReport;
     QString databaseText, caption, serverPath;
@@ -136,8 +151,13 @@ TEST_F(StartupWindowTest, serverFolderThatExists_isUsed_withoutPackingAndWithIts
     QDir().mkpath(joinPath(exe.path(), QStringLiteral("Data")));
     SettingsFile(joinPath(exe.path(), QStringLiteral("Data")))
         .write(QStringLiteral("CONST"), QStringLiteral("SERVER"), server.path());
+    const QString serverLog = joinPath(server.path(), QStringLiteral("Log.dbf"));
     Engine::execute(QStringLiteral("CREATE TABLE %1 (IDLOG DECIMAL(10,0), ACTIUNE CHAR(120))")
-                        .arg(quoteText(joinPath(server.path(), QStringLiteral("Log.dbf")))));
+                        .arg(quoteText(serverLog)));
+    // Ids 1 to 10,003: the server's log keeps the newest id minus 10,000 and up.
+    for (int id = 1; id <= 10003; ++id)
+        Engine::execute(
+            QStringLiteral("INSERT INTO %1 (IDLOG) VALUES (%2)").arg(quoteText(serverLog)).arg(id));
     // A deleted act of the local folder stays in its file while the server is in use.
     form.Timer1Timer();
     Engine::execute(
@@ -146,8 +166,8 @@ TEST_F(StartupWindowTest, serverFolderThatExists_isUsed_withoutPackingAndWithIts
         QStringLiteral("DELETE FROM %1 WHERE IDACT=1").arg(quoteText(local("Acte.dbf"))));
     const qint64 size = QFileInfo(resolveFileName(local("Acte.dbf"))).size();
 
-    TForm1 second;
-    second.setWorkstation({exe.path(), QString(), QString()});
+    LaterStart later(exe.path());
+    TForm1 &second = later.form;
     QString text;
     second.setMainWindowHooks({[&text](const QString &t) { text = t; }, {}, {}, {}});
     second.Timer1Timer();
@@ -156,18 +176,34 @@ TEST_F(StartupWindowTest, serverFolderThatExists_isUsed_withoutPackingAndWithIts
     EXPECT_EQ(text, QStringLiteral("Baza : ") + server.path());
     EXPECT_EQ(second.context().WorkstationUser, QStringLiteral(" - Necunoscut"));
     EXPECT_EQ(QFileInfo(resolveFileName(local("Acte.dbf"))).size(), size);
+    EXPECT_EQ(rows(serverLog), 10001);
+    Query first;
+    first.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(serverLog));
+    first.appendSql(QStringLiteral("ORDER BY IDLOG"));
+    first.open();
+    EXPECT_EQ(first.asInteger(QStringLiteral("IDLOG")), 3);
 }
 
 TEST_F(StartupWindowTest, serverFolderThatIsGone_meansLocalWork_andLocalDeletionsArePacked)
 {
-    QDir().mkpath(joinPath(exe.path(), QStringLiteral("Data")));
-    SettingsFile(joinPath(exe.path(), QStringLiteral("Data")))
-        .write(QStringLiteral("CONST"), QStringLiteral("SERVER"),
-               joinPath(exe.path(), QStringLiteral("retea/Data")));
-    form.Timer1Timer();
-    EXPECT_EQ(form.context().DataDir, form.context().LocalDataDir);
-    EXPECT_TRUE(serverPath.isEmpty());
-    EXPECT_EQ(shown, 1);
+    form.Timer1Timer(); // the tables of the local folder
+    const QString acte = local("Acte.dbf");
+    Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (1)").arg(quoteText(acte)));
+    Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (2)").arg(quoteText(acte)));
+    Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=1").arg(quoteText(acte)));
+    const qint64 size = QFileInfo(resolveFileName(acte)).size();
+    form.WriteSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"),
+                      joinPath(exe.path(), QStringLiteral("retea/Data")));
+
+    LaterStart later(exe.path());
+    QString path;
+    later.form.setMainWindowHooks({{}, {}, [&path](const QString &p) { path = p; }, {}});
+    later.form.Timer1Timer();
+    EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(later.form.context().DataDir, later.form.context().LocalDataDir);
+    EXPECT_TRUE(path.isEmpty());
+    EXPECT_LT(QFileInfo(resolveFileName(acte)).size(), size); // the deleted act is gone
+    EXPECT_EQ(rows(acte), 1);
 }
 
 TEST_F(StartupWindowTest, serverSetToTheLocalFolderInTheSameLetters_countsAsLocalWork)
@@ -180,8 +216,8 @@ TEST_F(StartupWindowTest, serverSetToTheLocalFolderInTheSameLetters_countsAsLoca
     form.WriteSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"),
                       form.context().LocalDataDir);
 
-    TForm1 again;
-    again.setWorkstation({exe.path(), QString(), QString()});
+    LaterStart later(exe.path());
+    TForm1 &again = later.form;
     again.Timer1Timer();
     EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(again.context().DataDir, again.context().LocalDataDir);
@@ -211,9 +247,9 @@ TEST_F(StartupWindowTest, upkeepErrors_stillShowTheMainWindowAndThenTheError)
     ASSERT_TRUE(log.open(QIODevice::WriteOnly | QIODevice::Truncate));
     log.write("no table");
     log.close();
-    TForm1 again;
+    LaterStart later(exe.path());
+    TForm1 &again = later.form;
     int mainShown = 0;
-    again.setWorkstation({exe.path(), QString(), QString()});
     again.setMainWindowHooks({{}, {}, {}, [&mainShown] { ++mainShown; }});
     again.Timer1Timer();
     EXPECT_EQ(mainShown, 1);

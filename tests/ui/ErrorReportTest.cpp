@@ -82,32 +82,4 @@ TEST(ErrorReport, withNoWindowOpen_showsTheErrorBoxAndTheProgramGoesOn)
     EXPECT_EQ(result, 1);
 }
 
-TEST(ErrorReport, failedActionDuringProgress_givesTheWindowBackBeforeTheReport)
-{
-    ensureApplication();
-    QWidget owner;
-    owner.show();
-    QApplication::setActiveWindow(&owner);
-    TContor contor;
-    contor.Bar->setMaximum(10);
-
-    bool stripShownAtReport = true;
-    bool ownerEnabledAtReport = false;
-    const ErrorReportHook before = setErrorReportHook([&](const QString &) {
-        stripShownAtReport = contor.isVisible();
-        ownerEnabledAtReport = owner.isEnabled();
-    });
-    const bool ok = guarded(&owner, [&contor] {
-        contor.Start();
-        contor.Step();
-        throw Error(QStringLiteral("Nu pot copia fisierul."));
-    });
-    setErrorReportHook(before);
-
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(stripShownAtReport);
-    EXPECT_TRUE(ownerEnabledAtReport);
-    EXPECT_EQ(contor.rememberedWindow(), nullptr);
-}
-
 } // namespace

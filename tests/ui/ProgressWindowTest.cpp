@@ -101,23 +101,4 @@ TEST_F(ProgressWindowTest, maximumZero_andFinishWithoutStart_changeNothing)
     contor.Finish();
 }
 
-TEST(ErrorReport, guardedAction_reportsTheErrorTextAndGoesOn)
-{
-    ensureApplication();
-    QStringList reports;
-    const ErrorReportHook before =
-        setErrorReportHook([&reports](const QString &m) { reports << m; });
-    EXPECT_FALSE(guarded(nullptr, [] { throw Error(QStringLiteral("Tabelul lipseste.")); }));
-    EXPECT_FALSE(guarded(nullptr, [] { throw std::runtime_error("disc plin"); }));
-    EXPECT_FALSE(guarded(nullptr, [] { throw 42; }));
-    int done = 0;
-    EXPECT_TRUE(guarded(nullptr, [&done] { ++done; }));
-    setErrorReportHook(before);
-    EXPECT_EQ(done, 1);
-    ASSERT_EQ(reports.size(), 3);
-    EXPECT_EQ(reports.at(0), QStringLiteral("Tabelul lipseste."));
-    EXPECT_EQ(reports.at(1), QStringLiteral("disc plin"));
-    EXPECT_FALSE(reports.at(2).isEmpty());
-}
-
 } // namespace

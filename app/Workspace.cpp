@@ -1,0 +1,221 @@
+#include "app/Workspace.h"
+
+#include "app/ActivityLog.h"
+#include "app/DataTables.h"
+#include "app/FolderRemoval.h"
+#include "app/QueryText.h"
+#include "app/SettingsFile.h"
+#include "store/Error.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+#include "store/Statement.h"
+#include "store/Table.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace dosarium {
+
+Workspace::Workspace(Workstation station)
+    : m_station(std::move(station)), m_clock([] { return QDateTime::currentDateTime(); }),
+      m_sx(std::make_unique<Query>()), m_tx(std::make_unique<Table>()),
+      m_sursa(std::make_unique<Table>())
+{
+    m_context = makeAppContext(m_station);
+}
+
+Workspace::~Workspace() = default;
+
+void Workspace::setWorkstation(const Workstation &station)
+{
+    m_station = station;
+    m_context = makeAppContext(m_station);
+}
+
+void Workspace::setClock(std::function<QDateTime()> clock)
+{
+    m_clock = std::move(clock);
+}
+
+QDateTime Workspace::now() const
+{
+    return m_clock();
+}
+
+void Workspace::setReports(WorkspaceReports reports)
+{
+    m_reports = std::move(reports);
+}
+
+void Workspace::yield() const
+{
+    if (m_reports.yield)
+        m_reports.yield();
+}
+
+void Workspace::startProgress(int maximum, const QString &description) const
+{
+    if (m_reports.startProgress)
+        m_reports.startProgress(maximum, description);
+}
+
+void Workspace::stepProgress() const
+{
+    if (m_reports.stepProgress)
+        m_reports.stepProgress();
+}
+
+void Workspace::finishProgress() const
+{
+    if (m_reports.finishProgress)
+        m_reports.finishProgress();
+}
+
+void Workspace::showError(const QString &message) const
+{
+    if (m_reports.showError)
+        m_reports.showError(message);
+    else
+        qWarning("%s", qUtf8Printable(message));
+}
+
+QString Workspace::failureText(const std::exception_ptr &failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Error &e) {
+        return e.message();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Eroare neprevazuta.");
+    }
+}
+
+bool Workspace::guard(const std::function<void()> &action) const
+{
+    try {
+        action();
+        return true;
+    } catch (...) {
+        const QString message = failureText(std::current_exception());
+        // An operation that stopped half way never leaves its window disabled under the strip.
+        finishProgress();
+        showError(message);
+        return false;
+    }
+}
+
+void Workspace::prepareFolders()
+{
+    m_context = makeAppContext(m_station);
+    // The engine keeps its results in memory, so TMPSQL is only kept ready beside the program.
+    QDir().mkpath(joinPath(m_context.ExeDir, QStringLiteral("TMPSQL")));
+    yield();
+    QDir().mkpath(m_context.DataDir);
+    QDir().mkpath(m_context.TempDir);
+}
+
+QString Workspace::chooseDataFolder()
+{
+    const QString server = ReadSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"));
+    m_context.LocalDataDir = m_context.DataDir;
+    if (server.isEmpty() || !QFileInfo(server).isDir())
+        return QString();
+    m_context.DataDir = server;
+    return server;
+}
+
+QString Workspace::ReadSetting(const QString &section, const QString &key) const
+{
+    return SettingsFile(m_context.DataDir).read(section, key);
+}
+
+void Workspace::WriteSetting(const QString &section, const QString &key, const QString &value)
+{
+    SettingsFile(m_context.DataDir).write(section, key, value);
+}
+
+QString Workspace::NextId(const QString &counter)
+{
+    return dosarium::NextId(m_context.DataDir, counter);
+}
+
+void Workspace::WriteLog(const QString &action)
+{
+    dosarium::WriteLog(*m_sx, m_context, action, now());
+    yield();
+}
+
+void Workspace::CreateTables()
+{
+    dosarium::CreateTables(*m_sx, m_context.DataDir, [this] { yield(); });
+}
+
+void Workspace::UpgradeActe()
+{
+    dosarium::UpgradeActe(*m_sx, *m_tx, m_context.DataDir, [this] { yield(); });
+}
+
+void Workspace::PackTable(const QString &path)
+{
+    dosarium::PackTable(*m_sursa, path, [this] { yield(); });
+}
+
+void Workspace::TrimLog()
+{
+    dosarium::TrimLog(*m_sx, m_context.DataDir, [this] { yield(); });
+}
+
+bool Workspace::DeleteFolder(const QString &folder)
+{
+    const QStringList left = removeFolderTree(folder);
+    if (left.isEmpty())
+        return true;
+    showError(QStringLiteral("Nu pot sterge %1: este folosit de alt program sau nu am dreptul "
+                             "sa-l sterg.")
+                  .arg(left.join(QStringLiteral(", "))));
+    return false;
+}
+
+void Workspace::ResetQuery(Query &query)
+{
+    query.close();
+    query.clearSql();
+    query.setFiltered(false);
+    query.setFilter(QString());
+}
+
+void Workspace::FillDistinct(QStringList &entries, const QString &tablePath,
+                             const QString &fieldName)
+{
+    Query &sx = *m_sx;
+    ResetQuery(sx);
+    sx.appendSql(QStringLiteral("SELECT DISTINCT ") + fieldName);
+    sx.appendSql(QStringLiteral("FROM ") + quoteText(tablePath));
+    sx.appendSql(QStringLiteral("ORDER BY ") + fieldName);
+    sx.open();
+    struct Close {
+        Query &q;
+        ~Close() { q.close(); }
+    } close{sx};
+    const int column = sx.fieldIndex(fieldName);
+    const int rows = sx.recordCount();
+    for (int row = 0; row < rows; ++row) {
+        const QString value = sx.text(row, column);
+        if (!trimmedText(value).isEmpty())
+            entries.append(value);
+    }
+}
+
+QString Workspace::actePath() const
+{
+    return joinPath(m_context.DataDir, QStringLiteral("Acte.dbf"));
+}
+
+QString Workspace::logPath() const
+{
+    return joinPath(m_context.DataDir, QStringLiteral("Log.dbf"));
+}
+
+} // namespace dosarium
