@@ -6,6 +6,7 @@
 #include "app/TextFormats.h"
 #include "app/Workspace.h"
 #include "store/Error.h"
+#include "ui/ButtonLook.h"
 #include "ui/MessageDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GradientPanel.h"
@@ -45,14 +46,6 @@ public:
     }
 };
 
-QFont captionFont(int pixels)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(true);
-    return font;
-}
-
 QLabel *whiteLabel(const QString &text, int pixels, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -71,23 +64,6 @@ QLineEdit *userBox(const QString &name, QWidget *parent)
     box->setValidator(new UserTextValidator(box));
     box->setFont(captionFont(13));
     return box;
-}
-
-// The navy command buttons of the menu and of the sign-in panel.
-void paintNavy(TFlatSpeedButton *button)
-{
-    button->setButtonStyle(TFlatSpeedButton::bsModern);
-    button->setColor(QColor(0x00, 0x00, 0x80));
-    button->setColorWhenDown(QColor(0x00, 0x00, 0x40));
-    button->setHotTrackColor(QColor(0x40, 0x40, 0xFF));
-    button->setLightColor(QColor(0x00, 0x00, 0xFF));
-    button->setShadowColor(Qt::black);
-    button->setFontColor(Qt::white);
-    button->setHotTrackFontColor(Qt::white);
-    button->setFont(captionFont(12));
-    button->setHotTrackFont(captionFont(12));
-    button->setSlowDecease(true);
-    button->setCursor(Qt::PointingHandCursor);
 }
 
 TFlatSpeedButton *menuButton(const QString &name, const QString &caption, const QString &hint,

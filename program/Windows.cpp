@@ -4,6 +4,7 @@
 #include "app/StartupWindow.h"
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
+#include "register/RegisterWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProgressWindow.h"
 
@@ -21,6 +22,7 @@ Windows::Windows()
     });
     Contor = std::make_unique<TContor>();
     Erori = std::make_unique<TErori>();
+    Evidente = std::make_unique<TEvidente>(*workspace);
     Erori->setObjectName(QStringLiteral("Erori"));
     Contor->setObjectName(QStringLiteral("Contor"));
     Form3->setObjectName(QStringLiteral("Form3"));
@@ -29,6 +31,11 @@ Windows::Windows()
     Form3->attach(*Erori);
     connectToWindows(*workspace, Contor.get());
     TForm3 *form3 = Form3.get();
+    Workspace *services = workspace.get();
+    TEvidente *evidente = Evidente.get();
+    QObject::connect(form3, &TForm3::registerRequested, evidente, [services, form3, evidente] {
+        services->guard([form3, evidente] { evidente->OpenRegister(form3->CurrentUser().Rank); });
+    });
     Form1->setMainWindowHooks({
         [form3](const QString &text) { form3->setDatabaseText(text); },
         [form3](const QString &caption) { form3->setWindowTitle(caption); },

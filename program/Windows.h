@@ -13,6 +13,7 @@ class TForm1;
 class TForm3;
 class TContor;
 class TErori;
+class TEvidente;
 
 struct Windows {
     Windows();
@@ -29,6 +30,7 @@ struct Windows {
     std::unique_ptr<TForm3> Form3;        // main window: sign-in and menu
     std::unique_ptr<TContor> Contor;
     std::unique_ptr<TErori> Erori;
+    std::unique_ptr<TEvidente> Evidente; // the register
 };
 
 } // namespace dosarium

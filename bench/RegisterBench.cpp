@@ -1,0 +1,113 @@
+// Speed of the register window's listing on 100,000 acts: the opening (six pick lists, the rows,
+// the first filter pass), a filter change, a re-sort, paging through the grid, and memory.
+#include "SampleRegister.h"
+#include "app/QueryModel.h"
+#include "app/Workspace.h"
+#include "register/RegisterListing.h"
+#include "store/Query.h"
+#include "widgets/DataGrid.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <benchmark/benchmark.h>
+
+using namespace dosarium;
+
+namespace {
+
+constexpr int kActs = 100'000;
+
+struct Office {
+    QTemporaryDir exe;
+    Workspace workspace;
+    RegisterListing listing{workspace};
+    RegisterChoices choices;
+
+    Office()
+    {
+        workspace.setWorkstation({exe.path(), QStringLiteral("BIROU"), QStringLiteral("bench")});
+        workspace.prepareFolders();
+        workspace.setReports({[] { QCoreApplication::processEvents(); }, {}, {}, {}, {}});
+        bench::writeSampleRegister(workspace.context().DataDir, kActs);
+        listing.setChoices([this] { return choices; });
+    }
+};
+
+Office &office()
+{
+    static Office o;
+    return o;
+}
+
+void openRegister(benchmark::State &state)
+{
+    Office &o = office();
+    for (auto _ : state) {
+        o.listing.close();
+        o.listing.open([&o] { benchmark::DoNotOptimize(o.listing.readPickLists()); });
+    }
+    state.counters["peak_MB"] = double(bench::peakResidentBytes()) / (1024 * 1024);
+}
+BENCHMARK(openRegister)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void filterChange(benchmark::State &state)
+{
+    Office &o = office();
+    o.listing.open({});
+    bool year = false;
+    for (auto _ : state) {
+        year = !year;
+        o.choices = {};
+        if (year)
+            o.choices.anul = {1, QStringLiteral("2010")};
+        else
+            o.choices.domeniul = {1, QStringLiteral("DOMENIUL 7")};
+        o.listing.Filtreaza();
+    }
+    o.choices = {};
+    o.listing.Filtreaza();
+}
+BENCHMARK(filterChange)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void reSort(benchmark::State &state)
+{
+    Office &o = office();
+    o.listing.open({});
+    bool domain = false;
+    for (auto _ : state) {
+        domain = !domain;
+        o.listing.sortBy(domain ? QStringLiteral("DOMENIUL") : QStringLiteral("TITLU"));
+    }
+}
+BENCHMARK(reSort)->Unit(benchmark::kMillisecond)->Iterations(6);
+
+void pageDownThroughTheGrid(benchmark::State &state)
+{
+    Office &o = office();
+    o.listing.open({});
+    DataGrid grid;
+    grid.resize(1200, 700);
+    showQuery(grid, o.listing.Ox());
+    grid.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        QTest::keyClick(&grid, Qt::Key_PageDown);
+        grid.viewport()->repaint();
+    }
+    state.counters["row"] = o.listing.Ox().recNo();
+    state.counters["peak_MB"] = double(bench::peakResidentBytes()) / (1024 * 1024);
+}
+BENCHMARK(pageDownThroughTheGrid)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,187 @@
+#include "register/RegisterListing.h"
+
+#include "app/Workspace.h"
+#include "store/Query.h"
+#include "store/Statement.h"
+
+namespace dosarium {
+
+namespace {
+
+// Keeps the re-entry counter consistent when an operation fails: a failed pass or re-sort never
+// leaves the lists frozen until the window is opened again.
+struct BusyReset {
+    int &count;
+    bool armed = true;
+    ~BusyReset()
+    {
+        if (armed)
+            count = 0;
+    }
+};
+
+// The query's bound controls are disabled for its lifetime.
+struct ControlsOff {
+    Query &query;
+    explicit ControlsOff(Query &q) : query(q) { query.disableControls(); }
+    ~ControlsOff() { query.enableControls(); }
+};
+
+} // namespace
+
+RegisterListing::RegisterListing(Workspace &workspace)
+    : m_workspace(workspace), m_ox(std::make_unique<Query>())
+{}
+
+RegisterListing::~RegisterListing() = default;
+
+void RegisterListing::setChoices(std::function<RegisterChoices()> choices)
+{
+    m_choices = std::move(choices);
+}
+
+RegisterPickLists RegisterListing::readPickLists()
+{
+    RegisterPickLists lists;
+    const QString table = m_workspace.actePath();
+    const std::pair<QStringList *, const char *> fills[] = {
+        {&lists.anul, "ANUL"},         {&lists.seria, "SERIA"},   {&lists.nr, "NR"},
+        {&lists.domeniul, "DOMENIUL"}, {&lists.subdom, "SUBDOM"}, {&lists.titlu, "TITLU"},
+    };
+    for (const auto &[list, field] : fills) {
+        list->append(kAny);
+        m_workspace.FillDistinct(*list, table, QLatin1String(field));
+    }
+    return lists;
+}
+
+void RegisterListing::setOrder(const QString &field)
+{
+    m_order = field;
+    Query &ox = *m_ox;
+    ox.clearSql();
+    ox.appendSql(QStringLiteral("SELECT *"));
+    ox.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
+    ox.appendSql(QStringLiteral("ORDER BY ") + field);
+}
+
+void RegisterListing::open(const std::function<void()> &fillLists)
+{
+    m_busyCount = 1;
+    BusyReset reset{m_busyCount};
+    try {
+        if (fillLists)
+            fillLists();
+        setOrder(kDefaultOrder);
+        m_ox->open();
+        m_workspace.yield();
+        m_workspace.yield();
+        m_busyCount = 0;
+        Filtreaza();
+    } catch (...) {
+        m_ox->close();
+        throw;
+    }
+}
+
+void RegisterListing::close()
+{
+    m_ox->close();
+}
+
+bool RegisterListing::hasRows() const
+{
+    return m_ox->isOpen() && !m_ox->isEmpty();
+}
+
+void RegisterListing::Filtreaza()
+{
+    Query &ox = *m_ox;
+    if (!ox.isOpen())
+        return;
+    if (++m_busyCount > 1)
+        return;
+    {
+        BusyReset reset{m_busyCount};
+        const QString text = m_choices ? RegisterFilterText(m_choices()) : QString();
+        if (text != ox.filter()) {
+            if (text.isEmpty()) {
+                ox.setFiltered(false);
+                ox.setFilter(QString());
+            } else {
+                ox.setFilter(text);
+                ox.setFiltered(true);
+            }
+        }
+        m_workspace.yield();
+        reset.armed = false;
+    }
+    finishOperation();
+}
+
+void RegisterListing::finishOperation()
+{
+    const bool again = m_busyCount > 1;
+    m_busyCount = 0;
+    if (again)
+        Filtreaza();
+}
+
+void RegisterListing::sortBy(const QString &field)
+{
+    Query &ox = *m_ox;
+    // The statement names the column itself: only a column of the rows can be chosen.
+    if (!hasRows() || !ox.hasField(field))
+        return;
+    if (++m_busyCount > 1)
+        return;
+    {
+        BusyReset reset{m_busyCount};
+        const QString id = ox.asString(QStringLiteral("IDACT"));
+        const QString previous = m_order;
+        {
+            ControlsOff off(ox);
+            try {
+                setOrder(field);
+                m_workspace.yield();
+                ox.open();
+                m_workspace.yield();
+            } catch (...) {
+                // The rows stay listed in the order they had.
+                setOrder(previous);
+                try {
+                    ox.open();
+                } catch (...) {
+                }
+                throw;
+            }
+        }
+        ox.locate(QStringLiteral("IDACT"), id);
+        reset.armed = false;
+    }
+    finishOperation();
+}
+
+void RegisterListing::reopen()
+{
+    Query &ox = *m_ox;
+    ControlsOff off(ox);
+    ox.close();
+    m_workspace.yield();
+    ox.open();
+    m_workspace.yield();
+}
+
+void RegisterListing::reopenAt(const QString &id)
+{
+    reopen();
+    m_ox->locate(QStringLiteral("IDACT"), id);
+}
+
+void RegisterListing::reopenAtLast()
+{
+    reopen();
+    m_ox->last();
+}
+
+} // namespace dosarium

@@ -1,0 +1,74 @@
+// What the register window does with its row set, without the window: the rows of Acte.dbf in
+// the chosen order, narrowed by the pick lists' record filter, with the re-entry counter that
+// keeps one listing operation running at a time while pending window events run inside it.
+#pragma once
+
+#include "register/RegisterFilter.h"
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace dosarium {
+
+class Query;
+class Workspace;
+
+// The entries of the six refilled pick lists, each beginning with "indiferent".
+struct RegisterPickLists {
+    QStringList anul, seria, nr, domeniul, subdom, titlu;
+};
+
+class RegisterListing {
+public:
+    static inline const QString kAny = QStringLiteral("indiferent");
+    static inline const QString kDefaultOrder = QStringLiteral("DATAACT");
+
+    explicit RegisterListing(Workspace &workspace);
+    ~RegisterListing();
+
+    Query &Ox() const { return *m_ox; }
+    int busyCount() const { return m_busyCount; }
+    QString orderField() const { return m_order; }
+
+    // Where the filter pass reads the lists' current choices.
+    void setChoices(std::function<RegisterChoices()> choices);
+
+    // The distinct values of the six lists, read from the table.
+    RegisterPickLists readPickLists();
+
+    // The opening: holds the counter while `fillLists` runs, opens the rows ordered by date, and
+    // runs the first filter pass. On a failure the counter is back at 0 and the rows are closed.
+    void open(const std::function<void()> &fillLists);
+    void close();
+
+    // The filter pass: applies the lists' filter when it differs from the one in force; a pass
+    // asked for while one runs makes the running one repeat once when it ends.
+    void Filtreaza();
+
+    // Re-sorts by `field`, keeping the filter and the current act. Does nothing without rows.
+    void sortBy(const QString &field);
+
+    // Closes and reopens the rows with the same statement and filter, standing on act `id` when
+    // the filter shows it.
+    void reopenAt(const QString &id);
+    // Closes and reopens the rows, standing on the last one.
+    void reopenAtLast();
+
+    // View, modify and delete need a current act.
+    bool hasRows() const;
+
+private:
+    void setOrder(const QString &field);
+    void reopen();
+    void finishOperation();
+
+    Workspace &m_workspace;
+    std::unique_ptr<Query> m_ox;
+    std::function<RegisterChoices()> m_choices;
+    int m_busyCount = 0;
+    QString m_order = kDefaultOrder;
+};
+
+} // namespace dosarium

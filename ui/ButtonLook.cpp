@@ -1,0 +1,31 @@
+#include "ui/ButtonLook.h"
+
+#include "widgets/FlatSpeedButton.h"
+
+namespace dosarium {
+
+QFont captionFont(int pixels)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(true);
+    return font;
+}
+
+void paintNavy(TFlatSpeedButton *button, int captionPixels)
+{
+    button->setButtonStyle(TFlatSpeedButton::bsModern);
+    button->setColor(QColor(0x00, 0x00, 0x80));
+    button->setColorWhenDown(QColor(0x00, 0x00, 0x40));
+    button->setHotTrackColor(QColor(0x40, 0x40, 0xFF));
+    button->setLightColor(QColor(0x00, 0x00, 0xFF));
+    button->setShadowColor(Qt::black);
+    button->setFontColor(Qt::white);
+    button->setHotTrackFontColor(Qt::white);
+    button->setFont(captionFont(captionPixels));
+    button->setHotTrackFont(captionFont(captionPixels));
+    button->setSlowDecease(true);
+    button->setCursor(Qt::PointingHandCursor);
+}
+
+} // namespace dosarium
