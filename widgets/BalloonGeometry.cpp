@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace BalloonGeometry {
+namespace dosarium::BalloonGeometry {
 
 namespace {
 
@@ -260,4 +260,4 @@ QRegion frameRegion(const QRegion &region)
     return region.subtracted(inner);
 }
 
-} // namespace BalloonGeometry
+} // namespace dosarium::BalloonGeometry

@@ -16,7 +16,7 @@
 
 #include <functional>
 
-namespace BalloonGeometry {
+namespace dosarium::BalloonGeometry {
 
 inline constexpr int TailHeight = 20;
 inline constexpr int TailWidth = 20;
@@ -96,4 +96,4 @@ QRegion roundedRegion(const QRect &rect, int rounding);
 // The one-pixel frame of a region: its pixels that touch a pixel outside it.
 QRegion frameRegion(const QRegion &region);
 
-} // namespace BalloonGeometry
+} // namespace dosarium::BalloonGeometry

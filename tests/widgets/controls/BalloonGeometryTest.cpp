@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-using namespace BalloonGeometry;
+using namespace dosarium;
+using namespace dosarium::BalloonGeometry;
 
 namespace {
 
