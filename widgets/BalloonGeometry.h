@@ -43,8 +43,9 @@ QSize quadrantRoom(const Rooms &rooms, int position);
 // Room left between the control (screen coordinates) and the edges of the screen.
 Rooms freeRooms(const QRect &control, const QRect &screen);
 
-// The position whose quadrant offers the largest area; quadrants are compared in the order
-// above-left, below-left, above-right, below-right and the first of equal ones wins.
+// The position whose quadrant has the largest product of its two rooms, taken with their signs
+// (two negative rooms give a positive product); quadrants are compared in the order above-left,
+// below-left, above-right, below-right and the first of equal ones wins.
 int largestQuadrant(const Rooms &rooms);
 
 // Places of the pieces of the content panel, in panel coordinates.
