@@ -14,11 +14,11 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QStatusBar;
-class TFlatButton;
-class TFlatSpeedButton;
 
 namespace dosarium {
 
+class TFlatButton;
+class TFlatSpeedButton;
 class TErori;
 class Workspace;
 class TGradientPanel;

@@ -9,10 +9,10 @@
 
 class QLabel;
 class QTimer;
-class THintBalloonControl;
 
 namespace dosarium {
 
+class THintBalloonControl;
 class Workspace;
 class TCylinderProgressBar;
 class TGradientPanel;

@@ -5,10 +5,10 @@
 #include <functional>
 
 class QLabel;
-class TFlatSpeedButton;
 
 namespace dosarium {
 
+class TFlatSpeedButton;
 class TGradientPanel;
 
 class TErori : public QDialog {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace BalloonGeometry {
+namespace dosarium::BalloonGeometry {
 
 namespace {
 
@@ -28,10 +28,11 @@ bool isAbove(int position)
     return position == AboveLeft || position == AboveRight;
 }
 
-// Area of a quadrant; a negative room offers no area at all.
+// The product of a quadrant's two rooms, signs included: one negative room makes it negative,
+// two make it positive again.
 qint64 area(const QSize &room)
 {
-    return qint64(std::max(room.width(), 0)) * qint64(std::max(room.height(), 0));
+    return qint64(room.width()) * qint64(room.height());
 }
 
 } // namespace
@@ -132,13 +133,12 @@ ContentLayout layoutContent(const QSize &iconSize, const QSize &titleSize, int b
         setTextWidth(width);
     }
 
-    // The title (and the icon beside it) must not reach beyond the panel.
-    const int piecesRight =
-        std::max(hasTitle ? rightEdge(layout.title) : 0, hasIcon ? rightEdge(layout.icon) : 0) +
-        Margin;
-    if (piecesRight > layout.panel.width()) {
-        setTextWidth(piecesRight - 2 * Margin);
-        layout.panel.setWidth(std::max(layout.panel.width(), piecesRight));
+    // The title must not reach beyond the panel. The icon alone never widens it: beside a
+    // short text without a title the panel stays the text's size and cuts the icon.
+    if (hasTitle && rightEdge(layout.title) + Margin > layout.panel.width()) {
+        const int titleRight = rightEdge(layout.title) + Margin;
+        setTextWidth(titleRight - 2 * Margin);
+        layout.panel.setWidth(std::max(layout.panel.width(), titleRight));
     }
 
     layout.content = layout.panel;
@@ -151,6 +151,10 @@ ContentLayout layoutContent(const QSize &iconSize, const QSize &titleSize, int b
             if (width > 0)
                 setTextWidth(width);
         }
+        // The scroll range reaches every piece, the icon included.
+        const int piecesRight =
+            std::max(hasTitle ? rightEdge(layout.title) : 0, hasIcon ? rightEdge(layout.icon) : 0) +
+            Margin;
         layout.content = QSize(std::max(rightEdge(layout.text) + Margin, piecesRight),
                                bottomEdge(layout.text) + Margin);
         layout.panel = panel;
@@ -260,4 +264,4 @@ QRegion frameRegion(const QRegion &region)
     return region.subtracted(inner);
 }
 
-} // namespace BalloonGeometry
+} // namespace dosarium::BalloonGeometry

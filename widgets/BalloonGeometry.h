@@ -16,7 +16,7 @@
 
 #include <functional>
 
-namespace BalloonGeometry {
+namespace dosarium::BalloonGeometry {
 
 inline constexpr int TailHeight = 20;
 inline constexpr int TailWidth = 20;
@@ -43,8 +43,9 @@ QSize quadrantRoom(const Rooms &rooms, int position);
 // Room left between the control (screen coordinates) and the edges of the screen.
 Rooms freeRooms(const QRect &control, const QRect &screen);
 
-// The position whose quadrant offers the largest area; quadrants are compared in the order
-// above-left, below-left, above-right, below-right and the first of equal ones wins.
+// The position whose quadrant has the largest product of its two rooms, taken with their signs
+// (two negative rooms give a positive product); quadrants are compared in the order above-left,
+// below-left, above-right, below-right and the first of equal ones wins.
 int largestQuadrant(const Rooms &rooms);
 
 // Places of the pieces of the content panel, in panel coordinates.
@@ -96,4 +97,4 @@ QRegion roundedRegion(const QRect &rect, int rounding);
 // The one-pixel frame of a region: its pixels that touch a pixel outside it.
 QRegion frameRegion(const QRegion &region);
 
-} // namespace BalloonGeometry
+} // namespace dosarium::BalloonGeometry

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace BalloonIcons {
+namespace dosarium::BalloonIcons {
 
 namespace {
 
@@ -103,4 +103,4 @@ QImage icon(const QString &resourceName)
     return {};
 }
 
-} // namespace BalloonIcons
+} // namespace dosarium::BalloonIcons

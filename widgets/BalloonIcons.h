@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QString>
 
-namespace BalloonIcons {
+namespace dosarium::BalloonIcons {
 
 inline constexpr int IconSize = 32;
 
@@ -17,4 +17,4 @@ QString resourceName(int iconKind);
 // The icon of a resource name; a null image for an empty or unknown name.
 QImage icon(const QString &resourceName);
 
-} // namespace BalloonIcons
+} // namespace dosarium::BalloonIcons

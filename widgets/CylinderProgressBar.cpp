@@ -16,6 +16,10 @@ QRgb opaque(const QColor &color)
 
 constexpr int roundCornerRadius = 5;
 
+// The first column of the first block and of the unfilled part, whatever the margin: on a bar
+// 9 pixels thick or less the filled part starts two columns earlier.
+constexpr int firstBlockColumn = 3;
+
 QString percentText(double percent)
 {
     return QString::number(percent, 'g', 15);
@@ -248,7 +252,7 @@ void TCylinderProgressBar::drawBar(QImage &image) const
     CylinderBlocks blocks;
     blocks.blockSize = m_blockSize;
     blocks.spaceSize = m_spaceSize;
-    blocks.firstColumn = first;
+    blocks.firstColumn = firstBlockColumn;
     blocks.lastColumn = length;
 
     const bool vertical = m_orientation == boVertical;
@@ -269,7 +273,7 @@ void TCylinderProgressBar::drawBar(QImage &image) const
                 lastColor = color;
             }
             shades = &activeShades;
-        } else if (m_showInactivePos) {
+        } else if (m_showInactivePos && along >= firstBlockColumn) {
             shades = &inactive;
         } else {
             continue;
@@ -307,16 +311,12 @@ void TCylinderProgressBar::paintEvent(QPaintEvent *)
         return;
     QImage image(size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    {
+    if (m_shaped) {
         QPainter background(&image);
-        if (m_shaped) {
-            const int radius = m_roundCorner ? roundCornerRadius : 0;
-            background.setPen(QColor(m_shapeColor));
-            background.setBrush(QColor(m_backgroundColor));
-            background.drawRoundedRect(QRect(0, 0, width() - 1, height() - 1), radius, radius);
-        } else {
-            background.fillRect(rect(), QColor(m_backgroundColor));
-        }
+        const int radius = m_roundCorner ? roundCornerRadius : 0;
+        background.setPen(QColor(m_shapeColor));
+        background.setBrush(QColor(m_backgroundColor));
+        background.drawRoundedRect(QRect(0, 0, width() - 1, height() - 1), radius, radius);
     }
     drawBar(image);
     QPainter painter(this);

@@ -20,6 +20,9 @@ class TCylinderProgressBar : public QWidget {
     Q_PROPERTY(bool shaped READ shaped WRITE setShaped)
     Q_PROPERTY(QColor shapeColor READ shapeColor WRITE setShapeColor)
     Q_PROPERTY(QColor backgroundColor READ backgroundColor WRITE setBackgroundColor)
+    // Declared before the two colours it sets, so that settings applied in this order keep a
+    // final colour given after it; not stored, the two colours are.
+    Q_PROPERTY(QColor barColor READ barColor WRITE setBarColor STORED false)
     Q_PROPERTY(QColor startColor READ startColor WRITE setStartColor)
     Q_PROPERTY(QColor finalColor READ finalColor WRITE setFinalColor)
     Q_PROPERTY(bool showInactivePos READ showInactivePos WRITE setShowInactivePos)
@@ -48,6 +51,8 @@ public:
     QColor backgroundColor() const { return QColor(m_backgroundColor); }
     QColor startColor() const { return QColor(m_startColor); }
     QColor finalColor() const { return QColor(m_finalColor); }
+    // The bar colour reads as the start colour.
+    QColor barColor() const { return startColor(); }
     bool showInactivePos() const { return m_showInactivePos; }
     QColor inactivePosColor() const { return QColor(m_inactivePosColor); }
     bool invertInactPos() const { return m_invertInactPos; }
@@ -68,7 +73,8 @@ public:
     void setBarLook(TBarLook look);
     // Outline corner radius 5 when true, square when false.
     void setRoundCorner(bool round);
-    // Whether the outline is drawn; without it the whole control shows backgroundColor.
+    // Whether the outline is drawn, filled with backgroundColor; without it nothing is drawn
+    // under the bar and what lies beneath the control shows through.
     void setShaped(bool shaped);
     void setShapeColor(const QColor &color);
     void setBackgroundColor(const QColor &color);

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+namespace dosarium {
+
 DataGrid::DataGrid(QWidget *parent) : QTableView(parent)
 {
     m_header = new GridHeader(this);
@@ -232,3 +234,5 @@ void DataGrid::mouseDoubleClickEvent(QMouseEvent *event)
     const QModelIndex under = indexAt(event->position().toPoint());
     emit rowDoubleClicked(under.isValid() ? under.row() : currentRow());
 }
+
+} // namespace dosarium

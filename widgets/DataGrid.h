@@ -13,6 +13,8 @@
 #include <QList>
 #include <QTableView>
 
+namespace dosarium {
+
 class DataGridDelegate;
 class GridHeader;
 
@@ -86,3 +88,5 @@ private:
     bool m_applying = false;
     QList<QMetaObject::Connection> m_modelConnections;
 };
+
+} // namespace dosarium

@@ -7,6 +7,8 @@
 #include <QString>
 #include <Qt>
 
+namespace dosarium {
+
 struct DataGridColumn {
     // Field name, matched without regard to case against the model's horizontal header texts;
     // empty takes the model column at the same place.
@@ -17,3 +19,5 @@ struct DataGridColumn {
     Qt::Alignment alignment = Qt::AlignLeft;
     QString band;
 };
+
+} // namespace dosarium

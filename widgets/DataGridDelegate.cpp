@@ -1,5 +1,7 @@
 #include "widgets/DataGridDelegate.h"
 
+namespace dosarium {
+
 DataGridDelegate::DataGridDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
 void DataGridDelegate::setRowColors(const QColor &even, const QColor &odd)
@@ -27,3 +29,5 @@ void DataGridDelegate::initStyleOption(QStyleOptionViewItem *option, const QMode
     if (it != m_alignments.constEnd())
         option->displayAlignment = (*it & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
 }
+
+} // namespace dosarium

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 
+namespace dosarium {
+
 class DataGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -26,3 +28,5 @@ private:
     QColor m_odd = Qt::white;
     QHash<int, Qt::Alignment> m_alignments;
 };
+
+} // namespace dosarium

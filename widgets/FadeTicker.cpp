@@ -2,6 +2,8 @@
 
 #include "widgets/FadeTimerTicker.h"
 
+namespace dosarium {
+
 namespace {
 
 FadeTicker::Factory &currentFactory()
@@ -23,3 +25,5 @@ void FadeTicker::setFactory(Factory factory)
 {
     currentFactory() = std::move(factory);
 }
+
+} // namespace dosarium

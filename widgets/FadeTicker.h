@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+namespace dosarium {
+
 class FadeTicker : public QObject {
     Q_OBJECT
 public:
@@ -31,3 +33,5 @@ signals:
 protected:
     using QObject::QObject;
 };
+
+} // namespace dosarium

@@ -1,5 +1,7 @@
 #include "widgets/FadeTimerTicker.h"
 
+namespace dosarium {
+
 FadeTimerTicker::FadeTimerTicker()
 {
     m_timer.setInterval(IntervalMs);
@@ -22,3 +24,5 @@ bool FadeTimerTicker::isSuspended() const
 {
     return !m_timer.isActive();
 }
+
+} // namespace dosarium

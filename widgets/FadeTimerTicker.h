@@ -7,6 +7,8 @@
 
 #include <QTimer>
 
+namespace dosarium {
+
 class FadeTimerTicker : public FadeTicker {
     Q_OBJECT
 public:
@@ -19,3 +21,5 @@ public:
 private:
     QTimer m_timer;
 };
+
+} // namespace dosarium

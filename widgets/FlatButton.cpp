@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+namespace dosarium {
+
 TFlatButton::TFlatButton(QWidget *parent) : TFlatButton(QString(), parent) {}
 
 TFlatButton::TFlatButton(const QString &caption, QWidget *parent)
@@ -22,3 +24,5 @@ void TFlatButton::keyPressEvent(QKeyEvent *event)
     }
     TFlatSpeedButton::keyPressEvent(event);
 }
+
+} // namespace dosarium

@@ -5,6 +5,8 @@
 
 #include "widgets/FlatSpeedButton.h"
 
+namespace dosarium {
+
 class TFlatButton : public TFlatSpeedButton {
     Q_OBJECT
 public:
@@ -14,3 +16,5 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
+
+} // namespace dosarium

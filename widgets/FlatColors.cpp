@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace FlatColors {
+namespace dosarium::FlatColors {
 
 QColor fadeColor(const QColor &rest, const QColor &hot, int step)
 {
@@ -41,4 +41,4 @@ void fillBands(QPainter &painter, const QRect &rect, const QColor &from, const Q
     }
 }
 
-} // namespace FlatColors
+} // namespace dosarium::FlatColors

@@ -8,7 +8,7 @@
 
 class QPainter;
 
-namespace FlatColors {
+namespace dosarium::FlatColors {
 
 inline constexpr int FadeSteps = 8;
 inline constexpr int GradientBands = 32;
@@ -23,4 +23,4 @@ QColor bandColor(const QColor &from, const QColor &to, int band);
 void fillBands(QPainter &painter, const QRect &rect, const QColor &from, const QColor &to,
                Qt::Orientation orientation = Qt::Vertical);
 
-} // namespace FlatColors
+} // namespace dosarium::FlatColors

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace dosarium {
+
 namespace {
 
 constexpr int GlyphSpacing = 4;
@@ -533,3 +535,5 @@ void TFlatSpeedButton::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.drawImage(0, 0, renderFace());
 }
+
+} // namespace dosarium

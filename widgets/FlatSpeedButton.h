@@ -18,6 +18,8 @@
 
 #include <memory>
 
+namespace dosarium {
+
 class TFlatSpeedButton : public QAbstractButton {
     Q_OBJECT
     Q_PROPERTY(QColor Color READ color WRITE setColor)
@@ -163,3 +165,5 @@ private:
     int m_fadeStep = 0;
     std::unique_ptr<FadeTicker> m_ticker;
 };
+
+} // namespace dosarium

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace dosarium {
+
 GridHeader::GridHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
 {
     setSectionsClickable(true);
@@ -190,3 +192,5 @@ void GridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
     painter->drawLine(QPoint(rect.right(), textRect.top()), rect.bottomRight());
     painter->restore();
 }
+
+} // namespace dosarium

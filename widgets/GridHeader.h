@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QHeaderView>
 
+namespace dosarium {
+
 class GridHeader : public QHeaderView {
     Q_OBJECT
 public:
@@ -49,3 +51,5 @@ private:
     QHash<int, QString> m_titles;
     QHash<int, QString> m_bands;
 };
+
+} // namespace dosarium

@@ -12,6 +12,8 @@
 #include <QVariantAnimation>
 #include <QWindow>
 
+namespace dosarium {
+
 using namespace BalloonGeometry;
 
 namespace {
@@ -252,3 +254,5 @@ void THintBalloon::releaseRememberedWindow()
     m_remembered->setProperty(KeptPalette, QVariant());
     m_remembered->setProperty(KeptOwnPalette, QVariant());
 }
+
+} // namespace dosarium

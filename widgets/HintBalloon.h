@@ -19,6 +19,8 @@
 
 class QWindow;
 
+namespace dosarium {
+
 class THintBalloon : public QWidget {
     Q_OBJECT
 public:
@@ -74,3 +76,5 @@ private:
     bool m_hadFocus = false;
     bool m_paletteKept = false;
 };
+
+} // namespace dosarium

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace HintBalloonAnimation {
+namespace dosarium::HintBalloonAnimation {
 
 namespace {
 
@@ -60,4 +60,4 @@ QPoint slideOffset(THintBalloonAnimationType type, const QSize &window, double p
     }
 }
 
-} // namespace HintBalloonAnimation
+} // namespace dosarium::HintBalloonAnimation

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QSize>
 
+namespace dosarium {
+
 enum THintBalloonAnimationType {
     batNone,
     batBlend,
@@ -32,3 +34,5 @@ QRect revealedRect(THintBalloonAnimationType type, const QSize &window, double p
 QPoint slideOffset(THintBalloonAnimationType type, const QSize &window, double progress);
 
 } // namespace HintBalloonAnimation
+
+} // namespace dosarium

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace dosarium {
+
 namespace {
 
 const QChar Separator = QLatin1Char(';');
@@ -98,3 +100,5 @@ HintBalloonContent HintBalloonContent::fromDescription(const QString &descriptio
     }
     return content;
 }
+
+} // namespace dosarium

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace dosarium {
+
 struct HintBalloonContent {
     QString iconResName; // "INFO", "ERROR", "WARNING" or empty for no icon
     QString title;
@@ -19,3 +21,5 @@ struct HintBalloonContent {
 
     bool operator==(const HintBalloonContent &) const = default;
 };
+
+} // namespace dosarium

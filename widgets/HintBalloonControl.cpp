@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QWidget>
 
+namespace dosarium {
+
 using namespace BalloonGeometry;
 
 THintBalloonControl::THintBalloonControl(QObject *parent) : QObject(parent) {}
@@ -52,3 +54,5 @@ THintBalloon *THintBalloonControl::showBalloon(int iconKind, const QString &titl
     balloon->popup(content.toDescription(), position, anchor, rooms);
     return balloon;
 }
+
+} // namespace dosarium

@@ -11,13 +11,17 @@
 #include <QRect>
 
 class QWidget;
+
+namespace dosarium {
+
 class THintBalloon;
 
 class THintBalloonControl : public QObject {
     Q_OBJECT
     Q_PROPERTY(int Duration READ duration WRITE setDuration)
     Q_PROPERTY(int AnimationSpeed READ animationSpeed WRITE setAnimationSpeed)
-    Q_PROPERTY(THintBalloonAnimationType AnimationType READ animationType WRITE setAnimationType)
+    Q_PROPERTY(
+        dosarium::THintBalloonAnimationType AnimationType READ animationType WRITE setAnimationType)
 public:
     explicit THintBalloonControl(QObject *parent = nullptr);
 
@@ -47,3 +51,5 @@ private:
     int m_animationSpeed = 300;
     THintBalloonAnimationType m_animationType = batBlend;
 };
+
+} // namespace dosarium

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace dosarium {
+
 HintBalloonPanel::HintBalloonPanel(const QImage &icon, const QString &title, const QString &text,
                                    const QFont &titleFont, const QFont &textFont,
                                    const BalloonGeometry::ContentLayout &layout, QWidget *parent)
@@ -33,3 +35,5 @@ void HintBalloonPanel::paintEvent(QPaintEvent *)
     p.setFont(m_textFont);
     p.drawText(m_layout.text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_text);
 }
+
+} // namespace dosarium

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QWidget>
 
+namespace dosarium {
+
 class HintBalloonPanel : public QWidget {
     Q_OBJECT
 public:
@@ -31,3 +33,5 @@ private:
     QFont m_textFont;
     BalloonGeometry::ContentLayout m_layout;
 };
+
+} // namespace dosarium

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-using namespace BalloonGeometry;
+using namespace dosarium;
+using namespace dosarium::BalloonGeometry;
 
 namespace {
 
@@ -49,14 +50,18 @@ TEST(BalloonGeometry, freeRooms_leaveTailAndMarginAboveAndBelow)
     EXPECT_EQ(second.right, 660);
 }
 
-TEST(BalloonGeometry, largestQuadrant_earlierQuadrantWinsATie)
+TEST(BalloonGeometry, largestQuadrant_multipliesSignedRoomsAndEarlierWinsATie)
 {
     EXPECT_EQ(largestQuadrant({100, 100, 100, 100}), AboveLeft);
     // Below-left and above-right offer the same area; below-left comes first.
     EXPECT_EQ(largestQuadrant({300, 200, 100, 150}), BelowLeft);
     EXPECT_EQ(largestQuadrant({10, 500, 20, 400}), BelowRight);
-    // A negative room offers nothing, even twice.
-    EXPECT_EQ(largestQuadrant({-50, 100, -50, 10}), BelowRight);
+    // Rooms are multiplied with their signs: two negative rooms give a positive product ...
+    EXPECT_EQ(largestQuadrant({-50, 10, -50, 10}), AboveLeft);
+    // ... and one negative room a product below that of an empty quadrant.
+    EXPECT_EQ(largestQuadrant({-20, 0, 30, 0}), BelowLeft);
+    // Nothing fits anywhere near the top-left corner: the largest product wins.
+    EXPECT_EQ(choosePosition(0, {-50, 10, -50, 10}, QSize(100, 50)), AboveLeft);
 }
 
 TEST(BalloonGeometry, shortText_wrapsAtBestWidthLessMargins)
@@ -81,6 +86,22 @@ TEST(BalloonGeometry, titleWiderThanText_widensPanelAndText)
     EXPECT_EQ(layout.panel.width(), 50 + 300 + 10);
     EXPECT_EQ(layout.text.width(), 340);
     EXPECT_EQ(layout.panel.height(), layout.text.bottom() + 1 + 10);
+}
+
+TEST(BalloonGeometry, iconWithoutTitle_leavesThePanelTheTextsSize)
+{
+    // The icon does not widen the panel: only a title does.
+    const ContentLayout layout = layoutContent(QSize(32, 32), {}, 300, 600, 400, lineText(6));
+    EXPECT_EQ(layout.icon, QRect(10, 10, 32, 32));
+    EXPECT_TRUE(layout.title.isEmpty());
+    EXPECT_EQ(layout.text, QRect(10, 50, 6, 13));
+    EXPECT_EQ(layout.panel, QSize(26, 73));
+    EXPECT_EQ(layout.content, layout.panel);
+
+    // A short title beside the icon widens the panel to the title's right plus the margin.
+    const ContentLayout titled =
+        layoutContent(QSize(32, 32), QSize(20, 13), 300, 600, 400, lineText(6));
+    EXPECT_EQ(titled.panel.width(), 50 + 20 + 10);
 }
 
 TEST(BalloonGeometry, tooHighAtBestWidth_takesNarrowestWidthThatFits)

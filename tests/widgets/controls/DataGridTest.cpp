@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
+using namespace dosarium;
+
 namespace {
 
 QRgb rgb(const QImage &image, int x, int y)

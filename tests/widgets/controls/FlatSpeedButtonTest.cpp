@@ -11,10 +11,13 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QMetaProperty>
 #include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace dosarium;
 
 namespace {
 
@@ -381,6 +384,29 @@ TEST_F(FlatSpeedButtonTest, speedButton_takesNoFocusButFlatButtonDoes)
     auto *start = new TFlatButton(QStringLiteral("Start"), &m_window);
     EXPECT_EQ(speed->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(start->focusPolicy(), Qt::StrongFocus);
+}
+
+TEST_F(FlatSpeedButtonTest, publishedSettings_areReachedByNameWithTheirEnumKeys)
+{
+    TFlatSpeedButton *button = commandButton();
+    EXPECT_STREQ(button->metaObject()->className(), "dosarium::TFlatSpeedButton");
+    EXPECT_TRUE(button->setProperty("Style", QStringLiteral("bsGradient")));
+    EXPECT_EQ(button->buttonStyle(), TFlatSpeedButton::bsGradient);
+    EXPECT_TRUE(button->setProperty("Layout", QStringLiteral("blGlyphTop")));
+    EXPECT_EQ(button->glyphLayout(), TFlatSpeedButton::blGlyphTop);
+    const QMetaProperty style =
+        button->metaObject()->property(button->metaObject()->indexOfProperty("Style"));
+    ASSERT_TRUE(style.isEnumType());
+    EXPECT_STREQ(style.enumerator().valueToKey(button->property("Style").toInt()), "bsGradient");
+    EXPECT_TRUE(button->setProperty("HotTrackColor", QColor(0x123456)));
+    EXPECT_EQ(button->hotTrackColor(), QColor(0x123456));
+
+    // The flat button inherits them and is found as a speed button.
+    auto *start = new TFlatButton(QStringLiteral("Start"), &m_window);
+    EXPECT_TRUE(start->inherits("dosarium::TFlatSpeedButton"));
+    EXPECT_EQ(qobject_cast<TFlatSpeedButton *>(static_cast<QObject *>(start)), start);
+    EXPECT_TRUE(start->setProperty("SlowDecease", true));
+    EXPECT_TRUE(start->slowDecease());
 }
 
 TEST_F(FlatSpeedButtonTest, flatButton_isPressedBySpaceAndEnter)

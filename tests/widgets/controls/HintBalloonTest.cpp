@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QTest>
 
+using namespace dosarium;
+
 namespace {
 
 class HintBalloonTest : public ::testing::Test {
@@ -140,6 +142,18 @@ TEST_F(HintBalloonTest, picture_isPaleYellowBubbleWithBlackOutlineAndIcon)
         for (int x = title.left(); x <= title.right(); ++x)
             titleInk = titleInk || qGray(picture.pixel(x, y)) < 60;
     EXPECT_TRUE(titleInk);
+}
+
+TEST_F(HintBalloonTest, settings_areReachedByName)
+{
+    EXPECT_TRUE(m_hint.setProperty("AnimationType", QVariant::fromValue(batWipeTopToBottom)));
+    EXPECT_EQ(m_hint.animationType(), batWipeTopToBottom);
+    EXPECT_EQ(m_hint.property("AnimationType").value<THintBalloonAnimationType>(),
+              batWipeTopToBottom);
+    EXPECT_TRUE(m_hint.setProperty("Duration", 5000));
+    EXPECT_TRUE(m_hint.setProperty("AnimationSpeed", 50));
+    EXPECT_EQ(m_hint.duration(), 5000);
+    EXPECT_EQ(m_hint.animationSpeed(), 50);
 }
 
 TEST_F(HintBalloonTest, click_closesAndDestroysTheBalloon)

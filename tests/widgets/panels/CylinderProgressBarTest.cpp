@@ -3,6 +3,7 @@
 #include "widgets/CylinderProgressBar.h"
 
 #include <QApplication>
+#include <QMetaProperty>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -54,8 +55,6 @@ void makeProgressBar(TCylinderProgressBar &bar)
     bar.setCaptionAlign(Qt::AlignHCenter);
     bar.setShowPosAsPct(true);
 }
-
-const QRgb progressBackground = qRgb(0x00, 0x00, 0x40);
 
 } // namespace
 
@@ -117,6 +116,46 @@ TEST_F(CylinderProgressBarTest, border_followsTheThicknessAcrossTheBar)
     EXPECT_EQ(bar.usableLength(), 116);
 }
 
+TEST_F(CylinderProgressBarTest, thinBar_startsBlocksAndUnfilledPartAtColumnThree)
+{
+    // 8 pixels thick: the margin is 2, so the filled part starts at column 1 and runs over the
+    // rows 1 to 6, but the blocks and the unfilled part start at column 3 as on a thick bar.
+    const QRgb green = qRgb(0x00, 0xFF, 0x00);
+    const QRgb grey = qRgb(0x80, 0x80, 0x80);
+    TCylinderProgressBar bar;
+    bar.resize(120, 8); // L = 118
+    bar.setShaped(false);
+    bar.setShowInactivePos(true);
+    QImage image = renderBar(bar);
+    for (int y = 0; y < 8; ++y) {
+        const bool inside = y >= 1 && y <= 6;
+        for (int x : {1, 2, 119})
+            EXPECT_EQ(image.pixel(x, y), outside) << x << "," << y;
+        for (int x : {3, 118})
+            EXPECT_EQ(image.pixel(x, y), inside ? grey : outside) << x << "," << y;
+    }
+
+    bar.setBlockSize(4);
+    bar.setSpaceSize(1);
+    bar.setPosition(20); // 23.6 rounds to 24, two columns into the block 23..26
+    EXPECT_EQ(bar.filledEnd(), 24);
+    image = renderBar(bar);
+    for (int x = 0; x <= 32; ++x) {
+        const bool gap = x >= 3 && (x - 3) % 5 == 4;
+        const QRgb expected = x == 0 || gap ? outside : x <= 24 ? green : grey;
+        EXPECT_EQ(image.pixel(x, 4), expected) << "column " << x;
+    }
+
+    // upright, the columns count from the bottom
+    bar.setPosition(0);
+    bar.setOrientation(boVertical);
+    bar.resize(8, 120);
+    image = renderBar(bar);
+    EXPECT_EQ(image.pixel(4, 119 - 2), outside);
+    EXPECT_EQ(image.pixel(4, 119 - 3), grey);
+    EXPECT_EQ(image.pixel(4, 119 - 7), outside); // the first gap
+}
+
 TEST_F(CylinderProgressBarTest, filledEnd_followsThePositionWithAMinimumSliver)
 {
     // 300-pixel bar, L = 296, m = 4
@@ -148,7 +187,7 @@ TEST_F(CylinderProgressBarTest, positionOne_fillsTheSmallestSliver)
         const bool filled = x >= 3 && x <= 5;
         for (int y = 0; y < 24; ++y) {
             const bool inside = y >= 3 && y <= 20;
-            EXPECT_EQ(image.pixel(x, y), filled && inside ? qRgb(0, 0xFF, 0) : progressBackground)
+            EXPECT_EQ(image.pixel(x, y), filled && inside ? qRgb(0, 0xFF, 0) : outside)
                 << x << "," << y;
         }
     }
@@ -166,9 +205,9 @@ TEST_F(CylinderProgressBarTest, positionAboveMaximum_drawsAFullBar)
     const QList<QRgb> lastShades = cylinderShades(0x00CCCC, 21, blGlass, false);
     for (int y = 3; y <= 20; ++y) {
         EXPECT_EQ(image.pixel(296, y), lastShades[y]);
-        EXPECT_EQ(image.pixel(297, y), progressBackground);
-        EXPECT_EQ(image.pixel(2, y), progressBackground);
-        EXPECT_NE(image.pixel(3, y), progressBackground);
+        EXPECT_EQ(image.pixel(297, y), outside);
+        EXPECT_EQ(image.pixel(2, y), outside);
+        EXPECT_NE(image.pixel(3, y), outside);
     }
     EXPECT_EQ(image.pixel(296, 10), qRgb(0x6A, 0xFF, 0xFF)); // the final colour, lit
 }
@@ -273,11 +312,12 @@ TEST_F(CylinderProgressBarTest, progressBar_isAGlassRodInBlocks)
     for (int x = 0; x <= 160; ++x) {
         const bool gap = x >= 3 && (x - 3) % 5 == 4;
         const bool drawn = x >= 3 && x <= 148 && !gap;
-        EXPECT_EQ(image.pixel(x, 12) != progressBackground, drawn) << "column " << x;
+        EXPECT_EQ(image.pixel(x, 12) != outside, drawn) << "column " << x;
     }
-    // without an outline the whole control shows the background
-    EXPECT_EQ(image.pixel(0, 0), progressBackground);
-    EXPECT_EQ(image.pixel(299, 23), progressBackground);
+    // without an outline nothing is drawn around the bar, not even its background colour
+    EXPECT_EQ(image.pixel(0, 0), outside);
+    EXPECT_EQ(image.pixel(299, 23), outside);
+    EXPECT_EQ(image.pixel(8, 2), outside);
     // a caption is drawn only when there is one
     EXPECT_TRUE(bar.caption().isEmpty());
 }
@@ -291,9 +331,9 @@ TEST_F(CylinderProgressBarTest, fullBlocks_waitUntilTheyAreReached)
     bar.setPosition(50); // f = round(147.5) = 148, the first column of the block 148..151
     EXPECT_EQ(bar.filledEnd(), 148);
     QImage image = renderBar(bar);
-    EXPECT_NE(image.pixel(147 - 1, 12), progressBackground); // block 143..146 is full
+    EXPECT_NE(image.pixel(147 - 1, 12), outside); // block 143..146 is full
     for (int x = 148; x <= 151; ++x)
-        EXPECT_EQ(image.pixel(x, 12), progressBackground) << x;
+        EXPECT_EQ(image.pixel(x, 12), outside) << x;
 
     // with the unfilled part shown the waiting block takes the inactive colours
     bar.setShowInactivePos(true);
@@ -301,9 +341,9 @@ TEST_F(CylinderProgressBarTest, fullBlocks_waitUntilTheyAreReached)
     const QList<QRgb> inactive = cylinderShades(0x808080, 21, blGlass, false);
     for (int x = 148; x <= 151; ++x)
         EXPECT_EQ(image.pixel(x, 12), inactive[12]) << x;
-    EXPECT_EQ(image.pixel(152, 12), progressBackground); // gap
+    EXPECT_EQ(image.pixel(152, 12), outside); // gap
     EXPECT_EQ(image.pixel(295, 12), inactive[12]);
-    EXPECT_EQ(image.pixel(296, 12), progressBackground);
+    EXPECT_EQ(image.pixel(296, 12), outside);
 
     bar.setPosition(100);
     image = renderBar(bar);
@@ -324,7 +364,7 @@ TEST_F(CylinderProgressBarTest, unfilledPart_isShadedAndCanBeInverted)
         EXPECT_EQ(image.pixel(6, y), plain[y]);
         EXPECT_EQ(image.pixel(296, y), plain[y]);
     }
-    EXPECT_EQ(image.pixel(297, 10), progressBackground);
+    EXPECT_EQ(image.pixel(297, 10), outside);
 
     bar.setInvertInactPos(true);
     image = renderBar(bar);
@@ -379,10 +419,10 @@ TEST_F(CylinderProgressBarTest, uprightBar_growsFromTheBottomShadedLeftToRight)
     EXPECT_EQ(image.pixel(10, 56), qRgb(0xFF, 0xB5, 0x6A));  // the filled end
     EXPECT_EQ(image.pixel(3, 56), qRgb(0xFF, 0xB4, 0x68));
     EXPECT_EQ(image.pixel(20, 56), qRgb(0x73, 0x39, 0x00));
-    EXPECT_EQ(image.pixel(10, 55), progressBackground);
-    EXPECT_EQ(image.pixel(10, 107), progressBackground);
-    EXPECT_EQ(image.pixel(2, 80), progressBackground);
-    EXPECT_EQ(image.pixel(21, 80), progressBackground);
+    EXPECT_EQ(image.pixel(10, 55), outside);
+    EXPECT_EQ(image.pixel(10, 107), outside);
+    EXPECT_EQ(image.pixel(2, 80), outside);
+    EXPECT_EQ(image.pixel(21, 80), outside);
 }
 
 TEST_F(CylinderProgressBarTest, automaticCaptionAndHint_followThePosition)
@@ -418,15 +458,14 @@ TEST_F(CylinderProgressBarTest, caption_isWrittenWhereItsAlignmentSays)
 {
     TCylinderProgressBar bar;
     bar.resize(300, 24);
-    bar.setShaped(false);
-    bar.setBackgroundColor(QColor(0xFFFFFF));
+    bar.setShaped(false); // nothing but the caption is drawn
     const auto inkColumns = [&] {
         const QImage image = renderBar(bar);
         int first = -1;
         int last = -1;
         for (int x = 0; x < image.width(); ++x)
             for (int y = 0; y < image.height(); ++y)
-                if (image.pixel(x, y) != qRgb(0xFF, 0xFF, 0xFF)) {
+                if (image.pixel(x, y) != outside) {
                     if (first < 0)
                         first = x;
                     last = x;
@@ -444,6 +483,31 @@ TEST_F(CylinderProgressBarTest, caption_isWrittenWhereItsAlignmentSays)
     bar.setCaptionAlign(Qt::AlignHCenter);
     const auto centre = inkColumns();
     EXPECT_NEAR((centre.first + centre.second) / 2.0, 150.0, 5.0);
+}
+
+TEST_F(CylinderProgressBarTest, settings_areReachedByNameAndBarColorSetsBothEnds)
+{
+    TCylinderProgressBar bar;
+    const QMetaObject *meta = bar.metaObject();
+    EXPECT_STREQ(meta->className(), "dosarium::TCylinderProgressBar");
+    const int barColor = meta->indexOfProperty("barColor");
+    ASSERT_GE(barColor, 0);
+    EXPECT_TRUE(meta->property(barColor).isWritable());
+    // it comes before the two colours it sets, so that a final colour given later stays
+    EXPECT_LT(barColor, meta->indexOfProperty("startColor"));
+    EXPECT_LT(barColor, meta->indexOfProperty("finalColor"));
+
+    EXPECT_TRUE(bar.setProperty("barColor", QColor(0x000080)));
+    EXPECT_EQ(bar.startColor(), QColor(0x000080));
+    EXPECT_EQ(bar.finalColor(), QColor(0x000080));
+    EXPECT_TRUE(bar.setProperty("finalColor", QColor(0x00FFFF)));
+    EXPECT_EQ(bar.property("barColor").value<QColor>(), QColor(0x000080));
+    EXPECT_EQ(bar.finalColor(), QColor(0x00FFFF));
+
+    EXPECT_TRUE(bar.setProperty("orientation", QVariant::fromValue(boVertical)));
+    EXPECT_EQ(bar.orientation(), boVertical);
+    EXPECT_TRUE(bar.setProperty("barLook", QVariant::fromValue(blGlass)));
+    EXPECT_EQ(bar.property("barLook").value<TBarLook>(), blGlass);
 }
 
 TEST_F(CylinderProgressBarTest, settingChanges_repaintAndEqualValuesDoNot)
