@@ -9,13 +9,13 @@ class QComboBox;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
-class DataGrid;
-class TFlatSpeedButton;
 
 namespace dosarium {
 
+class DataGrid;
 class Query;
 class RegisterListing;
+class TFlatSpeedButton;
 class TGradientPanel;
 class Workspace;
 struct RegisterChoices;

@@ -4,9 +4,9 @@
 
 #include <QFont>
 
-class TFlatSpeedButton;
-
 namespace dosarium {
+
+class TFlatSpeedButton;
 
 // Arial bold, `pixels` high.
 QFont captionFont(int pixels);
