@@ -1,25 +1,13 @@
 #include "access/UserTextValidator.h"
 
 #include "access/UserFile.h"
-#include "store/CodePage.h"
+#include "app/StoredTextValidator.h"
 
 namespace dosarium {
 
 std::optional<QString> userBoxText(const QString &typed)
 {
-    if (typed.size() > UserEntry::TextSize)
-        return std::nullopt;
-    const CodePage &page = CodePage::windows1250();
-    QString out = typed;
-    for (QChar &c : out) {
-        // Control characters never belong in a name or a password.
-        if (c.category() == QChar::Other_Control || !page.canEncode(c))
-            return std::nullopt;
-        const QChar upper = c.toUpper();
-        if (page.canEncode(upper))
-            c = upper;
-    }
-    return out;
+    return storedBoxText(typed, UserEntry::TextSize, true);
 }
 
 UserTextValidator::UserTextValidator(QObject *parent) : QValidator(parent) {}

@@ -5,6 +5,7 @@
 #include "app/FolderRemoval.h"
 #include "app/QueryText.h"
 #include "app/SettingsFile.h"
+#include "archive/ProgressSink.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -16,10 +17,33 @@
 
 namespace dosarium {
 
+namespace {
+
+// The archive's progress shown through the workspace's reports.
+class ReportedProgress final : public ProgressSink {
+public:
+    explicit ReportedProgress(const Workspace &workspace) : m_workspace(workspace) {}
+    void start(qint64 maximum, const QString &description) override
+    {
+        m_workspace.startProgress(int(std::min<qint64>(maximum, INT_MAX)), description);
+    }
+    void step() override
+    {
+        m_workspace.stepProgress();
+        m_workspace.yield();
+    }
+    void finish() override { m_workspace.finishProgress(); }
+
+private:
+    const Workspace &m_workspace;
+};
+
+} // namespace
+
 Workspace::Workspace(Workstation station)
     : m_station(std::move(station)), m_clock([] { return QDateTime::currentDateTime(); }),
       m_sx(std::make_unique<Query>()), m_tx(std::make_unique<Table>()),
-      m_sursa(std::make_unique<Table>())
+      m_sursa(std::make_unique<Table>()), m_progress(std::make_unique<ReportedProgress>(*this))
 {
     m_context = makeAppContext(m_station);
 }

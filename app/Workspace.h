@@ -16,6 +16,7 @@
 
 namespace dosarium {
 
+class ProgressSink;
 class Query;
 class Table;
 
@@ -53,6 +54,8 @@ public:
     void stepProgress() const;
     void finishProgress() const;
     void showError(const QString &message) const;
+    // The reports' progress for the archive's long operations; each step lets events run.
+    ProgressSink &progress() const { return *m_progress; }
 
     // Runs one user action. A failure takes down the progress window and shows its message;
     // the program goes on. Returns false when the action failed.
@@ -104,6 +107,7 @@ private:
     std::unique_ptr<Query> m_sx;
     std::unique_ptr<Table> m_tx;
     std::unique_ptr<Table> m_sursa;
+    std::unique_ptr<ProgressSink> m_progress;
 };
 
 } // namespace dosarium

@@ -4,6 +4,7 @@
 #include "app/StartupWindow.h"
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
+#include "register/ActDialog.h"
 #include "register/RegisterWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProgressWindow.h"
@@ -17,18 +18,22 @@ Windows::Windows()
     workspace = std::make_unique<Workspace>();
     Form1 = std::make_unique<TForm1>(*workspace);
     TForm1 *form1 = Form1.get();
-    Form3 = std::make_unique<TForm3>(*workspace, [form1](const QString &text, QWidget *control) {
+    // Wrong entries of every dialog are pointed out by the splash's balloon.
+    const ProblemReport showProblem = [form1](const QString &text, QWidget *control) {
         form1->ShowProblem(text, control);
-    });
+    };
+    Form3 = std::make_unique<TForm3>(*workspace, showProblem);
     Contor = std::make_unique<TContor>();
     Erori = std::make_unique<TErori>();
     Evidente = std::make_unique<TEvidente>(*workspace);
+    AddAct = std::make_unique<TAddAct>(*workspace, showProblem);
     Erori->setObjectName(QStringLiteral("Erori"));
     Contor->setObjectName(QStringLiteral("Contor"));
     Form3->setObjectName(QStringLiteral("Form3"));
     Form1->setObjectName(QStringLiteral("Form1"));
 
     Form3->attach(*Erori);
+    Evidente->attach(*AddAct, *Erori);
     connectToWindows(*workspace, Contor.get());
     TForm3 *form3 = Form3.get();
     Workspace *services = workspace.get();

@@ -14,6 +14,7 @@ class TForm3;
 class TContor;
 class TErori;
 class TEvidente;
+class TAddAct;
 
 struct Windows {
     Windows();
@@ -31,6 +32,7 @@ struct Windows {
     std::unique_ptr<TContor> Contor;
     std::unique_ptr<TErori> Erori;
     std::unique_ptr<TEvidente> Evidente; // the register
+    std::unique_ptr<TAddAct> AddAct;      // the act dialog
 };
 
 } // namespace dosarium

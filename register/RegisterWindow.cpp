@@ -1,10 +1,16 @@
 #include "register/RegisterWindow.h"
 
+#include "access/UserFile.h"
 #include "app/QueryModel.h"
 #include "app/Workspace.h"
+#include "register/ActDialog.h"
+#include "register/ActOperations.h"
 #include "register/RegisterListing.h"
 #include "store/Query.h"
 #include "ui/ButtonLook.h"
+#include "ui/DocumentViewer.h"
+#include "ui/MessageDialog.h"
+#include "ui/MessageKinds.h"
 #include "widgets/DataGrid.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
@@ -126,15 +132,18 @@ TEvidente::TEvidente(Workspace &workspace, QWidget *parent)
     SMDBGrid3->setTitleRowHeight(24);
     SMDBGrid3->setRowHeight(17);
     SMDBGrid3->setTextColor(QColor(0x00, 0x00, 0x80));
+    // Columns without a width of their own are as wide as their field's text.
+    const QFontMetrics metrics(SMDBGrid3->font());
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     SMDBGrid3->setColumns({
-        {QStringLiteral("DATAACT"), QStringLiteral("Data"), -1, Qt::AlignCenter, {}},
+        {QStringLiteral("DATAACT"), QStringLiteral("Data"), digit * 10 + 8, Qt::AlignCenter, {}},
         {QStringLiteral("SERIA"), QStringLiteral("Seria"), 75, Qt::AlignLeft, {}},
         {QStringLiteral("NR"), QStringLiteral("Nr."), 75, Qt::AlignRight, {}},
         {QStringLiteral("COD"), QStringLiteral("Cod"), 78, Qt::AlignRight, {}},
         {QStringLiteral("DOMENIUL"), QStringLiteral("Domeniul"), 167, Qt::AlignLeft, {}},
         {QStringLiteral("SUBDOM"), QStringLiteral("Subdomeniul"), 163, Qt::AlignLeft, {}},
         {QStringLiteral("TITLU"), QStringLiteral("Titlul actului"), 146, Qt::AlignLeft, {}},
-        {QStringLiteral("OBS"), QStringLiteral("Observatii"), -1, Qt::AlignLeft, {}},
+        {QStringLiteral("OBS"), QStringLiteral("Observatii"), digit * 240 + 4, Qt::AlignLeft, {}},
     });
     showQuery(*SMDBGrid3, m_listing->Ox());
 
@@ -177,6 +186,7 @@ void TEvidente::buildFilterPanel()
     Cautare->setFont(bold);
 
     QFont plain = font();
+    plain.setBold(false);
     auto place = [this, &plain](QComboBox *list, const QString &caption, int labelX, int x, int y,
                                 int width) {
         list->setFont(plain);
@@ -350,12 +360,121 @@ void TEvidente::CloseButClick()
     close();
 }
 
-void TEvidente::AddButClick() {}
+void TEvidente::attach(TAddAct &addAct, TErori &erori)
+{
+    m_addAct = &addAct;
+    m_erori = &erori;
+}
 
-void TEvidente::ModButClick() {}
+quint16 TEvidente::Mesaj(const QString &title, const QString &text, quint8 kind, quint16 buttons)
+{
+    if (!m_erori)
+        throw Error(QStringLiteral("Fereastra de mesaje nu este pregatita."));
+    return m_erori->Mesaj(title, text, kind, buttons);
+}
 
-void TEvidente::DelButClick() {}
+bool TEvidente::refusedShown(const std::function<void()> &operation)
+{
+    try {
+        operation();
+        return false;
+    } catch (const ActRefused &refused) {
+        Mesaj(refused.title(), refused.message(), 1, kButtonOk);
+        return true;
+    }
+}
 
-void TEvidente::ShowButClick() {}
+StoredAct TEvidente::currentAct() const
+{
+    const Query &ox = Ox();
+    StoredAct a;
+    if (!ox.isOpen())
+        return a;
+    a.id = ox.asString(QStringLiteral("IDACT"));
+    a.year = ox.asInteger(QStringLiteral("ANUL"));
+    a.date = ox.asDate(QStringLiteral("DATAACT"));
+    a.seria = ox.asString(QStringLiteral("SERIA"));
+    a.nr = ox.asString(QStringLiteral("NR"));
+    a.cod = ox.asString(QStringLiteral("COD"));
+    a.domeniul = ox.asString(QStringLiteral("DOMENIUL"));
+    a.subdom = ox.asString(QStringLiteral("SUBDOM"));
+    a.titlu = ox.asString(QStringLiteral("TITLU"));
+    a.obs = ox.asString(QStringLiteral("OBS"));
+    a.extensie = ox.asString(QStringLiteral("EXTENSIE"));
+    return a;
+}
+
+void TEvidente::appendNewValues(const ActEntry &act)
+{
+    // A value joins its list unless the list holds it in any letter case; blank values never
+    // appear in the lists.
+    const std::pair<QComboBox *, QString> values[] = {
+        {ANUL, QString::number(act.date.year())}, {SERIA, act.seria},    {Nr, act.nr},
+        {Domeniul, act.domeniul},                  {SubDom, act.subdom},
+    };
+    for (const auto &[list, value] : values) {
+        if (value.trimmed().isEmpty())
+            continue;
+        bool present = false;
+        for (int i = 0; i < list->count() && !present; ++i)
+            present = list->itemText(i).compare(value, Qt::CaseInsensitive) == 0;
+        if (!present) {
+            const QSignalBlocker quiet(list);
+            list->addItem(value);
+        }
+    }
+}
+
+void TEvidente::AddButClick()
+{
+    if (!m_addAct)
+        return;
+    m_addAct->PrepareFields();
+    if (!m_addAct->RunDialog(QStringLiteral("Adaugare Act")))
+        return;
+    const ActEntry entry = m_addAct->entry();
+    QString id;
+    if (refusedShown([&] { id = m_acts->add(entry, m_workspace.progress()); }))
+        return;
+    appendNewValues(entry);
+    m_listing->reopenAt(id);
+}
+
+void TEvidente::ModButClick()
+{
+    if (!m_addAct || !m_listing->hasRows())
+        return;
+    const StoredAct old = currentAct();
+    m_addAct->PrepareFields();
+    m_addAct->load(old, m_acts->archivedFile(old));
+    if (!m_addAct->RunDialog(QStringLiteral("Modificare Act")))
+        return;
+    const ActEntry edited = m_addAct->entry();
+    if (refusedShown([&] { m_acts->modify(old, edited, m_workspace.progress()); }))
+        return;
+    m_listing->reopenAt(old.id);
+}
+
+void TEvidente::DelButClick()
+{
+    if (!m_listing->hasRows())
+        return;
+    const StoredAct act = currentAct();
+    if (Mesaj(QStringLiteral("Stergere Act"),
+              QStringLiteral("Vreti sa stergeti actul nr.") + act.nr + QLatin1Char('?'), 3,
+              kButtonDa | kButtonNu) != kResultYes)
+        return;
+    m_acts->remove(act);
+    m_listing->reopenAtLast();
+}
+
+void TEvidente::ShowButClick()
+{
+    const StoredAct act = currentAct();
+    QString copy;
+    if (refusedShown([&] { copy = m_acts->readableCopy(act, m_workspace.progress()); }))
+        return;
+    openDocument(copy);
+}
 
 } // namespace dosarium

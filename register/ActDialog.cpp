@@ -1,0 +1,303 @@
+#include "register/ActDialog.h"
+
+#include "app/QueryText.h"
+#include "app/StoredTextValidator.h"
+#include "app/Workspace.h"
+#include "register/ActDialogRules.h"
+#include "ui/ButtonLook.h"
+#include "ui/FileChooser.h"
+#include "widgets/FlatSpeedButton.h"
+#include "widgets/GradientPanel.h"
+#include "widgets/WindowPlacement.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace dosarium {
+
+namespace {
+
+const QColor Navy(0x00, 0x00, 0x80);
+
+void navyText(QWidget *control)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Text, Navy);
+    palette.setColor(QPalette::ButtonText, Navy);
+    control->setPalette(palette);
+}
+
+QLineEdit *editBox(const char *name, int maxLength, bool upper, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setMaxLength(maxLength);
+    box->setValidator(new StoredTextValidator(maxLength, upper, box));
+    navyText(box);
+    return box;
+}
+
+QComboBox *pickBox(const char *name, int maxLength, QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMaxVisibleItems(20);
+    box->lineEdit()->setMaxLength(maxLength);
+    box->setValidator(new StoredTextValidator(maxLength, true, box));
+    navyText(box);
+    return box;
+}
+
+} // namespace
+
+TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *parent)
+    : QDialog(parent), m_workspace(workspace), m_showProblem(std::move(showProblem))
+{
+    setObjectName(QStringLiteral("AddAct"));
+    setWindowTitle(QStringLiteral("Dosarium"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setModal(true);
+    setFixedSize(513, 407);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(0x1F, 0x27, 0x34));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    setPalette(palette);
+
+    Header = new TGradientPanel(this);
+    Header->setGeometry(0, 0, 513, 49);
+    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
+    Header->setColorTo(Qt::white);
+    Header->setColorCount(64);
+    Header->setDirection(TGradientDirection::HCenterToEdges);
+    Label2 = new QLabel(Header);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(captionFont(13));
+    QPalette headerText = Label2->palette();
+    headerText.setColor(QPalette::WindowText, QColor(0x2D, 0x38, 0x4A));
+    Label2->setPalette(headerText);
+    Label2->setGeometry(16, 0, 480, 49);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    DataAct = new QDateEdit(this);
+    DataAct->setObjectName(QStringLiteral("DataAct"));
+    DataAct->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DataAct->setCalendarPopup(true);
+    DataAct->setMinimumDate(QDate(1900, 1, 1));
+    navyText(DataAct);
+    Seria = editBox("Seria", 24, true, this);
+    Nr = editBox("Nr", 24, true, this);
+    COD = pickBox("COD", 16, this);
+    Domeniul = pickBox("Domeniul", 60, this);
+    SubDom = pickBox("SubDom", 60, this);
+    Titlu = pickBox("Titlu", 60, this);
+    Obs = editBox("Obs", 240, false, this);
+
+    const struct {
+        QWidget *control;
+        const char *label;
+        int top, width;
+    } rows[] = {
+        {DataAct, "Data actului", 72, 105}, {Seria, "Seria", 96, 153},
+        {Nr, "Numarul", 120, 153},          {COD, "Cod", 144, 153},
+        {Domeniul, "Domeniul", 176, 369},   {SubDom, "Subdomeniul", 200, 369},
+        {Titlu, "Titlul", 224, 369},        {Obs, "Observatie", 256, 369},
+    };
+    for (const auto &row : rows) {
+        row.control->setGeometry(120, row.top, row.width, 21);
+        auto *label = new QLabel(QLatin1String(row.label), this);
+        label->setGeometry(32, row.top, 86, 21);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    auto *fileLabel = new QLabel(QStringLiteral("Fisier atasat"), this);
+    fileLabel->setGeometry(32, 296, 86, 17);
+    Fisier = new QLabel(kNoFile, this);
+    Fisier->setObjectName(QStringLiteral("Fisier"));
+    Fisier->setGeometry(120, 296, 385, 17);
+    Fisier->setTextFormat(Qt::PlainText);
+
+    SpeedButton1 = new TFlatSpeedButton(QStringLiteral("Alege fisierul"), this);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setGeometry(120, 316, 107, 25);
+    SpeedButton1->setButtonStyle(TFlatSpeedButton::bsModern);
+    SpeedButton1->setColor(QColor(0x94, 0xCE, 0xEC));
+    SpeedButton1->setHotTrackColor(QColor(0xB8, 0xE0, 0xF4));
+    SpeedButton1->setFontColor(Qt::black);
+    SpeedButton1->setHotTrackFontColor(Qt::black);
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setCursor(Qt::PointingHandCursor);
+
+    auto *bottom = new QWidget(this);
+    bottom->setGeometry(0, 407 - 43, 513, 43);
+    bottom->setAutoFillBackground(true);
+    QPalette band = bottom->palette();
+    band.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
+    bottom->setPalette(band);
+    BitBtn1 = new TFlatSpeedButton(QStringLiteral("Memoreaza"), bottom);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(32, 9, 107, 25);
+    SpeedButton12 = new TFlatSpeedButton(QStringLiteral("Renunt"), bottom);
+    SpeedButton12->setObjectName(QStringLiteral("SpeedButton12"));
+    SpeedButton12->setGeometry(376, 9, 107, 25);
+    for (TFlatSpeedButton *button : {BitBtn1, SpeedButton12}) {
+        paintNavy(button);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+
+    QWidget *previous = nullptr;
+    for (QWidget *control : inputs()) {
+        if (previous)
+            setTabOrder(previous, control);
+        previous = control;
+    }
+    connect(BitBtn1, &QAbstractButton::clicked, this,
+            [this] { m_workspace.guard([this] { BitBtn1Click(); }); });
+    connect(SpeedButton12, &QAbstractButton::clicked, this, [this] { SpeedButton12Click(); });
+    connect(SpeedButton1, &QAbstractButton::clicked, this,
+            [this] { m_workspace.guard([this] { SpeedButton1Click(); }); });
+
+    // Key preview: every key of this window reaches FormKeyDown before the focused control.
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
+    FormCreate();
+}
+
+TAddAct::~TAddAct() = default;
+
+QList<QWidget *> TAddAct::inputs() const
+{
+    return {DataAct, Seria, Nr, COD, Domeniul, SubDom, Titlu, Obs};
+}
+
+void TAddAct::FormCreate()
+{
+    DataAct->setDate(m_workspace.now().date());
+}
+
+void TAddAct::PrepareFields()
+{
+    Seria->clear();
+    Nr->clear();
+    const QString table = m_workspace.actePath();
+    const std::pair<QComboBox *, const char *> lists[] = {
+        {Domeniul, "DOMENIUL"}, {SubDom, "SUBDOM"}, {COD, "COD"}, {Titlu, "TITLU"}};
+    for (const auto &[list, field] : lists) {
+        list->clear();
+        QStringList entries;
+        m_workspace.FillDistinct(entries, table, QLatin1String(field));
+        list->addItems(entries);
+        list->setCurrentIndex(-1);
+        list->setEditText(QString());
+    }
+    Obs->clear();
+    Fisier->setText(kNoFile);
+}
+
+bool TAddAct::RunDialog(const QString &title)
+{
+    m_saved = false;
+    Label2->setText(title);
+    centreWindow(this);
+    DataAct->setFocus();
+    exec();
+    return m_saved;
+}
+
+void TAddAct::load(const StoredAct &act, const QString &archivedFile)
+{
+    DataAct->setDate(act.date);
+    Seria->setText(act.seria);
+    Nr->setText(act.nr);
+    COD->setEditText(act.cod);
+    Domeniul->setEditText(act.domeniul);
+    SubDom->setEditText(act.subdom);
+    Titlu->setEditText(act.titlu);
+    Obs->setText(act.obs);
+    Fisier->setText(archivedFile);
+}
+
+ActEntry TAddAct::entry() const
+{
+    ActEntry e;
+    e.date = DataAct->date();
+    e.seria = Seria->text();
+    e.nr = Nr->text();
+    e.cod = COD->currentText();
+    e.domeniul = Domeniul->currentText();
+    e.subdom = SubDom->currentText();
+    e.titlu = Titlu->currentText();
+    e.obs = Obs->text();
+    e.file = Fisier->text();
+    return e;
+}
+
+void TAddAct::BitBtn1Click()
+{
+    for (QComboBox *list : {Domeniul, SubDom, Titlu, COD})
+        list->setEditText(CleanText(list->currentText()));
+    const std::optional<ActProblem> problem =
+        checkActEntry(Domeniul->currentText(), SubDom->currentText(), Fisier->text());
+    if (problem) {
+        QWidget *at = problem->field == ActField::Domeniul ? static_cast<QWidget *>(Domeniul)
+                      : problem->field == ActField::SubDom ? static_cast<QWidget *>(SubDom)
+                                                           : static_cast<QWidget *>(Fisier);
+        if (m_showProblem)
+            m_showProblem(problem->text, at);
+        return;
+    }
+    m_saved = true;
+    accept();
+}
+
+void TAddAct::SpeedButton12Click()
+{
+    reject();
+}
+
+void TAddAct::SpeedButton1Click()
+{
+    const QString chosen = chooseFile(this, QStringLiteral("Alege Fisierul de arhivat"));
+    if (!chosen.isEmpty())
+        Fisier->setText(QDir::toNativeSeparators(chosen));
+}
+
+bool TAddAct::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (widget && widget->window() == this && (FormKeyDown(key) || EnterTab(widget, key)))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TAddAct::FormKeyDown(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape)
+        return false;
+    SpeedButton12Click();
+    return true;
+}
+
+bool TAddAct::EnterTab(QWidget *source, QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    for (QWidget *control : inputs()) {
+        if (source == control || control->isAncestorOf(source)) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace dosarium

@@ -1,0 +1,70 @@
+// TAddAct: the act dialog where an act is entered or corrected: its date, series, number, code,
+// domain, subdomain, title, observation and the file attached to it.
+#pragma once
+
+#include "register/ActStatements.h"
+#include "ui/ProblemReport.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+
+namespace dosarium {
+
+class TFlatSpeedButton;
+class TGradientPanel;
+class Workspace;
+
+class TAddAct : public QDialog {
+    Q_OBJECT
+public:
+    TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *parent = nullptr);
+    ~TAddAct() override;
+
+    // Empties the entries and refills the four pick lists; the date stays.
+    void PrepareFields();
+    // Shows the dialog modally with `title` in its header; true when "Memoreaza" accepted it.
+    bool RunDialog(const QString &title);
+    // Puts an act's values into the entries, with its archived file as the attached file.
+    void load(const StoredAct &act, const QString &archivedFile);
+    // The entries as they stand.
+    ActEntry entry() const;
+
+    void BitBtn1Click();
+    void SpeedButton12Click();
+    void SpeedButton1Click();
+    bool EnterTab(QWidget *source, QKeyEvent *event);
+    bool FormKeyDown(QKeyEvent *event);
+    void FormCreate();
+
+    TGradientPanel *Header = nullptr;
+    QLabel *Label2 = nullptr;
+    QDateEdit *DataAct = nullptr;
+    QLineEdit *Seria = nullptr;
+    QLineEdit *Nr = nullptr;
+    QComboBox *COD = nullptr;
+    QComboBox *Domeniul = nullptr;
+    QComboBox *SubDom = nullptr;
+    QComboBox *Titlu = nullptr;
+    QLineEdit *Obs = nullptr;
+    QLabel *Fisier = nullptr;
+    TFlatSpeedButton *SpeedButton1 = nullptr;
+    TFlatSpeedButton *BitBtn1 = nullptr;
+    TFlatSpeedButton *SpeedButton12 = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QList<QWidget *> inputs() const;
+
+    Workspace &m_workspace;
+    ProblemReport m_showProblem;
+    bool m_saved = false;
+};
+
+} // namespace dosarium

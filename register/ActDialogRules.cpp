@@ -1,0 +1,31 @@
+#include "register/ActDialogRules.h"
+
+#include "archive/FolderName.h"
+#include "register/ActStatements.h"
+
+#include <QFileInfo>
+
+namespace dosarium {
+
+std::optional<ActProblem> checkActEntry(const QString &domeniul, const QString &subdom,
+                                        const QString &fisier)
+{
+    if (domeniul.isEmpty())
+        return ActProblem{ActField::Domeniul, QStringLiteral("Nu ati trecut Domeniul!")};
+    if (!isPortableFolderName(domeniul))
+        return ActProblem{ActField::Domeniul,
+                          QStringLiteral("Domeniul contine caractere nepermise!")};
+    if (subdom.isEmpty())
+        return ActProblem{ActField::SubDom, QStringLiteral("Nu ati trecut Subdomeniul!")};
+    if (!isPortableFolderName(subdom))
+        return ActProblem{ActField::SubDom,
+                          QStringLiteral("Subdomeniul contine caractere nepermise!")};
+    if (fisier == kNoFile || !QFileInfo(fisier).isFile())
+        return ActProblem{ActField::Fisier, QStringLiteral("Nu ati ales fisierul cu scanarea!")};
+    if (fileExtension(fisier).size() > kExtensionWidth)
+        return ActProblem{ActField::Fisier,
+                          QStringLiteral("Extensia fisierului are mai mult de 5 caractere!")};
+    return std::nullopt;
+}
+
+} // namespace dosarium

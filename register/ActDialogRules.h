@@ -1,0 +1,28 @@
+// What "Memoreaza" of the act dialog refuses, in the order it looks: the first wrong entry and
+// the balloon text that points at it.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace dosarium {
+
+enum class ActField { Domeniul, SubDom, Fisier };
+
+struct ActProblem {
+    ActField field;
+    QString text;
+};
+
+// The file label's text while no file is chosen.
+inline const QString kNoFile = QStringLiteral("-");
+// The longest extension, with its dot, that the act's EXTENSIE column holds.
+constexpr int kExtensionWidth = 6;
+
+// `domeniul` and `subdom` are the cleaned texts; `fisier` the file label's text. The domain and
+// subdomain must be given and must be folder names on every workstation; the file must exist
+// and its extension fit the column.
+std::optional<ActProblem> checkActEntry(const QString &domeniul, const QString &subdom,
+                                        const QString &fisier);
+
+} // namespace dosarium

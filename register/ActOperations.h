@@ -1,0 +1,62 @@
+// Adding, modifying, deleting and viewing acts, without any window: the log entry, the row and
+// the archived file of each operation, in their fixed order, kept in step with each other when
+// a step fails. The register window asks the person for the dialog's values and confirmations
+// and then calls these; tests and tools call them the same way.
+#pragma once
+
+#include "register/ActStatements.h"
+#include "store/Error.h"
+
+#include <QByteArray>
+#include <functional>
+
+namespace dosarium {
+
+class ProgressSink;
+class Workspace;
+
+// A foreseen refusal, for the message box: nothing was changed (or what was, was put back).
+class ActRefused : public Error {
+public:
+    ActRefused(QString title, const QString &text) : Error(text), m_title(std::move(title)) {}
+    const QString &title() const { return m_title; }
+
+private:
+    QString m_title;
+};
+
+class ActOperations {
+public:
+    // `archiveKey` reads the key afresh from the user file of the data folder in use.
+    ActOperations(Workspace &workspace, std::function<QByteArray()> archiveKey);
+
+    // Stores a new act and its coded file; returns its id. Throws ActRefused when its archive
+    // folder cannot be made (nothing is then written), Error when a later step fails: a file
+    // that cannot be stored takes its row away again, the log entry and the id stay used.
+    QString add(const ActEntry &act, ProgressSink &progress);
+
+    // Changes the act `old` into `edited`. A new file is stored before the old one goes; an
+    // unchanged file moves with a changed year, domain or subdomain. Throws ActRefused when the
+    // file cannot be moved (the row is then unchanged), Error for other failures; the row and
+    // the archive stay in step.
+    void modify(const StoredAct &old, const ActEntry &edited, ProgressSink &progress);
+
+    // Removes the act's file and row.
+    void remove(const StoredAct &act);
+
+    // A readable copy of the act's file in the temporary folder, named by its id and extension;
+    // returns its path. Throws ActRefused when the archived file does not exist or the old copy
+    // cannot be replaced.
+    QString readableCopy(const StoredAct &act, ProgressSink &progress);
+
+    // Where the act's file is archived.
+    QString archivedFile(const StoredAct &act) const;
+
+private:
+    void run(const QStringList &lines);
+
+    Workspace &m_workspace;
+    std::function<QByteArray()> m_archiveKey;
+};
+
+} // namespace dosarium

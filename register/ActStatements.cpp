@@ -1,0 +1,94 @@
+#include "register/ActStatements.h"
+
+#include "app/TextFormats.h"
+#include "store/Statement.h"
+
+#include <QFileInfo>
+
+namespace dosarium {
+
+namespace {
+
+QString quotedLine(const QString &value, const char *after)
+{
+    return quoteText(value) + QLatin1String(after);
+}
+
+} // namespace
+
+QString fileExtension(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
+}
+
+QStringList insertActStatement(const QString &actePath, const QString &id, const ActEntry &act,
+                               const QString &extension)
+{
+    return {
+        QStringLiteral("INSERT INTO ") + quoteText(actePath),
+        QStringLiteral("(IDACT, ANUL, LUNA, DATAACT, DOMENIUL, SUBDOM, TITLU, SERIA, NR, COD, "
+                       "EXTENSIE, OBS )"),
+        QStringLiteral("VALUES ("),
+        id + QLatin1Char(','),
+        QString::number(act.date.year()) + QLatin1Char(','),
+        QString::number(act.date.month()) + QLatin1Char(','),
+        quotedLine(shortDateText(act.date), ","),
+        quotedLine(act.domeniul, ","),
+        quotedLine(act.subdom, ","),
+        quotedLine(act.titlu, ","),
+        quotedLine(act.seria, ","),
+        quotedLine(act.nr, ","),
+        quotedLine(act.cod, ","),
+        quotedLine(extension, ","),
+        quotedLine(act.obs, " )"),
+    };
+}
+
+QStringList updateActStatement(const QString &actePath, const QString &id, const ActEntry &act,
+                               const QString *extension)
+{
+    QStringList lines{
+        QStringLiteral("UPDATE ") + quoteText(actePath),
+        QStringLiteral("SET DATAACT=") + quotedLine(shortDateText(act.date), ","),
+        QStringLiteral("ANUL=%1,").arg(act.date.year()),
+        QStringLiteral("LUNA=%1,").arg(act.date.month()),
+        QStringLiteral("SERIA=") + quotedLine(act.seria, ","),
+        QStringLiteral("NR=") + quotedLine(act.nr, ","),
+        QStringLiteral("COD=") + quotedLine(act.cod, ","),
+        QStringLiteral("DOMENIUL=") + quotedLine(act.domeniul, ","),
+        QStringLiteral("SUBDOM=") + quotedLine(act.subdom, ","),
+        QStringLiteral("TITLU=") + quotedLine(act.titlu, ","),
+        QStringLiteral("OBS=") + quoteText(act.obs),
+    };
+    if (extension)
+        lines << QStringLiteral(",EXTENSIE=") + quoteText(*extension);
+    lines << QStringLiteral("WHERE IDACT=") + id;
+    return lines;
+}
+
+QStringList deleteActStatement(const QString &actePath, const QString &id)
+{
+    return {QStringLiteral("DELETE FROM ") + quoteText(actePath),
+            QStringLiteral("WHERE IDACT=") + id};
+}
+
+QString addedLogText(const ActEntry &act)
+{
+    return QStringLiteral("Adaugare Act ") + act.nr + QLatin1Char('/') + shortDateText(act.date) +
+           QStringLiteral(" - Domeniul: ") + act.domeniul;
+}
+
+QString modifiedLogText(const ActEntry &act)
+{
+    return QStringLiteral("Modificare Act ") + act.nr + QLatin1Char('/') +
+           shortDateText(act.date) + QStringLiteral(" - Domeniul: ") + act.domeniul;
+}
+
+QString deletedLogText(const StoredAct &act)
+{
+    return QStringLiteral("Stergere Act Domeniul: ") + act.domeniul + QLatin1Char('/') +
+           QString::number(act.year);
+}
+
+} // namespace dosarium

@@ -1,0 +1,41 @@
+// The statements and log texts of adding, modifying and deleting an act, built as text lines.
+// Every text value goes in through the one quoting function, so a quote typed in any field
+// never breaks a statement or reaches another row.
+#pragma once
+
+#include <QDate>
+#include <QStringList>
+
+namespace dosarium {
+
+// What the act dialog gives after "Memoreaza": cleaned list texts, series, number and
+// observation as typed, and the attached file (a chosen file, or the archived one).
+struct ActEntry {
+    QDate date;
+    QString seria, nr, cod, domeniul, subdom, titlu, obs;
+    QString file;
+};
+
+// An act as the register's current row shows it.
+struct StoredAct {
+    QString id; // IDACT as text
+    qint64 year = 0;
+    QDate date;
+    QString seria, nr, cod, domeniul, subdom, titlu, obs, extensie;
+};
+
+// ".pdf" for scan.pdf: the chosen file's extension with its dot, empty without one.
+QString fileExtension(const QString &path);
+
+QStringList insertActStatement(const QString &actePath, const QString &id, const ActEntry &act,
+                               const QString &extension);
+// The extension line is written only when the file changed (`extension` not null).
+QStringList updateActStatement(const QString &actePath, const QString &id, const ActEntry &act,
+                               const QString *extension);
+QStringList deleteActStatement(const QString &actePath, const QString &id);
+
+QString addedLogText(const ActEntry &act);
+QString modifiedLogText(const ActEntry &act);
+QString deletedLogText(const StoredAct &act);
+
+} // namespace dosarium

@@ -1,0 +1,264 @@
+// Adding, modifying, deleting and viewing acts without windows: what lands in the register, the
+// archive and the log, and how each operation keeps them together when a step fails.
+#include "register/ActOperations.h"
+#include "RegisterData.h"
+#include "archive/ProgressSink.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace dosarium;
+using namespace dosarium::testing;
+
+namespace {
+
+const QByteArray kKey = QByteArrayLiteral("K3y");
+
+// The coded form computed here, independently of the archive's code.
+QByteArray coded(const QByteArray &plain, const QByteArray &key)
+{
+    QByteArray out = plain;
+    for (qsizetype i = 0; i < out.size() && !key.isEmpty(); ++i)
+        out[i] = char(out[i] ^ key[i % key.size()]);
+    return out;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class ActOperationsTest : public ::testing::Test {
+protected:
+    QString writeSource(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = joinPath(sources.path(), name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QString dataDir() const { return data.workspace.context().DataDir; }
+    // The register's row of act `id`, as the register window reads it.
+    StoredAct stored(const QString &id)
+    {
+        Query q;
+        q.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(data.workspace.actePath()));
+        q.open();
+        EXPECT_TRUE(q.locate(QStringLiteral("IDACT"), id));
+        return {q.asString(QStringLiteral("IDACT")),    q.asInteger(QStringLiteral("ANUL")),
+                q.asDate(QStringLiteral("DATAACT")),    q.asString(QStringLiteral("SERIA")),
+                q.asString(QStringLiteral("NR")),       q.asString(QStringLiteral("COD")),
+                q.asString(QStringLiteral("DOMENIUL")), q.asString(QStringLiteral("SUBDOM")),
+                q.asString(QStringLiteral("TITLU")),    q.asString(QStringLiteral("OBS")),
+                q.asString(QStringLiteral("EXTENSIE"))};
+    }
+    int rows(const QString &table)
+    {
+        Query q;
+        q.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(table));
+        q.open();
+        return q.recordCount();
+    }
+    QStringList log()
+    {
+        Query q;
+        q.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(data.workspace.logPath()));
+        q.appendSql(QStringLiteral("ORDER BY IDLOG"));
+        q.open();
+        QStringList out;
+        for (q.first(); !q.eof(); q.next())
+            out << q.asString(QStringLiteral("ACTIUNE"));
+        return out;
+    }
+    ActEntry contract(const QString &file)
+    {
+        ActEntry a;
+        a.date = QDate(2009, 3, 5);
+        a.seria = QStringLiteral("AB");
+        a.nr = QStringLiteral("12");
+        a.domeniul = QStringLiteral("CONTRACTE");
+        a.subdom = QStringLiteral("FURNIZORI");
+        a.titlu = QStringLiteral("CONTRACT");
+        a.file = file;
+        return a;
+    }
+
+    RegisterData data;
+    QTemporaryDir sources;
+    QByteArray key = kKey;
+    ActOperations acts{data.workspace, [this] { return key; }};
+    NoProgress progress;
+    const QByteArray scan = QByteArray(25000, 'x') + QByteArrayLiteral("%PDF end");
+};
+
+TEST_F(ActOperationsTest, adding_writesTheRowTheCodedFileWithoutExtensionAndTheLog)
+{
+    const QString id = acts.add(contract(writeSource(QStringLiteral("scan.pdf"), scan)), progress);
+    EXPECT_EQ(id, QStringLiteral("1"));
+    const StoredAct row = stored(id);
+    EXPECT_EQ(row.year, 2009);
+    EXPECT_EQ(row.date, QDate(2009, 3, 5));
+    EXPECT_EQ(row.extensie, QStringLiteral(".pdf"));
+    Query q;
+    q.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(data.workspace.actePath()));
+    q.open();
+    EXPECT_EQ(q.asInteger(QStringLiteral("LUNA")), 3);
+    EXPECT_EQ(q.asString(QStringLiteral("DATAACT")), QStringLiteral("05.03.2009"));
+    const QString archived = dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1");
+    EXPECT_EQ(readAll(archived), coded(scan, kKey));
+    EXPECT_EQ(log(), QStringList{QStringLiteral("Adaugare Act 12/05.03.2009 - Domeniul: CONTRACTE")});
+
+    // A file without an extension gives an empty EXTENSIE.
+    const QString bare = acts.add(contract(writeSource(QStringLiteral("SCAN"), scan)), progress);
+    EXPECT_EQ(stored(bare).extensie, QString());
+}
+
+TEST_F(ActOperationsTest, quotesTypedInAnyField_areStoredAsTypedAndReachNoOtherRow)
+{
+    const QString first = acts.add(contract(writeSource(QStringLiteral("a.pdf"), scan)), progress);
+    ActEntry tricky = contract(writeSource(QStringLiteral("b.pdf"), scan));
+    tricky.seria = QStringLiteral("A\"B");
+    tricky.nr = QStringLiteral("1\", NR=\"X");
+    tricky.obs = QStringLiteral("\" WHERE IDACT=1 \"");
+    const QString second = acts.add(tricky, progress);
+    EXPECT_EQ(stored(second).seria, QStringLiteral("A\"B"));
+    EXPECT_EQ(stored(second).nr, QStringLiteral("1\", NR=\"X"));
+    tricky.obs = QStringLiteral("\"");
+    tricky.file = acts.archivedFile(stored(second));
+    acts.modify(stored(second), tricky, progress);
+    EXPECT_EQ(stored(second).obs, QStringLiteral("\""));
+    EXPECT_EQ(stored(first).nr, QStringLiteral("12"));
+    EXPECT_EQ(stored(first).obs, QString());
+    EXPECT_EQ(log().at(1), QStringLiteral("Adaugare Act 1\", NR=\"X/05.03.2009 - Domeniul: "
+                                          "CONTRACTE"));
+}
+
+TEST_F(ActOperationsTest, aFileThatCannotBeStored_takesItsRowAwayAgain)
+{
+    const QString source = writeSource(QStringLiteral("gone.pdf"), scan);
+    QFile::remove(source); // the scan went away after it was chosen
+    EXPECT_THROW(acts.add(contract(source), progress), Error);
+    EXPECT_EQ(rows(data.workspace.actePath()), 0);
+    EXPECT_EQ(log().size(), 1); // the log entry and the used id stay
+    EXPECT_EQ(data.workspace.ReadSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT")),
+              QStringLiteral("2"));
+    EXPECT_FALSE(QFileInfo::exists(dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1")));
+}
+
+TEST_F(ActOperationsTest, aFolderThatCannotBeMade_stopsTheAdditionBeforeAnythingIsWritten)
+{
+    // A file where the year's folder should be.
+    QFile blocker(joinPath(dataDir(), QStringLiteral("2009")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    try {
+        acts.add(contract(writeSource(QStringLiteral("a.pdf"), scan)), progress);
+        FAIL();
+    } catch (const ActRefused &refused) {
+        EXPECT_EQ(refused.title(), QStringLiteral("Memorare act"));
+        EXPECT_EQ(refused.message(), QStringLiteral("\rNu pot crea directorul ") + dataDir() +
+                                         QStringLiteral("/2009/CONTRACTE/FURNIZORI!"));
+    }
+    EXPECT_TRUE(log().isEmpty());
+    EXPECT_EQ(rows(data.workspace.actePath()), 0);
+    EXPECT_EQ(data.workspace.ReadSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT")),
+              QString());
+}
+
+TEST_F(ActOperationsTest, modifying_movesReplacesOrLeavesTheFileAsTheEntriesAsk)
+{
+    ActEntry act = contract(writeSource(QStringLiteral("scan.pdf"), scan));
+    act.date = QDate(2008, 6, 1);
+    const QString id = acts.add(act, progress);
+    const QString in2008 = dataDir() + QStringLiteral("/2008/CONTRACTE/FURNIZORI/1");
+    const QString in2009 = dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1");
+
+    // Only the observation: no file operation, EXTENSIE unchanged.
+    act.obs = QStringLiteral("revizuit");
+    act.file = in2008;
+    const QDateTime before = QFileInfo(in2008).lastModified();
+    acts.modify(stored(id), act, progress);
+    EXPECT_EQ(stored(id).obs, QStringLiteral("revizuit"));
+    EXPECT_EQ(stored(id).extensie, QStringLiteral(".pdf"));
+    EXPECT_EQ(QFileInfo(in2008).lastModified(), before);
+
+    // Into 2009 without a new file: moved, not re-coded.
+    act.date = QDate(2009, 3, 5);
+    acts.modify(stored(id), act, progress);
+    EXPECT_FALSE(QFileInfo::exists(in2008));
+    EXPECT_EQ(readAll(in2009), coded(scan, kKey));
+    EXPECT_EQ(stored(id).year, 2009);
+
+    // A new file: stored in its place, EXTENSIE follows it.
+    const QByteArray picture("\x89PNG picture", 12);
+    act.file = writeSource(QStringLiteral("poza.png"), picture);
+    acts.modify(stored(id), act, progress);
+    EXPECT_EQ(readAll(in2009), coded(picture, kKey));
+    EXPECT_EQ(stored(id).extensie, QStringLiteral(".png"));
+    EXPECT_EQ(log().last(), QStringLiteral("Modificare Act 12/05.03.2009 - Domeniul: CONTRACTE"));
+}
+
+TEST_F(ActOperationsTest, failedFileSteps_leaveTheRowAndTheOldFileAsTheyWere)
+{
+    ActEntry act = contract(writeSource(QStringLiteral("scan.pdf"), scan));
+    const QString id = acts.add(act, progress);
+    const QString archived = dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1");
+
+    // A new file that cannot be read: the old document stays.
+    act.file = joinPath(sources.path(), QStringLiteral("lipsa.png"));
+    EXPECT_THROW(acts.modify(stored(id), act, progress), Error);
+    EXPECT_EQ(readAll(archived), coded(scan, kKey));
+    EXPECT_EQ(stored(id).extensie, QStringLiteral(".pdf"));
+
+    // A move onto a file that stands at the new place: refused before the row changes.
+    const QString occupied = dataDir() + QStringLiteral("/2010/CONTRACTE/FURNIZORI");
+    ASSERT_TRUE(QDir().mkpath(occupied));
+    QFile stranger(joinPath(occupied, QStringLiteral("1")));
+    ASSERT_TRUE(stranger.open(QIODevice::WriteOnly));
+    stranger.write("altceva");
+    stranger.close();
+    act.file = archived;
+    act.date = QDate(2010, 1, 2);
+    EXPECT_THROW(acts.modify(stored(id), act, progress), ActRefused);
+    EXPECT_EQ(stored(id).year, 2009);
+    EXPECT_EQ(readAll(archived), coded(scan, kKey));
+    EXPECT_EQ(readAll(joinPath(occupied, QStringLiteral("1"))), QByteArray("altceva"));
+}
+
+TEST_F(ActOperationsTest, deleting_removesFileAndRowAndLogsTheDomainAndYear)
+{
+    const QString id = acts.add(contract(writeSource(QStringLiteral("scan.pdf"), scan)), progress);
+    acts.remove(stored(id));
+    EXPECT_EQ(rows(data.workspace.actePath()), 0);
+    EXPECT_FALSE(QFileInfo::exists(dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1")));
+    EXPECT_EQ(log().last(), QStringLiteral("Stergere Act Domeniul: CONTRACTE/2009"));
+}
+
+TEST_F(ActOperationsTest, viewing_makesADecodedCopyNamedByIdAndExtension_orSaysWhyNot)
+{
+    const QString id = acts.add(contract(writeSource(QStringLiteral("scan.pdf"), scan)), progress);
+    const QString copy = acts.readableCopy(stored(id), progress);
+    EXPECT_EQ(copy, joinPath(data.workspace.context().TempDir, QStringLiteral("1.pdf")));
+    EXPECT_EQ(readAll(copy), scan);
+    // Again: the copy is replaced.
+    EXPECT_EQ(readAll(acts.readableCopy(stored(id), progress)), scan);
+
+    QFile::remove(dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1"));
+    for (const StoredAct &act : {stored(id), StoredAct()}) {
+        try {
+            acts.readableCopy(act, progress);
+            FAIL();
+        } catch (const ActRefused &refused) {
+            EXPECT_EQ(refused.title(), QStringLiteral("Vizualizare fisier"));
+            EXPECT_EQ(refused.message(), QStringLiteral("\rFisierul nu exista!"));
+        }
+    }
+}
+
+} // namespace
