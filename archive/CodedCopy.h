@@ -14,8 +14,6 @@ class ProgressSink;
 inline constexpr qint64 kCopyBlock = 10000;
 // Bytes coded per block by RecodeFile.
 inline constexpr qint64 kRecodeBlock = 1000;
-// The progress description of CopyCoded.
-QString copyCodedDescription();
 
 // Copies `source` to `destination`, every byte XORed with the key (see KeyCursor), in blocks of
 // kCopyBlock bytes: progress starts with the maximum size / kCopyBlock and the description
