@@ -24,8 +24,7 @@ std::optional<QString> storedBoxText(const QString &typed, int maxLength, bool u
 
 StoredTextValidator::StoredTextValidator(int maxLength, bool upperCase, QObject *parent)
     : QValidator(parent), m_maxLength(maxLength), m_upperCase(upperCase)
-{
-}
+{}
 
 QValidator::State StoredTextValidator::validate(QString &input, int &) const
 {

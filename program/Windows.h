@@ -32,7 +32,7 @@ struct Windows {
     std::unique_ptr<TContor> Contor;
     std::unique_ptr<TErori> Erori;
     std::unique_ptr<TEvidente> Evidente; // the register
-    std::unique_ptr<TAddAct> AddAct;      // the act dialog
+    std::unique_ptr<TAddAct> AddAct;     // the act dialog
 };
 
 } // namespace dosarium

@@ -27,8 +27,7 @@ bool samePathAnyCase(const QString &a, const QString &b)
 
 ActOperations::ActOperations(Workspace &workspace, std::function<QByteArray()> archiveKey)
     : m_workspace(workspace), m_archiveKey(std::move(archiveKey))
-{
-}
+{}
 
 void ActOperations::run(const QStringList &lines)
 {
@@ -51,8 +50,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     const QString folder =
         ArchiveFolder(m_workspace.context().DataDir, act.date.year(), act.domeniul, act.subdom);
     if (!EnsureArchiveFolder(folder))
-        throw ActRefused(kAddTitle, QStringLiteral("\rNu pot crea directorul ") + folder +
-                                        QLatin1Char('!'));
+        throw ActRefused(kAddTitle,
+                         QStringLiteral("\rNu pot crea directorul ") + folder + QLatin1Char('!'));
     m_workspace.WriteLog(addedLogText(act));
     const QString id = m_workspace.NextId(QStringLiteral("IDACT"));
     run(insertActStatement(m_workspace.actePath(), id, act, fileExtension(act.file)));
@@ -77,8 +76,8 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     const QString dataDir = m_workspace.context().DataDir;
     const QString oldPath = archivedFile(old);
     m_workspace.WriteLog(modifiedLogText(edited));
-    const QString newPath = ArchivePath(dataDir, edited.date.year(), edited.domeniul,
-                                        edited.subdom, old.id.toLongLong());
+    const QString newPath = ArchivePath(dataDir, edited.date.year(), edited.domeniul, edited.subdom,
+                                        old.id.toLongLong());
     const bool fileChanged = !samePathAnyCase(edited.file, oldPath);
     const bool moved = !samePathAnyCase(oldPath, newPath);
     const QString extension = fileExtension(edited.file);
@@ -89,8 +88,8 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     if (fileChanged) {
         // The new document is stored whole before the old one goes: a failure keeps the old.
         if (!EnsureArchiveFolder(newFolder))
-            throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot crea directorul ") +
-                                               newFolder + QLatin1Char('!'));
+            throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot crea directorul ") + newFolder +
+                                               QLatin1Char('!'));
         CopyCoded(edited.file, newPath, m_archiveKey(), progress);
         try {
             run(update);
@@ -105,12 +104,12 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     }
     if (moved) {
         if (!EnsureArchiveFolder(newFolder))
-            throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot crea directorul ") +
-                                               newFolder + QLatin1Char('!'));
+            throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot crea directorul ") + newFolder +
+                                               QLatin1Char('!'));
         if (QFileInfo::exists(newPath))
-            throw ActRefused(kModifyTitle,
-                             QStringLiteral("\rIn arhiva exista deja fisierul ") + newPath +
-                                 QStringLiteral("!\rActul nu a fost modificat."));
+            throw ActRefused(kModifyTitle, QStringLiteral("\rIn arhiva exista deja fisierul ") +
+                                               newPath +
+                                               QStringLiteral("!\rActul nu a fost modificat."));
         if (QFileInfo::exists(oldPath) && !QFile::rename(oldPath, newPath))
             throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot muta fisierul ") + oldPath +
                                                QStringLiteral(" in ") + newFolder +

@@ -81,8 +81,8 @@ QString addedLogText(const ActEntry &act)
 
 QString modifiedLogText(const ActEntry &act)
 {
-    return QStringLiteral("Modificare Act ") + act.nr + QLatin1Char('/') +
-           shortDateText(act.date) + QStringLiteral(" - Domeniul: ") + act.domeniul;
+    return QStringLiteral("Modificare Act ") + act.nr + QLatin1Char('/') + shortDateText(act.date) +
+           QStringLiteral(" - Domeniul: ") + act.domeniul;
 }
 
 QString deletedLogText(const StoredAct &act)

@@ -409,8 +409,11 @@ void TEvidente::appendNewValues(const ActEntry &act)
     // A value joins its list unless the list holds it in any letter case; blank values never
     // appear in the lists.
     const std::pair<QComboBox *, QString> values[] = {
-        {ANUL, QString::number(act.date.year())}, {SERIA, act.seria},    {Nr, act.nr},
-        {Domeniul, act.domeniul},                  {SubDom, act.subdom},
+        {ANUL, QString::number(act.date.year())},
+        {SERIA, act.seria},
+        {Nr, act.nr},
+        {Domeniul, act.domeniul},
+        {SubDom, act.subdom},
     };
     for (const auto &[list, value] : values) {
         if (value.trimmed().isEmpty())

@@ -208,10 +208,33 @@ int TCylinderProgressBar::usableLength() const
     return barLength() - margin();
 }
 
+CylinderBlocks TCylinderProgressBar::blockLayout() const
+{
+    CylinderBlocks blocks;
+    blocks.blockSize = m_blockSize;
+    blocks.spaceSize = m_spaceSize;
+    blocks.firstColumn = firstBlockColumn;
+    blocks.lastColumn = usableLength();
+    return blocks;
+}
+
+int TCylinderProgressBar::drawnFillEnd() const
+{
+    const CylinderBlocks blocks = blockLayout();
+    int column = std::min(m_filledEnd, blocks.lastColumn);
+    while (column >= blocks.firstColumn &&
+           (blocks.isGap(column) ||
+            (m_showFullBlock && blocks.active() && blocks.blockEnd(column) > m_filledEnd)))
+        --column;
+    return std::max(column, blocks.firstColumn - 1);
+}
+
 void TCylinderProgressBar::applyPosition()
 {
     if (m_maximum == 0)
         return;
+    const int drawnBefore = drawnFillEnd();
+    const QString captionBefore = m_caption;
     if (m_position > 0)
         m_position = std::min(m_position, m_maximum);
     const double percent = cylinderPercent(m_position, m_maximum);
@@ -221,7 +244,10 @@ void TCylinderProgressBar::applyPosition()
         setToolTip(m_showPosAsPct ? shown + QStringLiteral(" %") : shown);
     if (m_autoCaption)
         m_caption = m_showPosAsPct ? shown + QStringLiteral("%") : shown;
-    update();
+    // A long operation moves the fill by less than a pixel in most of its steps: those paint
+    // nothing.
+    if (drawnFillEnd() != drawnBefore || m_caption != captionBefore)
+        update();
 }
 
 void TCylinderProgressBar::resizeEvent(QResizeEvent *event)
@@ -249,11 +275,7 @@ void TCylinderProgressBar::drawBar(QImage &image) const
     const QList<QRgb> inactive =
         m_showInactivePos ? shadesOf(m_inactivePosColor, m_invertInactPos) : QList<QRgb>();
 
-    CylinderBlocks blocks;
-    blocks.blockSize = m_blockSize;
-    blocks.spaceSize = m_spaceSize;
-    blocks.firstColumn = firstBlockColumn;
-    blocks.lastColumn = length;
+    const CylinderBlocks blocks = blockLayout();
 
     const bool vertical = m_orientation == boVertical;
     const int fullLength = barLength();

@@ -91,7 +91,8 @@ public:
     void setShowFullBlock(bool show);
     // Below 0 is taken as 0; with 0 the bar is empty and positions are only stored.
     void setMaximum(int maximum);
-    // Positions above the maximum are cut to it.
+    // Positions above the maximum are cut to it. Repaints only when the painted fill or the
+    // automatic caption changes.
     void setPosition(int position);
     void setCaption(const QString &caption);
     // Qt::AlignLeft, Qt::AlignHCenter or Qt::AlignRight.
@@ -119,8 +120,13 @@ protected:
 private:
     int barLength() const;
     int thickness() const;
-    // Recomputes the filled part, the automatic caption and hint for the stored position.
+    // Recomputes the filled part, the automatic caption and hint for the stored position, and
+    // repaints when what is painted changes.
     void applyPosition();
+    CylinderBlocks blockLayout() const;
+    // The last column the fill paints: a gap between blocks, and with showFullBlock a block the
+    // fill does not reach whole, paint nothing; margin() - 2 when nothing is painted.
+    int drawnFillEnd() const;
     void drawBar(QImage &image) const;
     void drawCaption(QPainter &painter) const;
     template <typename T> void assign(T &member, const T &value);

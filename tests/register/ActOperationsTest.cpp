@@ -112,7 +112,8 @@ TEST_F(ActOperationsTest, adding_writesTheRowTheCodedFileWithoutExtensionAndTheL
     EXPECT_EQ(q.asString(QStringLiteral("DATAACT")), QStringLiteral("05.03.2009"));
     const QString archived = dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1");
     EXPECT_EQ(readAll(archived), coded(scan, kKey));
-    EXPECT_EQ(log(), QStringList{QStringLiteral("Adaugare Act 12/05.03.2009 - Domeniul: CONTRACTE")});
+    EXPECT_EQ(log(),
+              QStringList{QStringLiteral("Adaugare Act 12/05.03.2009 - Domeniul: CONTRACTE")});
 
     // A file without an extension gives an empty EXTENSIE.
     const QString bare = acts.add(contract(writeSource(QStringLiteral("SCAN"), scan)), progress);

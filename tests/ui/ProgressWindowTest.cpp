@@ -101,4 +101,52 @@ TEST_F(ProgressWindowTest, maximumZero_andFinishWithoutStart_changeNothing)
     contor.Finish();
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+TEST_F(ProgressWindowTest, steps_paintTheBarOnlyWhenItsFillChanges)
+{
+    // The steps of a 200 MB file in blocks of 10,000 bytes, each followed by pending events.
+    contor.Bar->setMaximum(20000);
+    contor.Start();
+    PaintCounter counter;
+    contor.Bar->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    int unchangedSteps = 0;
+    int paintsOfUnchangedSteps = 0;
+    int changedSteps = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const int before = counter.paints;
+        const int filledBefore = contor.Bar->filledEnd();
+        contor.Step();
+        QCoreApplication::processEvents();
+        if (contor.Bar->filledEnd() == filledBefore) {
+            ++unchangedSteps;
+            paintsOfUnchangedSteps += counter.paints - before;
+        } else {
+            ++changedSteps;
+        }
+    }
+    EXPECT_EQ(contor.Bar->position(), 20000);
+    EXPECT_GT(unchangedSteps, 19000);
+    EXPECT_EQ(paintsOfUnchangedSteps, 0);
+    // The fill moves a pixel at a time; steps onto a gap between blocks paint nothing either.
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_LE(counter.paints, changedSteps);
+    contor.Bar->removeEventFilter(&counter);
+    contor.Finish();
+}
+
 } // namespace

@@ -539,4 +539,13 @@ TEST_F(CylinderProgressBarTest, settingChanges_repaintAndEqualValuesDoNot)
     EXPECT_GE(paintsAfter([&] { bar.setBarColor(QColor(0x123456)); }), 1);
     EXPECT_GE(paintsAfter([&] { bar.setInvertInactPos(true); }), 1);
     EXPECT_GE(paintsAfter([&] { bar.setCaption(QStringLiteral("x")); }), 1);
+
+    // A position that moves the fill by less than a pixel paints nothing, unless the caption
+    // follows the position.
+    bar.setMaximum(20000);
+    EXPECT_GE(paintsAfter([&] { bar.setPosition(10000); }), 1);
+    EXPECT_EQ(paintsAfter([&] { bar.setPosition(10001); }), 0);
+    EXPECT_EQ(bar.position(), 10001);
+    bar.setAutoCaption(true);
+    EXPECT_GE(paintsAfter([&] { bar.setPosition(10002); }), 1);
 }

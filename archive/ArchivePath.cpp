@@ -1,0 +1,102 @@
+#include "archive/ArchivePath.h"
+
+#include "store/Error.h"
+#include "store/FilePath.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+namespace dosarium {
+
+namespace {
+
+// The name a domain or subdomain gives its folder; throws when it would leave the data folder.
+QString folderPiece(const QString &text, const char *what)
+{
+    QString piece = text;
+    // Windows drops trailing dots and blanks from a folder name, so "Contr." is the folder
+    // "Contr" there; the same text must reach the same folder here.
+    while (!piece.isEmpty() &&
+           (piece.back() == QLatin1Char('.') || piece.back() == QLatin1Char(' ')))
+        piece.chop(1);
+    const bool bad = piece.isEmpty() || piece.contains(QLatin1Char('/')) ||
+                     piece.contains(QLatin1Char('\\')) || piece.contains(QChar(u'\0'));
+    if (bad)
+        throw Error(QStringLiteral("%1 \"%2\" nu poate fi nume de director in arhiva.")
+                        .arg(QLatin1String(what), text));
+    return piece;
+}
+
+#ifndef Q_OS_WIN
+// The entry of `folder` that is `name` without regard to letter case: the first in order when
+// several match; empty when none does.
+QString existingSpelling(const QString &folder, const QString &name)
+{
+    QString best;
+    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const QString entry = it.fileName();
+        if (entry.compare(name, Qt::CaseInsensitive) == 0 && (best.isEmpty() || entry < best))
+            best = entry;
+    }
+    return best;
+}
+#endif
+
+// `base` followed by the levels; each level that exists only in another letter case is
+// written as it exists.
+QString resolvedFolder(const QString &base, const QStringList &levels)
+{
+    QString path = base;
+    for (const QString &level : levels)
+        path = joinPath(path, level);
+#ifndef Q_OS_WIN
+    if (QFileInfo(path).isDir())
+        return path; // every level exists under its exact name
+    path = base;
+    bool resolving = true;
+    for (const QString &level : levels) {
+        QString name = level;
+        if (resolving && !QFileInfo(joinPath(path, level)).exists()) {
+            const QString found = existingSpelling(path, level);
+            if (found.isEmpty())
+                resolving = false; // nothing exists below a missing level
+            else
+                name = found;
+        }
+        path = joinPath(path, name);
+    }
+#endif
+    return path;
+}
+
+} // namespace
+
+QString ArchiveFolder(const QString &dataDir, qint64 year, const QString &domain,
+                      const QString &subdomain)
+{
+    if (year < 0)
+        throw Error(QStringLiteral("Anul %1 nu poate fi nume de director in arhiva.").arg(year));
+    const QString domainPiece = folderPiece(domain, "Domeniul");
+    const QString subdomainPiece = folderPiece(subdomain, "Subdomeniul");
+    return resolvedFolder(dataDir, {QString::number(year), domainPiece, subdomainPiece});
+}
+
+QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
+                    const QString &subdomain, qint64 actId)
+{
+    if (actId < 0)
+        throw Error(QStringLiteral("Actul %1 nu poate avea un fisier in arhiva.").arg(actId));
+    return joinPath(ArchiveFolder(dataDir, year, domain, subdomain), QString::number(actId));
+}
+
+bool EnsureArchiveFolder(const QString &folder)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    return QDir().mkpath(folder);
+}
+
+} // namespace dosarium

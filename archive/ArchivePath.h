@@ -1,0 +1,26 @@
+// Where an act's file lives in the archive tree beside the tables:
+// {data folder}/{year}/{domain}/{subdomain}/{act id}, the file without an extension.
+#pragma once
+
+#include <QString>
+
+namespace dosarium {
+
+// The folder of an act's file: the data folder, the year, the domain and the subdomain. Every
+// level that does not exist under its exact name but exists in another letter case is written
+// as it exists, so that every workstation reaches the same folder. A domain or subdomain loses
+// its trailing dots and blanks, as the Windows workstations' folders do. Throws Error for a
+// piece that would reach outside the data folder: empty, "." or "..", holding a separator or a
+// NUL character, and for a negative year.
+QString ArchiveFolder(const QString &dataDir, qint64 year, const QString &domain,
+                      const QString &subdomain);
+
+// The path of an act's archived file: its folder (as ArchiveFolder) and the act's identifier in
+// decimal digits. Throws Error as ArchiveFolder does, and for a negative identifier.
+QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
+                    const QString &subdomain, qint64 actId);
+
+// True when the folder exists, or could be created together with every missing level.
+bool EnsureArchiveFolder(const QString &folder);
+
+} // namespace dosarium
