@@ -89,7 +89,9 @@ PickChoice choiceOf(const QComboBox *list)
 
 TEvidente::TEvidente(Workspace &workspace, QWidget *parent)
     : QDialog(parent), m_workspace(workspace),
-      m_listing(std::make_unique<RegisterListing>(workspace))
+      m_listing(std::make_unique<RegisterListing>(workspace)),
+      m_acts(std::make_unique<ActOperations>(
+          workspace, [&workspace] { return ReadArchiveKey(workspace.context().DataDir); }))
 {
     setObjectName(QStringLiteral("Evidente"));
     setWindowTitle(QStringLiteral("Dosarium"));

@@ -1,0 +1,209 @@
+// The act dialog and the register's edit buttons as a user meets them: the entries, the checks of
+// "Memoreaza", the keys, and a whole addition, modification, deletion and viewing.
+#include "register/ActDialog.h"
+#include "RegisterData.h"
+#include "TestApplication.h"
+#include "register/ActOperations.h"
+#include "register/RegisterListing.h"
+#include "register/RegisterWindow.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+#include "ui/DocumentViewer.h"
+#include "ui/FileChooser.h"
+#include "ui/MessageDialog.h"
+#include "widgets/DataGrid.h"
+#include "widgets/FlatSpeedButton.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace dosarium;
+using namespace dosarium::testing;
+
+namespace {
+
+class ActDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+    void SetUp() override
+    {
+        register_.attach(dialog, erori);
+        previousChooser = setChooserHook([this](ChooserKind, const QString &title) {
+            chooserTitles << title;
+            return chosen;
+        });
+        previousViewer = setViewerHook([this](const QString &path) { viewed << path; });
+        TErori::setAnswerHook([this](TErori &box) {
+            messages << box.Label1->text() + QLatin1Char('|') + box.EroText->text();
+            (answerYes ? box.BE1 : box.BE2)->click();
+        });
+    }
+    void TearDown() override
+    {
+        setChooserHook(previousChooser);
+        setViewerHook(previousViewer);
+        TErori::setAnswerHook(nullptr);
+    }
+    QString writeSource(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = joinPath(sources.path(), name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    // Runs `inside` while the dialog shows; returns whether it was saved.
+    bool runDialog(const std::function<void()> &inside)
+    {
+        QTimer::singleShot(0, &dialog, [this, inside] {
+            dialog.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            inside();
+            if (dialog.isVisible())
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        return dialog.RunDialog(QStringLiteral("Adaugare Act"));
+    }
+    void fill(QWidget *box, const QString &text)
+    {
+        box->setFocus();
+        QTest::keyClicks(box, text);
+    }
+
+    RegisterData data;
+    const bool clockSet =
+        (data.workspace.setClock([] { return QDateTime(QDate(2009, 3, 5), QTime(9, 0)); }),
+         true); // before the dialog takes today's date
+    QTemporaryDir sources;
+    QStringList problems, chooserTitles, viewed, messages;
+    QString chosen;
+    bool answerYes = true;
+    TErori erori;
+    TAddAct dialog{data.workspace, [this](const QString &text, QWidget *) { problems << text; }};
+    TEvidente register_{data.workspace};
+    ChooserHook previousChooser;
+    ViewerHook previousViewer;
+};
+
+TEST_F(ActDialogTest, entries_keepTheirLimitsCaseAndTabOrder_andTheDateIsSetOnce)
+{
+    EXPECT_EQ(dialog.size(), QSize(513, 407));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Dosarium"));
+    EXPECT_EQ(dialog.DataAct->date(), QDate(2009, 3, 5));
+    EXPECT_EQ(dialog.Domeniul->geometry(), QRect(120, 176, 369, 21));
+    dialog.PrepareFields();
+    EXPECT_EQ(dialog.Fisier->text(), QStringLiteral("-"));
+    const bool saved = runDialog([&] {
+        EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Adaugare Act"));
+        EXPECT_TRUE(dialog.DataAct->hasFocus());
+        fill(dialog.Seria, QStringLiteral("ab-12"));
+        QTest::keyClick(dialog.Seria, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), dialog.Nr);
+        fill(dialog.Obs, QStringLiteral("Scris de mana"));
+        fill(dialog.Domeniul, QString(70, QLatin1Char('d')));
+    });
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(dialog.Seria->text(), QStringLiteral("AB-12"));
+    EXPECT_EQ(dialog.Obs->text(), QStringLiteral("Scris de mana"));
+    EXPECT_EQ(dialog.Domeniul->currentText(), QString(60, QLatin1Char('D')));
+    dialog.DataAct->setDate(QDate(2001, 1, 1));
+    dialog.PrepareFields();
+    EXPECT_EQ(dialog.DataAct->date(), QDate(2001, 1, 1));
+}
+
+TEST_F(ActDialogTest, memoreaza_cleansTheListsAndPointsAtTheFirstWrongEntry)
+{
+    dialog.PrepareFields();
+    const QString scan = writeSource(QStringLiteral("scan.pdf"), "pdf");
+    const struct {
+        QString domeniul, subdom, file, problem;
+    } cases[] = {
+        {QStringLiteral("   "), QStringLiteral("X"), scan,
+         QStringLiteral("Nu ati trecut Domeniul!")},
+        {QStringLiteral("CON"), QStringLiteral("X"), scan,
+         QStringLiteral("Domeniul contine caractere nepermise!")},
+        {QStringLiteral("A"), QString(), scan, QStringLiteral("Nu ati trecut Subdomeniul!")},
+        {QStringLiteral("A"), QStringLiteral("../X"), scan,
+         QStringLiteral("Subdomeniul contine caractere nepermise!")},
+        {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("-"),
+         QStringLiteral("Nu ati ales fisierul cu scanarea!")},
+        {QStringLiteral("A"), QStringLiteral("B"), writeSource(QStringLiteral("a.longext"), "x"),
+         QStringLiteral("Extensia fisierului are mai mult de 5 caractere!")},
+    };
+    for (const auto &c : cases) {
+        problems.clear();
+        dialog.Domeniul->setEditText(c.domeniul);
+        dialog.SubDom->setEditText(c.subdom);
+        dialog.Fisier->setText(c.file);
+        dialog.BitBtn1Click();
+        EXPECT_EQ(problems, QStringList{c.problem}) << c.problem.toStdString();
+    }
+    // Blanks tidied, quotes turned into backquotes; series, number and observation left alone.
+    dialog.Domeniul->setEditText(QStringLiteral("  CONTRACTE   NOI "));
+    dialog.Titlu->setEditText(QStringLiteral("CONTRACT \"12\""));
+    dialog.Fisier->setText(scan);
+    problems.clear();
+    EXPECT_TRUE(runDialog([&] { dialog.BitBtn1Click(); }));
+    EXPECT_TRUE(problems.isEmpty());
+    EXPECT_EQ(dialog.entry().domeniul, QStringLiteral("CONTRACTE NOI"));
+    EXPECT_EQ(dialog.entry().titlu, QStringLiteral("CONTRACT `12`"));
+}
+
+TEST_F(ActDialogTest, aWorkingDay_addModifyViewAndDeleteThroughTheRegister)
+{
+    chosen = writeSource(QStringLiteral("scan.pdf"), "%PDF-1.4 scanare");
+    QTimer::singleShot(0, &register_, [&] {
+        // Two additions in a year new to the register: the year joins the list once.
+        for (const char *nr : {"7", "8"}) {
+            QTimer::singleShot(0, &dialog, [&, nr] {
+                dialog.SpeedButton1->click();
+                dialog.Nr->setText(QLatin1String(nr));
+                dialog.Domeniul->setEditText(QStringLiteral("CONTRACTE"));
+                dialog.SubDom->setEditText(QStringLiteral("FURNIZORI"));
+                dialog.BitBtn1->click();
+            });
+            register_.AddBut->click();
+        }
+        EXPECT_EQ(chooserTitles.first(), QStringLiteral("Alege Fisierul de arhivat"));
+        EXPECT_EQ(register_.ANUL->count(), 2);
+        EXPECT_EQ(register_.ANUL->itemText(1), QStringLiteral("2009"));
+        EXPECT_EQ(register_.Ox().recordCount(), 2);
+        EXPECT_EQ(register_.Ox().asString(QStringLiteral("NR")), QStringLiteral("8"));
+
+        // A new date moves the act; the register stands on it again.
+        QTimer::singleShot(0, &dialog, [&] {
+            EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Modificare Act"));
+            EXPECT_EQ(dialog.Nr->text(), QStringLiteral("8"));
+            dialog.DataAct->setDate(QDate(2010, 2, 1));
+            dialog.BitBtn1->click();
+        });
+        register_.ModBut->click();
+        EXPECT_EQ(register_.Ox().asString(QStringLiteral("ANUL")), QStringLiteral("2010"));
+
+        // A double click views the current act.
+        emit register_.SMDBGrid3->rowDoubleClicked(0);
+        ASSERT_EQ(viewed.size(), 1);
+        EXPECT_TRUE(viewed.first().endsWith(QStringLiteral("/TEMP/2.pdf")));
+
+        // NU keeps the act; DA removes it.
+        answerYes = false;
+        register_.DelBut->click();
+        EXPECT_EQ(register_.Ox().recordCount(), 2);
+        answerYes = true;
+        register_.DelBut->click();
+        EXPECT_EQ(register_.Ox().recordCount(), 1);
+        EXPECT_EQ(messages.last(), QStringLiteral("Stergere Act|Vreti sa stergeti actul nr.8?"));
+        QTest::keyClick(register_.ANUL, Qt::Key_Escape);
+    });
+    register_.OpenRegister(0);
+    EXPECT_FALSE(QFile::exists(data.workspace.context().DataDir +
+                               QStringLiteral("/2010/CONTRACTE/FURNIZORI/2")));
+}
+
+} // namespace
