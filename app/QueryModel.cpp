@@ -70,7 +70,13 @@ QueryModel *showQuery(QTableView &view, Query &query)
                 selection->clearCurrentIndex();
             return;
         }
-        const int column = std::max(0, target->currentIndex().column());
+        // A column the view shows: an index in a hidden column cannot be scrolled to.
+        int column = target->currentIndex().column();
+        if (column < 0 || target->isColumnHidden(column)) {
+            column = 0;
+            while (column + 1 < model->columnCount() && target->isColumnHidden(column))
+                ++column;
+        }
         const QModelIndex index = model->index(row, column);
         if (selection->currentIndex().row() != row)
             selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
@@ -78,8 +84,12 @@ QueryModel *showQuery(QTableView &view, Query &query)
         target->scrollTo(index);
     };
     QObject::connect(&query, &Query::currentRowChanged, model, showCurrent);
-    QObject::connect(model, &QAbstractItemModel::modelReset, model,
-                     [showCurrent, &query] { showCurrent(query.recNo()); });
+    QObject::connect(model, &QAbstractItemModel::modelReset, model, [target, showCurrent, &query] {
+        // The scroll range follows the new rows now, not at the next paint, so that the view
+        // can scroll to a row far down at once.
+        target->doItemsLayout();
+        showCurrent(query.recNo());
+    });
     QObject::connect(view.selectionModel(), &QItemSelectionModel::currentRowChanged, model,
                      [&query](const QModelIndex &current) {
                          if (current.isValid() && current.row() != query.recNo() &&

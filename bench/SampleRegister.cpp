@@ -50,6 +50,10 @@ void writeSampleRegister(const QString &dataDir, int acts)
     QByteArray header = layout.headerBytes;
     stampHeader(header.data(), quint32(acts), QDate::currentDate());
     file->replace(header, records);
+    // The counter goes on after the acts written, as in an office's folder.
+    QFile settings(joinPath(dataDir, QStringLiteral("Dsm.in")));
+    if (settings.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        settings.write(QStringLiteral("[INDEX]\r\nIDACT=%1\r\n").arg(acts + 1).toLatin1());
 }
 
 qint64 peakResidentBytes()

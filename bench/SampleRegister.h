@@ -7,7 +7,7 @@
 namespace dosarium::bench {
 
 // Writes Acte.dbf with `acts` rows (ids 1 to acts) into `dataDir`, with the program's own
-// columns; an existing table is replaced.
+// columns, and a settings file whose act counter follows them; existing files are replaced.
 void writeSampleRegister(const QString &dataDir, int acts);
 
 // The process's peak resident memory in bytes.

@@ -4,6 +4,7 @@
 #include "program/SingleInstance.h"
 #include "program/ToolTipPolicy.h"
 #include "program/Windows.h"
+#include "ui/QtTexts.h"
 
 #include <QApplication>
 
@@ -24,6 +25,8 @@ int main(int argc, char *argv[])
     // The hidden splash stays the main window: the program ends only when it is told to.
     QApplication::setQuitOnLastWindowClosed(false);
     ToolTipPolicy::install();
+    QtTexts romanian;
+    QApplication::installTranslator(&romanian);
 
     Windows windows;
     instance.setActivationTarget([&windows] { return windows.frontWindow(); });

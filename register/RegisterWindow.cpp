@@ -195,9 +195,11 @@ void TEvidente::buildFilterPanel()
         list->setGeometry(x, y, width, 21);
         auto *label = new QLabel(caption, Cautare);
         label->setFont(plain);
-        label->setGeometry(labelX, y, x - labelX - 4, 21);
+        label->adjustSize();
+        label->setGeometry(labelX, y, label->width(), 21);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         label->setBuddy(list);
+        list->raise();
     };
     ANUL = pickList(QStringLiteral("ANUL"), Cautare);
     place(ANUL, QStringLiteral("Anul"), 24, 72, 24, 97);

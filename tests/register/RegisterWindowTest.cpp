@@ -121,11 +121,34 @@ TEST_F(RegisterWindowTest, listsNarrowTheGrid_theMonthIsKept_andTheOrderGoesBack
         EXPECT_EQ(QApplication::focusWidget(), window.Luna);
     });
     openAs(1, [&] {
+        // After a reopening the grid stands on the act the rows stand on.
+        window.listing().reopenAt(QStringLiteral("1"));
+        EXPECT_EQ(window.Ox().recNo(), 1);
+        EXPECT_EQ(window.SMDBGrid3->currentIndex().row(), 1);
         EXPECT_EQ(window.listing().orderField(), QStringLiteral("DATAACT"));
         EXPECT_EQ(window.ANUL->currentIndex(), 0);
         EXPECT_EQ(window.Luna->currentText(), QStringLiteral("03"));
         EXPECT_EQ(window.Ox().filter(), QStringLiteral("(LUNA=3)"));
         EXPECT_EQ(window.SMDBGrid3->model()->rowCount(), 2);
+    });
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RegisterWindowTest, reopeningOnAnActFarDown_scrollsTheGridToIt)
+{
+    for (int id = 1; id <= 200; ++id)
+        data.add({id, QDate(2000, 1, 1).addDays(id), QStringLiteral("D"), QStringLiteral("S"),
+                  QStringLiteral("T"), QStringLiteral("A"), QString::number(id)});
+    openAs(0, [&] {
+        window.listing().reopenAt(QStringLiteral("150"));
+        QCoreApplication::processEvents();
+        const QModelIndex current = window.SMDBGrid3->currentIndex();
+        EXPECT_EQ(current.row(), 149);
+        EXPECT_TRUE(
+            window.SMDBGrid3->viewport()->rect().intersects(window.SMDBGrid3->visualRect(current)));
     });
 }
 
