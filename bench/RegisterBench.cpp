@@ -3,11 +3,14 @@
 #include "SampleRegister.h"
 #include "app/QueryModel.h"
 #include "app/Workspace.h"
+#include "archive/ProgressSink.h"
+#include "register/ActOperations.h"
 #include "register/RegisterListing.h"
 #include "store/Query.h"
 #include "widgets/DataGrid.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <benchmark/benchmark.h>
@@ -29,6 +32,7 @@ struct Office {
         workspace.setWorkstation({exe.path(), QStringLiteral("BIROU"), QStringLiteral("bench")});
         workspace.prepareFolders();
         workspace.setReports({[] { QCoreApplication::processEvents(); }, {}, {}, {}, {}});
+        workspace.CreateTables();
         bench::writeSampleRegister(workspace.context().DataDir, kActs);
         listing.setChoices([this] { return choices; });
     }
@@ -99,6 +103,75 @@ void pageDownThroughTheGrid(benchmark::State &state)
     state.counters["peak_MB"] = double(bench::peakResidentBytes()) / (1024 * 1024);
 }
 BENCHMARK(pageDownThroughTheGrid)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+// From "Memoreaza" to the register standing on the new act: the log entry, the id, the row, a
+// 1 MB file coded into the archive, and the rows reopened.
+void addAnAct(benchmark::State &state)
+{
+    Office &o = office();
+    o.listing.open({});
+    ActOperations acts(o.workspace, [] { return QByteArrayLiteral("cheie"); });
+    NoProgress progress;
+    const QString scan = o.exe.filePath(QStringLiteral("scan.pdf"));
+    QFile file(scan);
+    file.open(QIODevice::WriteOnly);
+    file.write(QByteArray(1024 * 1024, 'p'));
+    file.close();
+    ActEntry act;
+    act.date = QDate(2026, 12, 8);
+    act.nr = QStringLiteral("17");
+    act.domeniul = QStringLiteral("CONTRACTE");
+    act.subdom = QStringLiteral("FURNIZORI");
+    act.file = scan;
+    for (auto _ : state)
+        o.listing.reopenAt(acts.add(act, progress));
+}
+BENCHMARK(addAnAct)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+StoredAct currentAct(Query &ox)
+{
+    return {ox.asString(QStringLiteral("IDACT")),    ox.asInteger(QStringLiteral("ANUL")),
+            ox.asDate(QStringLiteral("DATAACT")),    ox.asString(QStringLiteral("SERIA")),
+            ox.asString(QStringLiteral("NR")),       ox.asString(QStringLiteral("COD")),
+            ox.asString(QStringLiteral("DOMENIUL")), ox.asString(QStringLiteral("SUBDOM")),
+            ox.asString(QStringLiteral("TITLU")),    ox.asString(QStringLiteral("OBS")),
+            ox.asString(QStringLiteral("EXTENSIE"))};
+}
+
+// A changed observation, no file operation, and the rows reopened on the act.
+void modifyAnAct(benchmark::State &state)
+{
+    Office &o = office();
+    o.listing.open({});
+    ActOperations acts(o.workspace, [] { return QByteArray(); });
+    NoProgress progress;
+    o.listing.Ox().moveTo(5000);
+    int round = 0;
+    for (auto _ : state) {
+        const StoredAct old = currentAct(o.listing.Ox());
+        ActEntry edited{
+            old.date,     old.seria,  old.nr,    old.cod,
+            old.domeniul, old.subdom, old.titlu, QStringLiteral("Revizia %1").arg(++round),
+            QString()};
+        edited.file = acts.archivedFile(old);
+        acts.modify(old, edited, progress);
+        o.listing.reopenAt(old.id);
+    }
+}
+BENCHMARK(modifyAnAct)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void deleteAnAct(benchmark::State &state)
+{
+    Office &o = office();
+    o.listing.open({});
+    ActOperations acts(o.workspace, [] { return QByteArray(); });
+    for (auto _ : state) {
+        o.listing.Ox().moveTo(7000);
+        acts.remove(currentAct(o.listing.Ox()));
+        o.listing.reopenAtLast();
+    }
+}
+BENCHMARK(deleteAnAct)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 

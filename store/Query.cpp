@@ -232,6 +232,26 @@ QDate Query::asDate(const QString &field) const
 bool Query::locate(const QString &field, const QString &value)
 {
     const int column = requireField(field);
+    // A number column is searched by its numbers first; only a row whose number equals the
+    // value is compared as text.
+    if (m_rows && column < int(m_rows->layout.fields.size()) &&
+        m_rows->layout.fields.at(column).isNumber()) {
+        bool ok = false;
+        const double wanted = value.trimmed().toDouble(&ok);
+        if (!ok)
+            return false;
+        const Field &f = m_rows->layout.fields.at(column);
+        for (int row = 0; row < recordCount(); ++row) {
+            const auto n = fieldNumber(f, m_rows->record(m_visible[size_t(row)]));
+            if (n && *n == wanted && text(row, column) == value) {
+                m_current = row;
+                m_bof = m_eof = false;
+                scrolled();
+                return true;
+            }
+        }
+        return false;
+    }
     for (int row = 0; row < recordCount(); ++row) {
         if (text(row, column) == value) {
             m_current = row;

@@ -1,6 +1,7 @@
 #include "store/RowSet.h"
 
 #include "store/FieldCodec.h"
+#include "store/LargeBuffer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -79,6 +80,8 @@ void sortRows(const TableLayout &layout, const QByteArray &data, std::vector<qui
                 k.days[n] = dayKey(*k.field, rec(n));
         } else {
             k.width = k.field->length;
+            k.texts.reserve(size_t(records * k.width));
+            preferLargePages(k.texts.data(), records * k.width);
             k.texts.resize(size_t(records * k.width));
             k.lengths.resize(size_t(records));
             for (quint32 n : rows) {

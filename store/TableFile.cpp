@@ -3,6 +3,7 @@
 #include "store/Error.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
+#include "store/LargeBuffer.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -210,6 +211,7 @@ TableSnapshot TableFile::readSnapshot()
     lockForReading(&snap.layout, &snap.count, &snap.notice);
     RangeLock held(m_fd, TableLocks::kHeader, 1);
     snap.records = QByteArray(qsizetype(snap.count) * snap.layout.recordLength, Qt::Uninitialized);
+    preferLargePages(snap.records.data(), snap.records.size());
     preadFully(snap.layout.headerLength, snap.records.data(), snap.records.size());
     return snap;
 }
