@@ -100,6 +100,14 @@ QString folderOf(const QString &path)
 
 ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
 {
+    // A file its owner made read-only is not replaced behind the owner's back.
+    const QByteArray native = nativePath(m_target);
+    if (::access(native.constData(), W_OK) != 0 && errno != ENOENT) {
+        const int error = errno;
+        throw ReplacementError(
+            QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemErrorText(error)),
+            systemErrorText(error));
+    }
     removeLeftovers(folderOf(m_target));
     for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
         m_temp = temporaryPrefix(m_target) + uniqueSuffix();
@@ -117,7 +125,7 @@ ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
     }
     // The new file keeps the permissions of the one it replaces.
     struct stat old;
-    if (::stat(nativePath(m_target).constData(), &old) == 0 && S_ISREG(old.st_mode))
+    if (::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode))
         (void)fchmod(m_fd, old.st_mode & 07777);
 }
 

@@ -33,7 +33,8 @@ private:
 class ReplacementFile {
 public:
     // Creates the temporary file beside `target`; throws ReplacementError when the folder
-    // refuses it. The new file gets the permissions of the target it replaces.
+    // refuses it or the target exists and may not be written. The new file gets the
+    // permissions of the target it replaces.
     explicit ReplacementFile(QString target);
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile &) = delete;
