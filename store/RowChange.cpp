@@ -2,6 +2,7 @@
 
 #include "store/Error.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace dosarium {
