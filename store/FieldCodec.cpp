@@ -151,6 +151,18 @@ QString fieldText(const TableLayout &layout, const Field &field, const char *rec
     return QString();
 }
 
+void writeStatementValue(const TableLayout &layout, const Field &field, char *record,
+                         const Literal &value)
+{
+    try {
+        writeField(layout, field, record, value);
+    } catch (const Error &e) {
+        if (field.type == FieldType::Character)
+            throw Error(QStringLiteral("Coloana %1: %2").arg(field.name, e.message()));
+        throw;
+    }
+}
+
 void writeDate(const Field &field, char *record, const QDate &date)
 {
     char *p = record + field.offset;

@@ -34,6 +34,10 @@ QByteArrayView fieldBytesTrimmed(const Field &field, const char *record);
 // column and the value.
 void writeField(const TableLayout &layout, const Field &field, char *record, const Literal &value);
 void writeDate(const Field &field, char *record, const QDate &date);
+// writeField for the values of a statement: a text the code page cannot hold also names the
+// column.
+void writeStatementValue(const TableLayout &layout, const Field &field, char *record,
+                         const Literal &value);
 
 std::optional<double> parseNumber(QByteArrayView text);
 std::optional<double> parseNumber(const QString &text);

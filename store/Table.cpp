@@ -199,8 +199,8 @@ void Table::pack()
         throw Error(QStringLiteral("Tabelul %1 nu este deschis.").arg(m_name));
     if (m_editing)
         post();
-    Engine::pack(*m_file);
-    readRows();
+    if (Engine::pack(*m_file))
+        readRows();
 }
 
 } // namespace dosarium
