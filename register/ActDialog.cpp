@@ -4,6 +4,7 @@
 #include "app/StoredTextValidator.h"
 #include "app/Workspace.h"
 #include "register/ActDialogRules.h"
+#include "store/FieldCodec.h"
 #include "ui/ButtonLook.h"
 #include "ui/FileChooser.h"
 #include "widgets/FlatSpeedButton.h"
@@ -88,7 +89,7 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
 
     DataAct = new QDateEdit(this);
     DataAct->setObjectName(QStringLiteral("DataAct"));
-    DataAct->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DataAct->setDisplayFormat(kShortDateFormat);
     DataAct->setCalendarPopup(true);
     DataAct->setMinimumDate(QDate(1900, 1, 1));
     navyText(DataAct);

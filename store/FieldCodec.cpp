@@ -81,7 +81,7 @@ QDate parseDisplayDate(const QString &text)
 
 QString formatDisplayDate(const QDate &date)
 {
-    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    return date.isValid() ? date.toString(kShortDateFormat) : QString();
 }
 
 QByteArrayView fieldBytesTrimmed(const Field &field, const char *record)

@@ -9,6 +9,14 @@
 
 namespace dosarium {
 
+// The one form in which the program writes and shows dates, whatever the regional settings.
+inline const QString kShortDateFormat = QStringLiteral("dd.MM.yyyy");
+// The date an empty date reads as: day zero of the date system.
+inline QDate zeroDate()
+{
+    return QDate(1899, 12, 30);
+}
+
 // A literal of a statement: text (between double quotes) or a bare number.
 struct Literal {
     enum class Kind { Text, Number };

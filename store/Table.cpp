@@ -119,7 +119,7 @@ QDate Table::asDate(const QString &field) const
         rec ? (f.type == FieldType::Date ? fieldDate(f, rec)
                                          : parseDisplayDate(fieldText(m_snapshot.layout, f, rec)))
             : QDate();
-    return d.isValid() ? d : QDate(1899, 12, 30);
+    return d.isValid() ? d : zeroDate();
 }
 
 void Table::edit()
@@ -157,7 +157,7 @@ void Table::setField(const QString &field, qint64 number)
 
 void Table::setField(const QString &field, const QDate &date)
 {
-    setField(field, date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString());
+    setField(field, date.isValid() ? date.toString(kShortDateFormat) : QString());
 }
 
 void Table::post()
