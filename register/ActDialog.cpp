@@ -7,6 +7,7 @@
 #include "store/FieldCodec.h"
 #include "ui/ButtonLook.h"
 #include "ui/FileChooser.h"
+#include "ui/KeyPreview.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
@@ -165,8 +166,9 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
             [this] { m_workspace.guard([this] { SpeedButton1Click(); }); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        return FormKeyDown(key) || EnterTab(source, key);
+    });
     FormCreate();
 }
 
@@ -267,17 +269,6 @@ void TAddAct::SpeedButton1Click()
     const QString chosen = chooseFile(this, QStringLiteral("Alege Fisierul de arhivat"));
     if (!chosen.isEmpty())
         Fisier->setText(QDir::toNativeSeparators(chosen));
-}
-
-bool TAddAct::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (widget && widget->window() == this && (FormKeyDown(key) || EnterTab(widget, key)))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TAddAct::FormKeyDown(QKeyEvent *event)
