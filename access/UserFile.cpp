@@ -186,7 +186,8 @@ void WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries)
     writeEntries(userFilePath(dataDir), entries, QStringLiteral("nu poate fi scris"));
 }
 
-void SaveUserFile(const QString &dataDir, Query &users)
+void SaveUserFile(const QString &dataDir, Query &users,
+                  const std::function<UserEntry(const UserEntry &row)> &exact)
 {
     const QString nume = QStringLiteral("NUME");
     // A file without users would shut everyone out for good: it is never written.
@@ -203,10 +204,12 @@ void SaveUserFile(const QString &dataDir, Query &users)
     };
     try {
         QList<UserEntry> entries;
-        for (users.first(); !users.eof(); users.next())
-            entries.append(UserEntry::fromText(users.asString(nume),
-                                               users.asString(QStringLiteral("PAROLA")),
-                                               quint8(users.asInteger(QStringLiteral("RANG")))));
+        for (users.first(); !users.eof(); users.next()) {
+            const UserEntry row =
+                UserEntry::fromText(users.asString(nume), users.asString(QStringLiteral("PAROLA")),
+                                    quint8(users.asInteger(QStringLiteral("RANG"))));
+            entries.append(exact ? exact(row) : row);
+        }
         WriteUserFile(dataDir, entries);
     } catch (...) {
         release();
