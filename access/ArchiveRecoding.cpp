@@ -123,6 +123,26 @@ QString ArchiveRecoding::journalPath(const QString &dataDir)
     return joinPath(dataDir, kJournalName);
 }
 
+bool ArchiveRecoding::isJournalHeld(const QString &dataDir)
+{
+    const int fd =
+        ::open(QFile::encodeName(journalPath(dataDir)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = off_t(kPassLock);
+    probe.l_len = 1;
+#ifdef F_OFD_GETLK
+    const int asked = ::fcntl(fd, F_OFD_GETLK, &probe);
+#else
+    const int asked = ::fcntl(fd, F_GETLK, &probe);
+#endif
+    ::close(fd);
+    return asked == 0 && probe.l_type != F_UNLCK;
+}
+
 QString ArchiveRecoding::dataDir() const
 {
     return m_workspace.context().DataDir;
