@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -426,6 +427,7 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
     const int domeniul = sx.fieldIndex(QStringLiteral("DOMENIUL"));
     const int subdom = sx.fieldIndex(QStringLiteral("SUBDOM"));
     const QDir base(folder);
+    QSet<QString> planned;
     for (int row = 0; row < plan.rows; ++row) {
         if (row % 256 == 255)
             m_workspace.yield();
@@ -436,6 +438,11 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
         } catch (const Error &) {
             continue; // texts that can name no file of the archive
         }
+        // Rows that share an id share its file, which is re-coded once: a second pass over it
+        // would turn it back to the old key.
+        if (planned.contains(path))
+            continue;
+        planned.insert(path);
         const QFileInfo info(path);
         if (!info.isFile())
             continue;

@@ -4,6 +4,7 @@
 #include "access/UserFile.h"
 #include "app/SettingsFile.h"
 #include "app/Workspace.h"
+#include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
 #include "archive/ProgressSink.h"
 #include "store/FieldCodec.h"
@@ -221,20 +222,6 @@ std::optional<qint64> wholeNumber(const Field &field, const char *record)
     if (!n || !std::isfinite(*n) || std::fabs(*n) > 9.0e15)
         return std::nullopt;
     return qint64(std::llround(*n));
-}
-
-// The folder name a domain or subdomain gives, as the archive paths make it: without its
-// trailing dots and blanks; empty when it can name no folder inside the data folder.
-QString folderPiece(const QString &text)
-{
-    QString piece = text;
-    while (!piece.isEmpty() &&
-           (piece.back() == QLatin1Char('.') || piece.back() == QLatin1Char(' ')))
-        piece.chop(1);
-    if (piece.contains(QLatin1Char('/')) || piece.contains(QLatin1Char('\\')) ||
-        piece.contains(QChar(u'\0')))
-        return QString();
-    return piece;
 }
 
 QString actLabel(const ActRow &act)
@@ -501,8 +488,8 @@ CheckResult checkDataFolder(const QString &dataFolder)
     for (const ActRow &act : acts) {
         if (!act.id || *act.id < 0 || act.year < 0)
             continue;
-        const QString domain = folderPiece(act.domain);
-        const QString subdomain = folderPiece(act.subdomain);
+        const QString domain = ArchiveFolderName(act.domain);
+        const QString subdomain = ArchiveFolderName(act.subdomain);
         const bool reachable = !domain.isEmpty() && !subdomain.isEmpty();
         if (!isPortableFolderName(domain)) {
             NameUse &use = badNames[{0, act.domain}];
