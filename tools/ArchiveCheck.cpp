@@ -88,7 +88,8 @@ public:
 private:
     void list(int dirFd, int index, int depth);
 
-    std::set<std::pair<dev_t, ino_t>> m_seen;
+    std::set<std::pair<dev_t, ino_t>> m_seen; // folders reached through links
+    QByteArray m_buffer = QByteArray(64 * 1024, Qt::Uninitialized);
 };
 
 QString childPath(const QString &folder, const QString &name)
@@ -115,70 +116,78 @@ ArchiveTree::ArchiveTree(const QString &dataDir)
 
 void ArchiveTree::list(int dirFd, int index, int depth)
 {
-    struct stat self {};
-    if (::fstat(dirFd, &self) == 0 && !m_seen.insert({self.st_dev, self.st_ino}).second) {
-        ::close(dirFd);
-        return;
-    }
-    DIR *dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        unreadable << folders[size_t(index)].relative + QStringLiteral(": ") +
-                          systemErrorText(errno);
-        return;
-    }
+    // The entries are read straight from the kernel into one buffer that every folder reuses:
+    // the library's directory streams cost a buffer and two system calls more per folder, and
+    // the year folders hold tens of thousands of folders.
     std::vector<Entry> entries;
-    std::vector<std::pair<size_t, int>> subfolders; // entry, descriptor
-    while (const dirent *d = ::readdir(dir)) {
-        const char *raw = d->d_name;
-        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+    for (;;) {
+        const ssize_t n = ::getdents64(dirFd, m_buffer.data(), m_buffer.size());
+        if (n < 0 && errno == EINTR)
             continue;
-        Entry e;
-        e.name = QFile::decodeName(raw);
-        unsigned char type = d->d_type;
-        struct stat info {};
-        bool haveInfo = false;
-        if (type == DT_UNKNOWN || type == DT_LNK || type == DT_REG) {
-            // The program follows links, so a link counts as what it leads to.
-            if (::fstatat(::dirfd(dir), raw, &info, 0) == 0) {
-                haveInfo = true;
-                type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
-            } else {
-                type = DT_UNKNOWN;
+        if (n < 0) {
+            unreadable << folders[size_t(index)].relative + QStringLiteral(": ") +
+                              systemErrorText(errno);
+            break;
+        }
+        if (n == 0)
+            break;
+        for (ssize_t at = 0; at < n;) {
+            const auto *d = reinterpret_cast<const dirent64 *>(m_buffer.data() + at);
+            at += d->d_reclen;
+            const char *raw = d->d_name;
+            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+                continue;
+            Entry e;
+            e.name = QFile::decodeName(raw);
+            unsigned char type = d->d_type;
+            struct stat info {};
+            if (type == DT_UNKNOWN || type == DT_LNK || type == DT_REG) {
+                // The program follows links, so a link counts as what it leads to.
+                const bool link = type == DT_LNK;
+                if (::fstatat(dirFd, raw, &info, 0) == 0) {
+                    type = S_ISDIR(info.st_mode)   ? DT_DIR
+                           : S_ISREG(info.st_mode) ? DT_REG
+                                                   : DT_UNKNOWN;
+                    // A folder reached through a link is read once, so a link back to a folder
+                    // above it cannot make the listing go round.
+                    if (type == DT_DIR && (link || d->d_type == DT_UNKNOWN) &&
+                        !m_seen.insert({info.st_dev, info.st_ino}).second)
+                        type = DT_UNKNOWN;
+                } else {
+                    type = DT_UNKNOWN;
+                }
             }
+            if (type == DT_REG) {
+                e.type = Entry::Type::File;
+                e.size = qint64(info.st_size);
+            } else if (type == DT_DIR) {
+                e.type = Entry::Type::Folder;
+            }
+            entries.push_back(std::move(e));
         }
-        if (type == DT_REG) {
-            e.type = Entry::Type::File;
-            e.size = haveInfo ? qint64(info.st_size) : 0;
-        } else if (type == DT_DIR) {
-            e.type = Entry::Type::Folder;
-        }
-        entries.push_back(std::move(e));
     }
     std::sort(entries.begin(), entries.end(),
               [](const Entry &a, const Entry &b) { return a.name < b.name; });
-    // Below the data folder only the year folders belong to the archive.
+    // Below the data folder only the year folders belong to the archive. Each folder is opened
+    // when its turn comes, so no more are open at once than the tree is deep.
+    const QString base = folders[size_t(index)].relative;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].type != Entry::Type::Folder || depth >= kMaxDepth ||
             (depth == 0 && !isYearName(entries[i].name)))
             continue;
-        const int fd = ::openat(::dirfd(dir), QFile::encodeName(entries[i].name).constData(),
+        const QString relative = childPath(base, entries[i].name);
+        const int fd = ::openat(dirFd, QFile::encodeName(entries[i].name).constData(),
                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
-            unreadable << childPath(folders[size_t(index)].relative, entries[i].name) +
-                              QStringLiteral(": ") + systemErrorText(errno);
+            unreadable << relative + QStringLiteral(": ") + systemErrorText(errno);
             continue;
         }
-        subfolders.push_back({i, fd});
-    }
-    ::closedir(dir);
-    const QString base = folders[size_t(index)].relative;
-    for (const auto &[i, fd] : subfolders) {
         const int child = int(folders.size());
         entries[i].folder = child;
-        folders.push_back({childPath(base, entries[i].name), {}});
+        folders.push_back({relative, {}});
         list(fd, child, depth + 1);
     }
+    ::close(dirFd);
     folders[size_t(index)].entries = std::move(entries);
 }
 
