@@ -103,6 +103,14 @@ void Workspace::showError(const QString &message) const
         qWarning("%s", qUtf8Printable(message));
 }
 
+void Workspace::showNotice(const QString &message) const
+{
+    if (m_reports.showNotice)
+        m_reports.showNotice(message);
+    else
+        showError(message);
+}
+
 QString Workspace::failureText(const std::exception_ptr &failure)
 {
     try {

@@ -27,6 +27,9 @@ struct WorkspaceReports {
     std::function<void()> stepProgress;
     std::function<void()> finishProgress;
     std::function<void(const QString &message)> showError; // the general error report
+    // What the program found and repaired on its own (an interrupted operation brought to an
+    // end, a damaged file kept aside); the general error report when unset.
+    std::function<void(const QString &message)> showNotice;
 };
 
 class Workspace {
@@ -54,6 +57,7 @@ public:
     void stepProgress() const;
     void finishProgress() const;
     void showError(const QString &message) const;
+    void showNotice(const QString &message) const;
     // The reports' progress for the archive's long operations; each step lets events run.
     ProgressSink &progress() const { return *m_progress; }
 

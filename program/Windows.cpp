@@ -5,6 +5,7 @@
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
 #include "register/ActDialog.h"
+#include "register/ActJournal.h"
 #include "register/RegisterWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProgressWindow.h"
@@ -45,7 +46,15 @@ Windows::Windows()
         [form3](const QString &text) { form3->setDatabaseText(text); },
         [form3](const QString &caption) { form3->setWindowTitle(caption); },
         [](const QString &) {}, // the administrator window's server label, once it exists
-        [form3] { form3->show(); },
+        [services, form3] {
+            form3->show();
+            // An act operation that a stop left half done is brought to an end.
+            services->guard([services] {
+                const QString notice = ActJournal(services->context()).finishPending();
+                if (!notice.isEmpty())
+                    services->showNotice(notice);
+            });
+        },
     });
 }
 

@@ -30,6 +30,7 @@
 #include "access/UserFile.h"
 #include "app/Workspace.h"
 #include "archive/ProgressSink.h"
+#include "register/ActJournal.h"
 #include "register/ActOperations.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -113,11 +114,14 @@ public:
         m_workspace.setWorkstation({home, name, QStringLiteral("proba")});
         m_workspace.setReports({
             [this] { step(); },
-            {},
+            [this](int, const QString &) { step(); },
             [this] { step(); },
-            {},
+            [this] { step(); },
             [](const QString &message) {
                 say(tabbed({QStringLiteral("ERROR"), message}));
+            },
+            [](const QString &message) {
+                say(tabbed({QStringLiteral("NOTICE"), message}));
             },
         });
     }
@@ -144,6 +148,9 @@ public:
         if (m_workspace.worksLocally())
             m_workspace.PackTable(m_workspace.actePath());
         m_workspace.TrimLog();
+        const QString notice = ActJournal(m_workspace.context()).finishPending();
+        if (!notice.isEmpty())
+            m_workspace.showNotice(notice);
     }
 
     bool signIn(const QString &name, const QString &password)

@@ -7,6 +7,7 @@
 #include <QTemporaryFile>
 
 #include <memory>
+#include <unistd.h>
 
 namespace dosarium::proof {
 
@@ -60,6 +61,56 @@ Workstations::Workstations(const QByteArray &archiveKey)
     if (!users.open(QIODevice::WriteOnly) ||
         users.write(userFileBytes({{"ADMIN", archiveKey, 0}, {"OPERATOR", "OP1", 1}})) < 0)
         qFatal("cannot write the user file");
+}
+
+Workstations::Workstations(Empty)
+    : m_root(QDir(proofFolderBase()).filePath(QStringLiteral("dosarium-proof-XXXXXX")))
+{}
+
+namespace {
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QFileInfo &entry :
+         source.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString target = QDir(to).filePath(entry.fileName());
+        if (entry.isDir())
+            copyTree(entry.filePath(), target);
+        else if (!QFile::copy(entry.filePath(), target))
+            qFatal("cannot copy %s", qPrintable(entry.filePath()));
+    }
+}
+
+} // namespace
+
+std::unique_ptr<Workstations> Workstations::copy() const
+{
+    std::unique_ptr<Workstations> twin(new Workstations(Empty{}));
+    copyTree(root(), twin->root());
+    return twin;
+}
+
+StationRun Workstations::runKilledAfter(const QStringList &args, qint64 delayUs) const
+{
+    QTemporaryFile out;
+    if (!out.open())
+        qFatal("cannot make an output file");
+    QProcess p;
+    p.setStandardOutputFile(out.fileName());
+    p.start(executable(), args);
+    p.waitForStarted();
+    // A process that ended meanwhile is not yet reaped: the signal reaches nothing.
+    usleep(useconds_t(delayUs));
+    p.kill();
+    p.waitForFinished();
+    StationRun r;
+    r.killed = p.exitStatus() == QProcess::CrashExit;
+    r.exitCode = r.killed ? -1 : p.exitCode();
+    r.lines = QString::fromUtf8(out.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 QString Workstations::server() const

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace dosarium::proof {
 
 // What one workstation printed and how it ended.
@@ -37,14 +39,23 @@ public:
     // The arguments that make workstation `station` work on the shared folder.
     QStringList stationArgs(int station, quint64 seed) const;
 
+    // A new root holding a copy of this one's folders.
+    std::unique_ptr<Workstations> copy() const;
+
     // Runs one workstation to its end (or until `timeoutMs`, then kills it).
     StationRun run(const QStringList &args, int timeoutMs = 120000) const;
+    // Runs one workstation and kills it (SIGKILL) `delayUs` microseconds after it started,
+    // unless it ended before.
+    StationRun runKilledAfter(const QStringList &args, qint64 delayUs) const;
     // Runs several at once and waits for all of them.
     QList<StationRun> runTogether(const QList<QStringList> &args, int timeoutMs = 120000) const;
 
     static QString executable();
 
 private:
+    struct Empty {};
+    explicit Workstations(Empty);
+
     QTemporaryDir m_root;
 };
 
