@@ -7,6 +7,7 @@
 #include "app/Workspace.h"
 #include "store/Error.h"
 #include "ui/ButtonLook.h"
+#include "ui/KeyPreview.h"
 #include "ui/MessageDialog.h"
 #include "widgets/FlatButton.h"
 #include "widgets/GradientPanel.h"
@@ -124,10 +125,9 @@ TForm3::TForm3(Workspace &workspace, ProblemReport showProblem, QWidget *parent)
     placeControls();
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    installEventFilter(this);
-    for (QWidget *child : findChildren<QWidget *>())
-        if (child->window() == this)
-            child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        return FormKeyDown(key) || EnterTab(source, key);
+    });
 }
 
 TForm3::~TForm3() = default;
@@ -280,18 +280,6 @@ void TForm3::FormShow()
         if (!isSignedIn())
             UtzNume->setFocus();
     });
-}
-
-bool TForm3::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        // Each key is acted on once, where it arrives first; keys acted on go no further.
-        if (widget && widget->window() == this && (FormKeyDown(key) || EnterTab(widget, key)))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 bool TForm3::FormKeyDown(QKeyEvent *event)

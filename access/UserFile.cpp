@@ -4,11 +4,11 @@
 #include "store/Error.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
+#include "store/ReplacementFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -28,10 +28,6 @@ QString reason(const QFileDevice &file)
         return QStringLiteral("spatiu insuficient pe disc");
     case QFileDevice::ReadError:
         return QStringLiteral("eroare la citire");
-    case QFileDevice::WriteError:
-        return QStringLiteral("eroare la scriere");
-    case QFileDevice::RenameError:
-        return QStringLiteral("nu poate fi inlocuit");
     case QFileDevice::OpenError:
         return QFileInfo(file.fileName()).isDir() ? QStringLiteral("este un director")
                                                   : QStringLiteral("nu poate fi deschis");
@@ -51,23 +47,27 @@ QByteArray encodeCut(const QString &text)
     return CodePage::windows1250().encode(text.left(UserEntry::TextSize));
 }
 
-void writeEntries(const QString &path, const QList<UserEntry> &entries, const QString &what)
+// Writes the whole file anew beside the old one and renames it over; with `onlyIfAbsent` it
+// takes the name only when no file holds it yet (another workstation may have created it
+// meanwhile, and then that file stays).
+void writeEntries(const QString &path, const QList<UserEntry> &entries, const QString &what,
+                  bool onlyIfAbsent = false)
 {
     QByteArray bytes;
     bytes.reserve(entries.size() * UserEntry::RecordSize);
     for (const UserEntry &entry : entries)
         bytes += entry.toRecord();
-    // Unbuffered, so that a short write shows here: a failed buffer flush inside commit() is
-    // not reported and the cut file would replace the old one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        fail(what, path, file);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        fail(what, path, file);
+    try {
+        ReplacementFile file(path);
+        file.write(bytes);
+        if (onlyIfAbsent)
+            file.commitIfAbsent();
+        else
+            file.commit();
+    } catch (const ReplacementError &e) {
+        throw Error(QStringLiteral("Fisierul utilizatorilor %1 %2 (%3).")
+                        .arg(QDir::toNativeSeparators(path), what, e.reason()));
     }
-    if (!file.commit())
-        fail(what, path, file);
 }
 
 // Opens the file for reading, creating it with the default entry when `create` is set.
@@ -77,7 +77,7 @@ void openForReading(QFile &file, const QString &path, bool create)
         if (!create)
             throw Error(QStringLiteral("Fisierul utilizatorilor %1 nu exista.")
                             .arg(QDir::toNativeSeparators(path)));
-        writeEntries(path, {defaultUserEntry()}, QStringLiteral("nu poate fi creat"));
+        writeEntries(path, {defaultUserEntry()}, QStringLiteral("nu poate fi creat"), true);
     }
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -1,5 +1,6 @@
 #include "app/DataTables.h"
 
+#include "store/Engine.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
 #include "store/Statement.h"
@@ -46,13 +47,11 @@ void UpgradeActe(Query &sx, Table &tx, const QString &dataDir, const Yield &yiel
 {
     const QString acte = joinPath(dataDir, QStringLiteral("Acte.dbf"));
     const QString quoted = quoteText(acte);
-    sx.clearSql();
-    sx.appendSql(QStringLiteral("SELECT * FROM ") + quoted);
-    sx.open();
+    // The columns come from the header alone: the check costs the same on any number of acts.
+    const TableLayout layout = Engine::readLayout(acte);
     yield();
-    const bool hasCod = sx.hasField(QStringLiteral("COD"));
-    const bool hasLuna = sx.hasField(QStringLiteral("LUNA"));
-    sx.close();
+    const bool hasCod = layout.fieldIndex(QStringLiteral("COD")) >= 0;
+    const bool hasLuna = layout.fieldIndex(QStringLiteral("LUNA")) >= 0;
     if (!hasCod) {
         run(sx, {QStringLiteral("ALTER TABLE ") + quoted, QStringLiteral("ADD COD CHAR(16)")});
         yield();

@@ -20,10 +20,12 @@ constexpr qint64 kLogRetention = 10000;
 // Creates whichever of the two tables does not exist yet.
 void CreateTables(Query &sx, const QString &dataDir, const Yield &yield);
 
-// Adds COD and then LUNA to a documents table that lacks them, and fills LUNA from DATAACT.
+// Adds COD and then LUNA to a documents table that lacks them, and fills LUNA from DATAACT. The
+// columns are read from the table's header; the rows are read only when LUNA is filled.
 void UpgradeActe(Query &sx, Table &tx, const QString &dataDir, const Yield &yield);
 
-// Opens the table for this program alone and removes its deleted rows for good.
+// Opens the table for this program alone and removes its deleted rows for good. A table without
+// deleted rows is left as it is (the same file, the same bytes).
 void PackTable(Table &sursa, const QString &path, const Yield &yield);
 
 // Deletes the log entries whose id is more than kLogRetention below the newest entry's, once the

@@ -4,13 +4,15 @@
 #include "store/Error.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
+#include "store/ReplacementFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 #include <chrono>
 #include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dosarium {
@@ -165,12 +167,63 @@ private:
     int m_fd = -1;
 };
 
-QByteArray readAll(const QString &path)
+SettingsFile::ReadFunction readFunction = nullptr;
+
+// A settings file is a few lines; anything far larger is not one.
+constexpr qint64 kMaxFileBytes = 1 << 20;
+
+// The bytes of the file, or nothing when there is no file of that name. Any other failure (no
+// permission, an input/output error of a network folder, a read that ends early, a folder or a
+// device in the file's place) throws Error naming the file.
+std::optional<QByteArray> readContent(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    const auto failed = [&path](const QString &why) {
+        return Error(QStringLiteral("Nu pot citi fisierul de setari %1: %2. Fisierul a ramas "
+                                    "neschimbat.")
+                         .arg(QDir::toNativeSeparators(path), why));
+    };
+    // Without blocking, so that a pipe in the file's place is refused instead of waited on.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw failed(systemErrorText(errno));
+    }
+    const struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        throw failed(systemErrorText(errno));
+    if (S_ISDIR(st.st_mode))
+        throw failed(QStringLiteral("in locul lui este un folder"));
+    if (!S_ISREG(st.st_mode))
+        throw failed(QStringLiteral("nu este un fisier obisnuit"));
+    if (st.st_size > kMaxFileBytes)
+        throw failed(
+            QStringLiteral("are %1 octeti, prea multi pentru un fisier de setari").arg(st.st_size));
+
+    const auto readSome = readFunction ? readFunction : &::read;
+    QByteArray content;
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = readSome(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw failed(systemErrorText(errno));
+        if (n == 0)
+            break;
+        content.append(chunk, n);
+        if (content.size() > kMaxFileBytes)
+            throw failed(QStringLiteral("creste in timpul citirii"));
+    }
+    if (content.size() < st.st_size)
+        throw failed(QStringLiteral("s-au putut citi doar %1 din cei %2 octeti ai sai")
+                         .arg(content.size())
+                         .arg(st.st_size));
+    return content;
 }
 
 } // namespace
@@ -215,7 +268,11 @@ QString SettingsFile::path() const
 
 QString SettingsFile::read(const QString &section, const QString &key) const
 {
-    return iniValue(readAll(path()), section, key);
+    try {
+        return iniValue(readContent(path()).value_or(QByteArray()), section, key);
+    } catch (const Error &) {
+        return {};
+    }
 }
 
 void SettingsFile::write(const QString &section, const QString &key, const QString &value)
@@ -229,17 +286,24 @@ QString SettingsFile::update(const QString &section, const QString &key,
     const QString file = path();
     const QString shown = QDir::toNativeSeparators(file);
     SettingsLock lock(m_dataDir, shown);
-    const QByteArray content = readAll(file);
+    // Only a missing file counts as empty: one that cannot be read is never replaced by a file
+    // holding the changed key alone.
+    const QByteArray content = readContent(file).value_or(QByteArray());
     const QString old = iniValue(content, section, key);
     const QByteArray changed = withIniValue(content, section, key, next(old));
-
-    // Unbuffered, so that a write the disk refuses is seen before the new file replaces the old.
-    QSaveFile out(file);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        out.write(changed) != changed.size() || !out.commit())
+    try {
+        ReplacementFile out(file);
+        out.write(changed);
+        out.commit();
+    } catch (const ReplacementError &) {
         throw Error(QStringLiteral("Unable to write to %1").arg(shown));
+    }
     return old;
+}
+
+void SettingsFile::setReadFunction(ReadFunction read)
+{
+    readFunction = read;
 }
 
 } // namespace dosarium

@@ -1,12 +1,14 @@
 #include "app/TextFormats.h"
 
+#include "store/FieldCodec.h"
+
 #include <QLocale>
 
 namespace dosarium {
 
 QString shortDateText(const QDate &date)
 {
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
+    return date.toString(kShortDateFormat);
 }
 
 QString longTimeFormat()

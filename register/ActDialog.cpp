@@ -4,8 +4,10 @@
 #include "app/StoredTextValidator.h"
 #include "app/Workspace.h"
 #include "register/ActDialogRules.h"
+#include "store/FieldCodec.h"
 #include "ui/ButtonLook.h"
 #include "ui/FileChooser.h"
+#include "ui/KeyPreview.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
@@ -88,7 +90,7 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
 
     DataAct = new QDateEdit(this);
     DataAct->setObjectName(QStringLiteral("DataAct"));
-    DataAct->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DataAct->setDisplayFormat(kShortDateFormat);
     DataAct->setCalendarPopup(true);
     DataAct->setMinimumDate(QDate(1900, 1, 1));
     navyText(DataAct);
@@ -164,8 +166,9 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
             [this] { m_workspace.guard([this] { SpeedButton1Click(); }); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        return FormKeyDown(key) || EnterTab(source, key);
+    });
     FormCreate();
 }
 
@@ -266,17 +269,6 @@ void TAddAct::SpeedButton1Click()
     const QString chosen = chooseFile(this, QStringLiteral("Alege Fisierul de arhivat"));
     if (!chosen.isEmpty())
         Fisier->setText(QDir::toNativeSeparators(chosen));
-}
-
-bool TAddAct::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (widget && widget->window() == this && (FormKeyDown(key) || EnterTab(widget, key)))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TAddAct::FormKeyDown(QKeyEvent *event)

@@ -56,9 +56,6 @@ public:
     TFlatSpeedButton *BitBtn1 = nullptr;
     TFlatSpeedButton *SpeedButton12 = nullptr;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     QList<QWidget *> inputs() const;
 

@@ -9,6 +9,7 @@
 #include "store/Query.h"
 #include "ui/ButtonLook.h"
 #include "ui/DocumentViewer.h"
+#include "ui/KeyPreview.h"
 #include "ui/MessageDialog.h"
 #include "ui/MessageKinds.h"
 #include "widgets/DataGrid.h"
@@ -169,8 +170,9 @@ TEvidente::TEvidente(Workspace &workspace, QWidget *parent)
     connect(CloseBut, &QAbstractButton::clicked, this, [this] { CloseButClick(); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        return FormKeyDown(key) || EnterTab(source, key);
+    });
     OxAfterScroll();
 }
 
@@ -327,17 +329,6 @@ void TEvidente::OxAfterScroll()
     DelBut->setEnabled(rows);
     AddBut->setEnabled(true);
     CloseBut->setEnabled(true);
-}
-
-bool TEvidente::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (widget && widget->window() == this && (FormKeyDown(key) || EnterTab(widget, key)))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TEvidente::FormKeyDown(QKeyEvent *event)

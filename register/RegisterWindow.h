@@ -77,7 +77,6 @@ public:
     TFlatSpeedButton *CloseBut = nullptr;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

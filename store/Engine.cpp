@@ -3,6 +3,7 @@
 #include "store/ColumnTest.h"
 #include "store/Error.h"
 #include "store/FileLock.h"
+#include "store/RowChange.h"
 
 #include <QDir>
 #include <QSet>
@@ -14,29 +15,6 @@
 namespace dosarium {
 
 namespace {
-
-// Records scanned per read while an UPDATE or DELETE looks for its rows.
-constexpr qsizetype kScanBlockBytes = 4 * 1024 * 1024;
-
-int requireField(const TableLayout &layout, const QString &column, const QString &table)
-{
-    const int index = layout.fieldIndex(column);
-    if (index < 0)
-        throw Error(QStringLiteral("Coloana %1 nu exista in tabelul %2.").arg(column, table));
-    return index;
-}
-
-// Writes a value into a scratch record, naming the column when the text cannot be stored.
-void storeValue(const TableLayout &layout, const Field &field, char *record, const Literal &value)
-{
-    try {
-        writeField(layout, field, record, value);
-    } catch (const Error &e) {
-        if (field.type == FieldType::Character)
-            throw Error(QStringLiteral("Coloana %1: %2").arg(field.name, e.message()));
-        throw;
-    }
-}
 
 QByteArray blankRecord(const TableLayout &layout)
 {
@@ -127,12 +105,13 @@ int Engine::insert(const Statement &s)
         QByteArray record = blankRecord(layout);
         QVector<int> seen;
         for (int i = 0; i < s.insertColumns.size(); ++i) {
-            const int index = requireField(layout, s.insertColumns.at(i), file->path());
+            const int index = layout.requireField(s.insertColumns.at(i), file->path());
             if (seen.contains(index))
                 throw Error(
                     QStringLiteral("Coloana %1 apare de doua ori.").arg(s.insertColumns.at(i)));
             seen << index;
-            storeValue(layout, layout.fields.at(index), record.data(), s.insertValues.at(i));
+            writeStatementValue(layout, layout.fields.at(index), record.data(),
+                                s.insertValues.at(i));
         }
         file->appendRecord(layout, count, record);
         inserted = 1;
@@ -142,56 +121,9 @@ int Engine::insert(const Statement &s)
 
 int Engine::updateOrDelete(const Statement &s)
 {
-    const bool deleting = s.kind == Statement::Kind::Delete;
-    auto file = TableFile::open(s.table, TableFile::Mode::Shared);
-    int touched = 0;
-    file->modify([&](const TableLayout &layout, quint32 &count) {
-        // Every value is converted before the first row changes, so that a bad value stops
-        // the statement with the table untouched.
-        struct Prepared {
-            Field field;
-            QByteArray bytes;
-        };
-        QVector<Prepared> changes;
-        if (!deleting) {
-            QByteArray scratch = blankRecord(layout);
-            for (const Assignment &a : s.assignments) {
-                const Field &f = layout.fields.at(requireField(layout, a.column, file->path()));
-                storeValue(layout, f, scratch.data(), a.value);
-                changes.append({f, scratch.mid(f.offset, f.length)});
-            }
-        }
-        std::optional<ColumnTest> where;
-        if (s.where)
-            where.emplace(layout, file->path(), *s.where, true);
-
-        const qsizetype recLen = layout.recordLength;
-        const quint32 perBlock = quint32(std::max<qsizetype>(1, kScanBlockBytes / recLen));
-        QByteArray block;
-        bool changed = false;
-        for (quint32 first = 0; first < count; first += perBlock) {
-            const quint32 n = std::min(perBlock, count - first);
-            block.resize(qsizetype(n) * recLen);
-            file->readRecords(layout, first, n, block.data());
-            for (quint32 i = 0; i < n; ++i) {
-                char *rec = block.data() + qsizetype(i) * recLen;
-                if (rec[0] == '*' || (where && !where->matches(rec)))
-                    continue;
-                if (deleting) {
-                    rec[0] = '*';
-                } else {
-                    for (const Prepared &c : changes)
-                        memcpy(rec + c.field.offset, c.bytes.constData(), size_t(c.field.length));
-                }
-                file->writeRecord(layout, first + i, rec);
-                changed = true;
-                ++touched;
-            }
-        }
-        if (changed)
-            file->finishChange(layout, count);
-    });
-    return touched;
+    RowChange change(s);
+    change.search();
+    return change.apply();
 }
 
 namespace {
@@ -205,7 +137,7 @@ TableLayout projectColumns(const TableLayout &layout, const QStringList &columns
     projected.headerBytes.clear();
     int offset = 1;
     for (const QString &c : columns) {
-        const int index = requireField(layout, c, path);
+        const int index = layout.requireField(c, path);
         if (chosen->contains(index))
             continue;
         *chosen << index;
@@ -248,7 +180,7 @@ RowSet Engine::select(const Statement &s)
     }
     QVector<int> orderFields;
     for (const QString &c : s.orderBy)
-        orderFields << requireField(layout, c, file->path());
+        orderFields << layout.requireField(c, file->path());
     sortRows(layout, snap.records, set.rows, orderFields);
 
     if (s.selectAll) {
@@ -348,12 +280,25 @@ RowSet Engine::selectDistinct(const Statement &s, const std::shared_ptr<TableFil
     return set;
 }
 
-void Engine::pack(TableFile &file)
+TableLayout Engine::readLayout(const QString &path)
+{
+    return TableFile::open(path, TableFile::Mode::Shared)->readHeader();
+}
+
+bool Engine::pack(TableFile &file)
 {
     if (file.mode() != TableFile::Mode::Exclusive)
         throw TableInUseError(QStringLiteral("Tabelul %1 trebuie deschis doar pentru acest "
                                              "program ca sa poata fi refacut.")
                                   .arg(file.path()));
+    // A table without deleted rows stays the very file it is: no new file for the other users'
+    // handles, no rewrite of a large table at every start.
+    bool anyDeleted = false;
+    file.scanRecords([](const TableLayout &) {},
+                     [&anyDeleted](const char *record) { anyDeleted |= record[0] == '*'; });
+    if (!anyDeleted)
+        return false;
+
     TableSnapshot snap = file.readSnapshot();
     const qsizetype recLen = snap.layout.recordLength;
     QByteArray kept;
@@ -369,6 +314,7 @@ void Engine::pack(TableFile &file)
     QByteArray header = snap.layout.headerBytes;
     stampHeader(header.data(), live, QDate::currentDate());
     file.replace(header, kept);
+    return true;
 }
 
 } // namespace dosarium

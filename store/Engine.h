@@ -19,8 +19,12 @@ public:
     static RowSet select(const Statement &statement);
     static RowSet select(const QString &text) { return select(parseStatement(text)); }
 
+    // The header of a table: its columns, without reading any record.
+    static TableLayout readLayout(const QString &path);
+
     // Removes the rows marked deleted, rewriting the file; `file` must be open exclusively.
-    static void pack(TableFile &file);
+    // A table without deleted rows is left as it is; returns whether the file was rewritten.
+    static bool pack(TableFile &file);
 
 private:
     static void createTable(const Statement &s);

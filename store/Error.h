@@ -35,4 +35,7 @@ public:
     using Error::Error;
 };
 
+// The words the user reads for a system error number (errno).
+QString systemErrorText(int error);
+
 } // namespace dosarium

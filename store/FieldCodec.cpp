@@ -81,7 +81,7 @@ QDate parseDisplayDate(const QString &text)
 
 QString formatDisplayDate(const QDate &date)
 {
-    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    return date.isValid() ? date.toString(kShortDateFormat) : QString();
 }
 
 QByteArrayView fieldBytesTrimmed(const Field &field, const char *record)
@@ -149,6 +149,18 @@ QString fieldText(const TableLayout &layout, const Field &field, const char *rec
         return QString();
     }
     return QString();
+}
+
+void writeStatementValue(const TableLayout &layout, const Field &field, char *record,
+                         const Literal &value)
+{
+    try {
+        writeField(layout, field, record, value);
+    } catch (const Error &e) {
+        if (field.type == FieldType::Character)
+            throw Error(QStringLiteral("Coloana %1: %2").arg(field.name, e.message()));
+        throw;
+    }
 }
 
 void writeDate(const Field &field, char *record, const QDate &date)

@@ -9,6 +9,14 @@
 
 namespace dosarium {
 
+// The one form in which the program writes and shows dates, whatever the regional settings.
+inline const QString kShortDateFormat = QStringLiteral("dd.MM.yyyy");
+// The date an empty date reads as: day zero of the date system.
+inline QDate zeroDate()
+{
+    return QDate(1899, 12, 30);
+}
+
 // A literal of a statement: text (between double quotes) or a bare number.
 struct Literal {
     enum class Kind { Text, Number };
@@ -34,6 +42,10 @@ QByteArrayView fieldBytesTrimmed(const Field &field, const char *record);
 // column and the value.
 void writeField(const TableLayout &layout, const Field &field, char *record, const Literal &value);
 void writeDate(const Field &field, char *record, const QDate &date);
+// writeField for the values of a statement: a text the code page cannot hold also names the
+// column.
+void writeStatementValue(const TableLayout &layout, const Field &field, char *record,
+                         const Literal &value);
 
 std::optional<double> parseNumber(QByteArrayView text);
 std::optional<double> parseNumber(const QString &text);

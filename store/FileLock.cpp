@@ -57,7 +57,8 @@ bool lockRange(int fd, qint64 start, qint64 length, LockMode mode, std::chrono::
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::microseconds(20'000));
+        // Short pauses: a waiter that sleeps long keeps losing the lock to busier writers.
+        pause = std::min(pause * 2, std::chrono::microseconds(2000));
     }
 }
 

@@ -2,6 +2,7 @@
 // current row, an optional record filter and computed columns.
 #pragma once
 
+#include "store/FieldCodec.h"
 #include "store/RowSet.h"
 
 #include <QDate>
@@ -74,7 +75,7 @@ public:
     void enableControls();
     bool controlsDisabled() const { return m_disabled > 0; }
 
-    static QDate zeroDate() { return QDate(1899, 12, 30); }
+    static QDate zeroDate() { return dosarium::zeroDate(); }
 
 signals:
     void afterOpen();

@@ -1,15 +1,20 @@
 #include "store/ReplacementFile.h"
 
-#include "store/Error.h"
-
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSysInfo>
 
 #include <cerrno>
-#include <cstring>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dosarium {
@@ -19,30 +24,91 @@ namespace {
 // Marks every temporary file of the program: "<name>.~dsm-<host>-<pid>-<random>".
 const QString kMarker = QStringLiteral(".~dsm-");
 
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(strerror(error));
-}
+// A leftover of this workstation is removed only when it has not been written for this long, so
+// that a live temporary of another computer that happens to carry the same name stays.
+constexpr auto kLeftoverAge = std::chrono::minutes(10);
 
 QByteArray nativePath(const QString &path)
 {
     return QFile::encodeName(path);
 }
 
+// This workstation's part of a temporary name; "-" separates the parts, so it holds none.
+QString workstationPart()
+{
+    QString host = QSysInfo::machineHostName().left(15);
+    host.replace(QLatin1Char('-'), QLatin1Char('_'));
+    return host;
+}
+
 QString uniqueSuffix()
 {
-    QString host = QSysInfo::machineHostName();
-    host.replace(QLatin1Char('-'), QLatin1Char('_'));
     return QStringLiteral("%1-%2-%3")
-        .arg(host.left(15))
+        .arg(workstationPart())
         .arg(getpid())
         .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+}
+
+bool processHasEnded(qint64 pid)
+{
+    return pid > 0 && pid != getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes the temporaries of this workstation's processes that ended without removing them
+// (a crash, a power cut), once per folder and process.
+void removeLeftovers(const QString &folder)
+{
+    static std::mutex mutex;
+    static QSet<QString> swept;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (swept.contains(folder))
+            return;
+        swept.insert(folder);
+    }
+    const QString ours = workstationPart();
+    const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(
+        -std::chrono::duration_cast<std::chrono::seconds>(kLeftoverAge).count());
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const qsizetype at = name.lastIndexOf(kMarker);
+        if (at < 0)
+            continue;
+        const QStringList parts = name.mid(at + kMarker.size()).split(QLatin1Char('-'));
+        if (parts.size() != 3 || parts.at(0) != ours || parts.at(2).size() != 16)
+            continue;
+        bool ok = false;
+        const qint64 pid = parts.at(1).toLongLong(&ok);
+        if (!ok || !processHasEnded(pid))
+            continue;
+        const QString path = dir.filePath(name);
+        const QDateTime written =
+            QFileInfo(path).fileTime(QFileDevice::FileModificationTime).toUTC();
+        if (written.isValid() && written < oldest)
+            ::unlink(nativePath(path).constData());
+    }
+}
+
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
 }
 
 } // namespace
 
 ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
 {
+    // A file its owner made read-only is not replaced behind the owner's back.
+    const QByteArray native = nativePath(m_target);
+    if (::access(native.constData(), W_OK) != 0 && errno != ENOENT) {
+        const int error = errno;
+        throw ReplacementError(
+            QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemErrorText(error)),
+            systemErrorText(error));
+    }
+    removeLeftovers(folderOf(m_target));
     for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
         m_temp = temporaryPrefix(m_target) + uniqueSuffix();
         m_fd =
@@ -53,9 +119,14 @@ ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
     if (m_fd < 0) {
         const int error = errno;
         m_temp.clear();
-        throw Error(
-            QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemError(error)));
+        throw ReplacementError(
+            QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemErrorText(error)),
+            systemErrorText(error));
     }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat old;
+    if (::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode))
+        (void)fchmod(m_fd, old.st_mode & 07777);
 }
 
 ReplacementFile::~ReplacementFile()
@@ -76,32 +147,35 @@ bool ReplacementFile::isTemporaryName(const QString &fileName)
 void ReplacementFile::write(const char *data, qint64 size)
 {
     if (m_fd < 0)
-        throw Error(QStringLiteral("Fisierul %1 nu mai poate fi scris.").arg(m_target));
+        throw ReplacementError(QStringLiteral("Fisierul %1 nu mai poate fi scris.").arg(m_target),
+                               systemErrorText(EBADF));
     qint64 done = 0;
     while (done < size) {
         const ssize_t n = ::write(m_fd, data + done, size_t(size - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            fail(QStringLiteral("scrie"), n < 0 ? errno : ENOSPC);
+            fail(QStringLiteral("Nu pot scrie fisierul %1: %2."), n < 0 ? errno : ENOSPC);
         done += n;
     }
 }
 
 void ReplacementFile::syncAndClose()
 {
-    if (fsync(m_fd) != 0 && errno != EINVAL)
-        fail(QStringLiteral("scrie"), errno);
+    if (m_fd < 0)
+        fail(QStringLiteral("Nu pot scrie fisierul %1: %2."), EBADF);
+    if (fdatasync(m_fd) != 0 && errno != EINVAL)
+        fail(QStringLiteral("Nu pot scrie fisierul %1: %2."), errno);
     const int fd = std::exchange(m_fd, -1);
     if (::close(fd) != 0)
-        fail(QStringLiteral("scrie"), errno);
+        fail(QStringLiteral("Nu pot scrie fisierul %1: %2."), errno);
 }
 
 void ReplacementFile::commit()
 {
     syncAndClose();
     if (::rename(nativePath(m_temp).constData(), nativePath(m_target).constData()) != 0)
-        fail(QStringLiteral("inlocui"), errno);
+        fail(QStringLiteral("Nu pot inlocui fisierul %1: %2."), errno);
     m_temp.clear();
 }
 
@@ -110,6 +184,7 @@ bool ReplacementFile::commitIfAbsent()
     syncAndClose();
     const QByteArray temp = nativePath(m_temp);
     const QByteArray target = nativePath(m_target);
+    // A hard link never replaces a file; the temporary name then goes.
     if (::link(temp.constData(), target.constData()) == 0) {
         discard();
         return true;
@@ -119,12 +194,26 @@ bool ReplacementFile::commitIfAbsent()
         discard();
         return false;
     }
-    // Folders that know no hard links: rename, after a last check.
+    // Folders that know no hard links: a rename that refuses to replace, where the folder's
+    // file system offers one, else a rename after a last check.
+    if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0) {
+        m_temp.clear();
+        return true;
+    }
+    if (errno == EEXIST) {
+        discard();
+        return false;
+    }
     if (!QFileInfo::exists(m_target) && ::rename(temp.constData(), target.constData()) == 0) {
         m_temp.clear();
         return true;
     }
-    fail(QStringLiteral("crea"), error);
+    if (QFileInfo::exists(m_target)) {
+        discard();
+        return false;
+    }
+    fail(QStringLiteral("Nu pot crea fisierul %1: %2."), error);
 }
 
 void ReplacementFile::discard()
@@ -135,11 +224,14 @@ void ReplacementFile::discard()
         ::unlink(nativePath(std::exchange(m_temp, QString())).constData());
 }
 
-void ReplacementFile::fail(const QString &what, int error)
+void ReplacementFile::fail(const QString &message, int error)
 {
     discard();
-    throw Error(QStringLiteral("Nu pot %1 fisierul %2: %3. Fisierul vechi a ramas neschimbat.")
-                    .arg(what, m_target, systemError(error)));
+    const QString reason = systemErrorText(error);
+    QString text = message.arg(m_target, reason);
+    if (QFileInfo::exists(m_target))
+        text += QStringLiteral(" Fisierul vechi a ramas neschimbat.");
+    throw ReplacementError(text, reason);
 }
 
 } // namespace dosarium

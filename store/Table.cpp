@@ -119,7 +119,7 @@ QDate Table::asDate(const QString &field) const
         rec ? (f.type == FieldType::Date ? fieldDate(f, rec)
                                          : parseDisplayDate(fieldText(m_snapshot.layout, f, rec)))
             : QDate();
-    return d.isValid() ? d : QDate(1899, 12, 30);
+    return d.isValid() ? d : zeroDate();
 }
 
 void Table::edit()
@@ -157,7 +157,7 @@ void Table::setField(const QString &field, qint64 number)
 
 void Table::setField(const QString &field, const QDate &date)
 {
-    setField(field, date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString());
+    setField(field, date.isValid() ? date.toString(kShortDateFormat) : QString());
 }
 
 void Table::post()
@@ -199,8 +199,8 @@ void Table::pack()
         throw Error(QStringLiteral("Tabelul %1 nu este deschis.").arg(m_name));
     if (m_editing)
         post();
-    Engine::pack(*m_file);
-    readRows();
+    if (Engine::pack(*m_file))
+        readRows();
 }
 
 } // namespace dosarium

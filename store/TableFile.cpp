@@ -4,10 +4,10 @@
 #include "store/FileLock.h"
 #include "store/FilePath.h"
 #include "store/LargeBuffer.h"
+#include "store/ReplacementFile.h"
 
 #include <QDate>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cerrno>
@@ -28,7 +28,7 @@ constexpr auto kHeaderWait = 15s;
 
 QString systemError(int error)
 {
-    return QString::fromLocal8Bit(strerror(error));
+    return systemErrorText(error);
 }
 
 QByteArray nativePath(const QString &path)
@@ -88,45 +88,14 @@ void TableFile::create(const QString &path, const TableLayout &layout)
 
     // Written under a temporary name and linked in place, so that a crash never leaves a
     // half-written table and two workstations creating it at once do not both succeed.
-    const QString temp = resolved + QStringLiteral(".new%1").arg(getpid());
-    const QByteArray tempNative = nativePath(temp);
-    const int fd = ::open(tempNative.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw Error(
-            QStringLiteral("Nu pot crea tabelul %1: %2.").arg(resolved, systemError(errno)));
-    qint64 done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(tempNative.constData());
-            throw Error(
-                QStringLiteral("Nu pot crea tabelul %1: %2.").arg(resolved, systemError(error)));
-        }
-        done += n;
-    }
-    fsync(fd);
-    ::close(fd);
-    const QByteArray target = nativePath(resolved);
-    if (::link(tempNative.constData(), target.constData()) != 0) {
-        const int error = errno;
-        if (error == EEXIST) {
-            ::unlink(tempNative.constData());
+    try {
+        ReplacementFile out(resolved);
+        out.write(content);
+        if (!out.commitIfAbsent())
             throw Error(QStringLiteral("Tabelul %1 exista deja.").arg(resolved));
-        }
-        // Folders that know no hard links: rename, after a last check.
-        if (QFileInfo::exists(resolved) ||
-            ::rename(tempNative.constData(), target.constData()) != 0) {
-            ::unlink(tempNative.constData());
-            throw Error(
-                QStringLiteral("Nu pot crea tabelul %1: %2.").arg(resolved, systemError(error)));
-        }
-        return;
+    } catch (const ReplacementError &e) {
+        throw Error(QStringLiteral("Nu pot crea tabelul %1: %2.").arg(resolved, e.reason()));
     }
-    ::unlink(tempNative.constData());
 }
 
 TableFile::~TableFile()
@@ -180,6 +149,12 @@ TableLayout TableFile::readLayout(qint64 *fileSize)
     QByteArray head(std::max<qsizetype>(headerLength, first.size()), Qt::Uninitialized);
     preadFully(0, head.data(), head.size());
     return parseTableHeader(head, st.st_size, m_path);
+}
+
+TableLayout TableFile::readHeader()
+{
+    qint64 size = 0;
+    return readLayout(&size);
 }
 
 void TableFile::lockForReading(TableLayout *layout, quint32 *count, QString *notice)
@@ -302,20 +277,16 @@ void TableFile::flush()
 
 void TableFile::replace(const QByteArray &header, const QByteArray &records)
 {
-    // Unbuffered, so that a write the disk refuses is seen before the new file replaces the old.
-    QSaveFile out(m_path);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw Error(
-            QStringLiteral("Nu pot rescrie tabelul %1: %2.").arg(m_path, out.errorString()));
-    const char end = '\x1A';
-    if (out.write(header) != header.size() || out.write(records) != records.size() ||
-        out.write(&end, 1) != 1 || !out.commit()) {
-        const QString why = out.errorString();
-        out.cancelWriting();
+    try {
+        ReplacementFile out(m_path);
+        out.write(header);
+        out.write(records);
+        out.write(QByteArrayLiteral("\x1A"));
+        out.commit();
+    } catch (const ReplacementError &e) {
         throw Error(QStringLiteral("Nu pot rescrie tabelul %1: %2. Tabelul vechi a ramas "
                                    "neschimbat.")
-                        .arg(m_path, why));
+                        .arg(m_path, e.reason()));
     }
     // Continue on the new file; the old descriptor (and its locks) go with the old file.
     const QByteArray native = nativePath(m_path);

@@ -44,6 +44,10 @@ public:
 
     TableSnapshot readSnapshot();
 
+    // The header alone: the columns and the shape of the records. Taken without the header
+    // lock: the columns change only when the table is rebuilt, which its open lock excludes.
+    TableLayout readHeader();
+
     // The same moment's records handed over one by one through a small reused buffer, for
     // callers that keep only a few columns; returns the notice of a repaired inconsistency.
     QString scanRecords(const std::function<void(const TableLayout &)> &begin,

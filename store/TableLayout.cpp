@@ -70,6 +70,14 @@ int TableLayout::fieldIndex(const QString &name) const
     return -1;
 }
 
+int TableLayout::requireField(const QString &name, const QString &tableName) const
+{
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw Error(QStringLiteral("Coloana %1 nu exista in tabelul %2.").arg(name, tableName));
+    return index;
+}
+
 bool isValidFieldName(const QString &name)
 {
     if (name.isEmpty() || name.size() > 10)

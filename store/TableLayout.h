@@ -40,6 +40,8 @@ struct TableLayout {
     const CodePage *codePage = &CodePage::windows1250();
 
     int fieldIndex(const QString &name) const; // -1 when absent; letter case ignored
+    // Like fieldIndex(), but a missing column throws Error naming it and `tableName`.
+    int requireField(const QString &name, const QString &tableName) const;
     bool isLevel7() const { return version == 0x04 || version == 0x8C; }
     bool isLaterFamily() const { return version == 0x30 || version == 0x31 || version == 0x32; }
 };

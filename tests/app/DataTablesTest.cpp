@@ -4,6 +4,7 @@
 #include "TestText.h"
 #include "store/Engine.h"
 #include "store/Error.h"
+#include "store/FileLock.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
 #include "store/Statement.h"
@@ -12,7 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace dosarium;
 
@@ -156,6 +160,57 @@ TEST_F(DataTablesTest, packTable_removesDeletedRows_andRefusesATableInUse)
     EXPECT_FALSE(sursa.isOpen());
     EXPECT_LT(QFileInfo(resolveFileName(acte)).size(), before);
     EXPECT_EQ(select("Acte.dbf")->recordCount(), 4);
+}
+
+TEST_F(DataTablesTest, tableWithoutDeletedRows_isLeftAsTheSameFileAtEveryStart)
+{
+    create();
+    const QString acte = path("Acte.dbf");
+    for (int id = 1; id <= 3; ++id)
+        Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT, DOMENIUL) VALUES (%2, \"D%2\")")
+                            .arg(quoteText(acte))
+                            .arg(id));
+    const QByteArray before = bytes("Acte.dbf");
+    // A handle as another workstation keeps it: it must stay on the file the name leads to.
+    const QByteArray name = QFile::encodeName(resolveFileName(acte));
+    const int held = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    const auto sameFile = [&] {
+        struct stat byName {
+        }, byHandle{};
+        return stat(name.constData(), &byName) == 0 && fstat(held, &byHandle) == 0 &&
+               byName.st_ino == byHandle.st_ino && byName.st_dev == byHandle.st_dev;
+    };
+
+    Table sursa;
+    for (int start = 0; start < 2; ++start) {
+        create();
+        PackTable(sursa, acte, yield);
+        EXPECT_TRUE(sameFile()) << "start " << start;
+        EXPECT_EQ(bytes("Acte.dbf"), before) << "start " << start;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    // Once a row is deleted, the next pack does write the table anew.
+    Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=3").arg(quoteText(acte)));
+    PackTable(sursa, acte, yield);
+    EXPECT_FALSE(sameFile());
+    EXPECT_EQ(select("Acte.dbf")->recordCount(), 2);
+    ::close(held);
+}
+
+TEST_F(DataTablesTest, upgradeCheck_readsOnlyTheHeader_evenWhileAWriterHoldsTheRecords)
+{
+    create();
+    // Another workstation in the middle of a change holds the header lock exclusive; reading
+    // the rows would have to wait for it.
+    const int fd = ::open(QFile::encodeName(resolveFileName(path("Acte.dbf"))).constData(),
+                          O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(lockRange(fd, TableLocks::kHeader, 1, LockMode::Exclusive,
+                          std::chrono::milliseconds(0), path("Acte.dbf")));
+    EXPECT_NO_THROW(UpgradeActe(sx, tx, dir.path(), yield));
+    ::close(fd);
 }
 
 } // namespace

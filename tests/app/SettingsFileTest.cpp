@@ -1,14 +1,19 @@
 // The settings file: reading and writing keys the way the other workstations' profile functions
 // expect, keeping every other byte, and never leaving a damaged file.
 #include "app/SettingsFile.h"
+#include "app/ActivityLog.h"
 #include "store/Error.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <csignal>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -142,6 +147,109 @@ TEST_F(SettingsFileTest, diskThatTakesNoMore_failsTheWriteAndKeepsTheOldFile)
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was not refused";
     EXPECT_EQ(bytes(), QByteArray("[INDEX]\r\nIDLOG=5\r\n"));
+}
+
+// The settings of a folder in use: the counters of the acts and of the log, and the server key.
+const QByteArray kInUse = "[INDEX]\r\nIDACT=500\r\nIDLOG=700\r\n[CONST]\r\nSERVER=\r\n";
+
+TEST_F(SettingsFileTest, fileTheUserMayNotRead_stopsTheNextIdAndStaysAsItWas)
+{
+    put(kInUse);
+    const QString file = dir.filePath(QStringLiteral("Dsm.in"));
+    // Writable, but not readable: only the reading can tell that the file holds counters.
+    ASSERT_EQ(chmod(QFile::encodeName(file).constData(), 0222), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // Root reads any file: the child works as an ordinary user ("nobody").
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        if (QFile(file).open(QIODevice::ReadOnly))
+            _exit(2);
+        int status = 1;
+        try {
+            NextId(dir.path(), QStringLiteral("IDLOG"));
+        } catch (const Error &e) {
+            status = e.message().contains(QDir::toNativeSeparators(file)) ? 0 : 3;
+        }
+        // Reading alone, as at start-up, goes on with an empty value.
+        if (SettingsFile(dir.path()).read(QStringLiteral("INDEX"), QStringLiteral("IDLOG")) !=
+            QString())
+            status = 4;
+        _exit(status);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "no ordinary user to run as";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the id was taken, 3: the message lacks the file";
+    chmod(QFile::encodeName(file).constData(), 0644);
+    EXPECT_EQ(bytes(), kInUse);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              QStringList({QStringLiteral("Dsm.in"), QStringLiteral("Dsm.lck")}));
+}
+
+// Reads that fail part-way, as a network folder's may: some bytes, then an input/output error
+// or an early end.
+ssize_t failingRead(int fd, void *into, size_t size)
+{
+    static int calls = 0;
+    if (++calls % 2 == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return read(fd, into, std::min<size_t>(size, 10));
+}
+
+ssize_t shortRead(int fd, void *into, size_t size)
+{
+    static int calls = 0;
+    return ++calls % 2 == 0 ? 0 : read(fd, into, std::min<size_t>(size, 10));
+}
+
+TEST_F(SettingsFileTest, readThatFailsPartWay_stopsTheChangeAndLeavesTheBytes)
+{
+    put(kInUse);
+    for (SettingsFile::ReadFunction broken : {&failingRead, &shortRead}) {
+        SettingsFile::setReadFunction(broken);
+        QString message;
+        try {
+            settings.write(QStringLiteral("INDEX"), QStringLiteral("IDLOG"), QStringLiteral("2"));
+        } catch (const Error &e) {
+            message = e.message();
+        }
+        const QString atStart = settings.read(QStringLiteral("INDEX"), QStringLiteral("IDACT"));
+        SettingsFile::setReadFunction(nullptr);
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(settings.path())))
+            << qPrintable(message);
+        EXPECT_EQ(atStart, QString());
+        EXPECT_EQ(bytes(), kInUse);
+    }
+    EXPECT_EQ(NextId(dir.path(), QStringLiteral("IDLOG")), QStringLiteral("700"));
+}
+
+TEST_F(SettingsFileTest, pipeOrFolderInTheFilesPlace_isReportedNotWaitedOnNorReplaced)
+{
+    const QString file = dir.filePath(QStringLiteral("Dsm.in"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(file).constData(), 0666), 0);
+    EXPECT_EQ(settings.read(QStringLiteral("CONST"), QStringLiteral("SERVER")), QString());
+    EXPECT_THROW(NextId(dir.path(), QStringLiteral("IDACT")), Error);
+    struct stat st;
+    ASSERT_EQ(lstat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Dsm.in")));
+    try {
+        settings.write(QStringLiteral("INDEX"), QStringLiteral("IDLOG"), QStringLiteral("6"));
+        ADD_FAILURE() << "the folder was taken for an empty file";
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("folder"))) << qPrintable(e.message());
+    }
+    EXPECT_TRUE(QFileInfo(file).isDir());
 }
 
 TEST(IniText, sectionsAndKeysAreFoundOnlyWhereTheyStand)

@@ -52,11 +52,7 @@ protected:
     }
     QString writeSource(const QString &name, const QByteArray &bytes)
     {
-        const QString path = joinPath(sources.path(), name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return writeSourceFile(sources, name, bytes);
     }
     // Runs `inside` while the dialog shows; returns whether it was saved.
     bool runDialog(const std::function<void()> &inside)

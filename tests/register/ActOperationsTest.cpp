@@ -37,11 +37,7 @@ class ActOperationsTest : public ::testing::Test {
 protected:
     QString writeSource(const QString &name, const QByteArray &bytes)
     {
-        const QString path = joinPath(sources.path(), name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
+        return writeSourceFile(sources, name, bytes);
     }
     QString dataDir() const { return data.workspace.context().DataDir; }
     // The register's row of act `id`, as the register window reads it.

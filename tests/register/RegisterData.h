@@ -6,6 +6,7 @@
 #include "store/Statement.h"
 
 #include <QDate>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace dosarium::testing {
@@ -15,6 +16,17 @@ struct Act {
     QDate date;
     QString domeniul, subdom, titlu, seria, nr;
 };
+
+// Writes a file to be attached to an act; returns its path.
+inline QString writeSourceFile(const QTemporaryDir &dir, const QString &name,
+                               const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
 
 class RegisterData {
 public:

@@ -1,0 +1,43 @@
+#include "store/Error.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace dosarium {
+
+QString systemErrorText(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("acces interzis");
+    case ENOENT:
+        return QStringLiteral("fisierul sau folderul nu exista");
+    case ENOTDIR:
+        return QStringLiteral("o parte a caii nu este un folder");
+    case EISDIR:
+        return QStringLiteral("este un folder");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("spatiu insuficient pe disc");
+    case EFBIG:
+        return QStringLiteral("fisierul ar depasi marimea permisa");
+    case EROFS:
+        return QStringLiteral("discul este doar pentru citire");
+    case EIO:
+        return QStringLiteral("eroare de intrare/iesire");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("fisierul este folosit de alt program");
+    case ESTALE:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+        return QStringLiteral("folderul din retea nu mai poate fi atins");
+    default:
+        return QString::fromLocal8Bit(strerror(error));
+    }
+}
+
+} // namespace dosarium
