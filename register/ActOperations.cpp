@@ -20,6 +20,7 @@ namespace {
 const QString kAddTitle = QStringLiteral("Memorare act");
 const QString kModifyTitle = QStringLiteral("Modificare Act");
 const QString kViewTitle = QStringLiteral("Vizualizare fisier");
+const QString kNotModified = QStringLiteral("\rActul nu a fost modificat.");
 
 bool samePathAnyCase(const QString &a, const QString &b)
 {
@@ -135,16 +136,16 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
         journal.begin(entry);
         try {
             CopyCoded(edited.file, copy, m_archiveKey(), progress);
-        } catch (...) {
+        } catch (const Error &e) {
             journal.end();
-            throw;
+            throw Error(e.message() + kNotModified);
         }
         try {
             run(update);
-        } catch (...) {
+        } catch (const Error &e) {
             QFile::remove(copy);
             journal.end();
-            throw;
+            throw Error(e.message() + kNotModified);
         }
         if (moved) {
             QFile::remove(oldPath);
@@ -169,10 +170,10 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     }
     try {
         run(update);
-    } catch (...) {
+    } catch (const Error &e) {
         QFile::rename(newPath, oldPath);
         journal.end();
-        throw;
+        throw Error(e.message() + kNotModified);
     }
     journal.end();
 }

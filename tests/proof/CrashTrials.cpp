@@ -21,16 +21,11 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The register every trial starts from: six acts of STATIA1, one of them deleted (so that the
-// pack has rows to remove) and one moved to another year.
-struct Base {
-    std::unique_ptr<Workstations> folders;
-    QList<qint64> ids; // the acts that stand
-};
+} // namespace
 
-Base makeBase(quint64 seed)
+TrialBase makeTrialBase(quint64 seed)
 {
-    Base base;
+    TrialBase base;
     base.folders = std::make_unique<Workstations>();
     const Workstations &w = *base.folders;
     const QStringList signIn = {kStart, QStringLiteral("signin"), QStringLiteral("OPERATOR"),
@@ -48,18 +43,18 @@ Base makeBase(quint64 seed)
     return base;
 }
 
-// The operation's commands and who runs them.
 QStringList operationArgs(const QString &operation, const Workstations &w, qint64 target,
-                          quint64 seed)
+                          quint64 seed, bool signIn)
 {
     if (operation == QLatin1String("pack"))
         // The server installation's own pack, as its start runs it.
         return {QStringLiteral("--home"),    w.home(0),
                 QStringLiteral("--station"), QStringLiteral("SERVER"),
                 QStringLiteral("arm"),       QStringLiteral("pack")};
-    QStringList args = w.stationArgs(1, seed) +
-                       QStringList{kStart, QStringLiteral("signin"), QStringLiteral("OPERATOR"),
-                                   QStringLiteral("OP1"), QStringLiteral("arm")};
+    QStringList args = w.stationArgs(1, seed) << kStart;
+    if (signIn)
+        args << QStringLiteral("signin") << QStringLiteral("OPERATOR") << QStringLiteral("OP1");
+    args << QStringLiteral("arm");
     const QString id = QString::number(target);
     if (operation == QLatin1String("add"))
         return args << QStringLiteral("add") << QStringLiteral("1");
@@ -76,11 +71,12 @@ QStringList operationArgs(const QString &operation, const Workstations &w, qint6
     qFatal("unknown operation %s", qPrintable(operation));
 }
 
-// The acts after the trial against those before it: only the operation's own act may differ,
-// and then wholly as the operation meant it.
-void compareActs(const QString &operation, const FolderState &before, const FolderState &after,
-                 qint64 target, const QStringList &begun, bool finished, TrialResult &result)
+QStringList compareActs(const QString &operation, const FolderState &before,
+                        const FolderState &after, qint64 target, const QStringList &begun,
+                        Outcome outcome)
 {
+    const bool finished = outcome == Outcome::Done;
+    TrialResult result;
     QSet<qint64> ids;
     for (qint64 id : before.acts.keys())
         ids.insert(id);
@@ -95,7 +91,7 @@ void compareActs(const QString &operation, const FolderState &before, const Fold
         const QString what = QStringLiteral("act %1: ").arg(id);
         if (!was) {
             ++added;
-            if (operation != QLatin1String("add"))
+            if (operation != QLatin1String("add") || outcome == Outcome::Failed)
                 result.problems << what + QStringLiteral("appeared");
             else if (now.nr != begun.value(2) || now.obs != begun.value(3))
                 result.problems << what + QStringLiteral("is not the act being added");
@@ -109,6 +105,8 @@ void compareActs(const QString &operation, const FolderState &before, const Fold
             continue;
         }
         if (operation == QLatin1String("delete")) {
+            if (!is && outcome == Outcome::Failed)
+                result.problems << what + QStringLiteral("deleted by a deletion that failed");
             if (is && now != old)
                 result.problems << what + QStringLiteral("half deleted");
             if (is && finished)
@@ -121,14 +119,15 @@ void compareActs(const QString &operation, const FolderState &before, const Fold
                              now.obs == begun.value(7) && now.extensie == begun.value(8);
         if (!asMeant && (!is || now != old || finished))
             result.problems << what + QStringLiteral("neither as it was nor as it was meant");
+        if (outcome == Outcome::Failed && (!is || now != old))
+            result.problems << what + QStringLiteral("changed by a modification that failed");
     }
     if (added > 1)
         result.problems << QStringLiteral("%1 acts appeared").arg(added);
     if (operation == QLatin1String("add") && finished && added != 1)
         result.problems << QStringLiteral("the act reported added is not there");
+    return result.problems;
 }
-
-} // namespace
 
 QStringList crashOperations()
 {
@@ -149,7 +148,7 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed)
     std::mt19937_64 random(seed);
     TrialResult result;
     result.operation = operation;
-    Base base = makeBase(seed);
+    TrialBase base = makeTrialBase(seed);
     const Workstations &w = *base.folders;
     const qint64 target = base.ids.at(int(random() % quint64(base.ids.size())));
     const quint64 opSeed = random();
@@ -199,7 +198,8 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed)
     result.notices = int(next.lines_of(QStringLiteral("NOTICE")).size());
     const FolderState after = inspectFolder(w.server());
     result.problems << after.problems;
-    compareActs(operation, before, after, target, begun, result.finished, result);
+    result.problems << compareActs(operation, before, after, target, begun,
+                                   result.finished ? Outcome::Done : Outcome::Stopped);
 
     const qsizetype logGrowth = after.logIds.size() - before.logIds.size();
     const int logOfOperation = operation == QLatin1String("log")        ? 3

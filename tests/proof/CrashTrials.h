@@ -14,11 +14,39 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace dosarium::proof {
 
+class Workstations;
+struct FolderState;
+
 // The writing operations tried.
 QStringList crashOperations();
+
+// The register every trial starts from: six acts of STATIA1 on a shared folder, one of them
+// deleted (so that the pack has rows to remove) and one moved to another year.
+struct TrialBase {
+    std::unique_ptr<Workstations> folders;
+    QList<qint64> ids; // the acts that stand
+};
+TrialBase makeTrialBase(quint64 seed);
+
+// The workstation's arguments that run `operation` (on act `target` where it needs one) after
+// a start, a sign-in (unless `signIn` is false) and an "arm" command; the pack runs on the
+// server installation itself.
+QStringList operationArgs(const QString &operation, const Workstations &w, qint64 target,
+                          quint64 seed, bool signIn = true);
+
+// How the operation ended: done, stopped by a crash, or failed with an error.
+enum class Outcome { Done, Stopped, Failed };
+
+// The acts after the operation against those before it: only the operation's own act may
+// differ, and then wholly as the operation meant it (`begun` holds its BEGIN line's fields); a
+// failed operation leaves every act as it was. Returns what is wrong.
+QStringList compareActs(const QString &operation, const FolderState &before,
+                        const FolderState &after, qint64 target, const QStringList &begun,
+                        Outcome outcome);
 
 struct TrialResult {
     QString operation;

@@ -19,7 +19,8 @@
 //   ids N                 N ids taken from the IDLOG counter
 //   users VARIANT         the user file rewritten (ADMIN keeps its password)
 //   pack                  the start-up pack of the documents table
-//   arm                   from here on, steps count towards --crash-at-step
+//   arm                   from here on, steps count towards --crash-at-step and files may grow
+//                         only up to --file-size-limit (a full disk)
 // Every operation prints "BEGIN<TAB>op<TAB>details" before and "DONE<TAB>op<TAB>details" after
 // it; a refusal or an error prints "ERROR<TAB>op<TAB>message", a notice for the user
 // "NOTICE<TAB>message". A step is a point where the windows would let events run (after each
@@ -128,10 +129,13 @@ public:
 
     void setLargest(qint64 bytes) { m_largest = bytes; }
     void setCrashAtStep(int step) { m_crashAt = step; }
+    void setFileSizeLimit(qint64 bytes) { m_limit = bytes; }
+    // From here on steps count towards the crash, and the disk takes files up to the limit.
     void arm()
     {
         m_armed = true;
         m_steps = 0;
+        limitFileSize(m_limit);
     }
     int steps() const { return m_steps; }
 
@@ -265,6 +269,19 @@ private:
 
     int pick(int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(m_random)); }
 
+    // A full disk: a write that would make a file larger than the limit fails (EFBIG) instead
+    // of ending the process. The limit is a soft one, so that the scans the person chooses can
+    // be written outside it.
+    // -1 leaves the disk alone, -2 lifts the limit.
+    static void limitFileSize(qint64 bytes)
+    {
+        if (bytes == -1)
+            return;
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{bytes < 0 ? RLIM_INFINITY : rlim_t(bytes), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &size);
+    }
+
     // A scan of a random size written to the temporary folder; its tag goes into OBS.
     QString newScan(QString *tag)
     {
@@ -276,8 +293,14 @@ private:
         const QString path =
             joinPath(m_workspace.context().TempDir,
                      QStringLiteral("scan-%1%2").arg(seed).arg(kExtensions.at(pick(4))));
+        limitFileSize(-2); // the person's own scan is written outside the limit
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(proof::sourceBytes(seed, size)) != size)
+        const bool written =
+            file.open(QIODevice::WriteOnly) && file.write(proof::sourceBytes(seed, size)) == size;
+        file.close();
+        if (m_armed)
+            limitFileSize(m_limit);
+        if (!written)
             throw Error(QStringLiteral("cannot write the scan %1").arg(path));
         *tag = proof::sourceTag(seed, size);
         return path;
@@ -428,6 +451,7 @@ private:
     std::mt19937_64 m_random;
     ActOperations m_acts;
     qint64 m_largest = 120000;
+    qint64 m_limit = -1;
     int m_added = 0;
     int m_steps = 0;
     int m_crashAt = -1;
@@ -487,17 +511,11 @@ int main(int argc, char *argv[])
         say(QStringLiteral("UNSUPPORTED\tread-only"));
         return 77;
     }
-    if (limit >= 0) {
-        // A full disk: writes past the limit fail with EFBIG instead of ending the process.
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit size{rlim_t(limit), rlim_t(limit)};
-        setrlimit(RLIMIT_FSIZE, &size);
-    }
-
     QCoreApplication app(argc, argv);
     Station station(home, server, name, seed);
     station.setLargest(largest);
     station.setCrashAtStep(crashAt);
+    station.setFileSizeLimit(limit);
     for (int i = 0; i < commands.size(); ++i) {
         const QString command = commands.at(i);
         const auto next = [&] { return i + 1 < commands.size() ? commands.at(++i) : QString(); };
