@@ -1,6 +1,7 @@
 #include "app/Workspace.h"
 
 #include "app/ActivityLog.h"
+#include "app/DamagedFiles.h"
 #include "app/DataTables.h"
 #include "app/FolderRemoval.h"
 #include "app/QueryText.h"
@@ -189,9 +190,14 @@ void Workspace::UpgradeActe()
     dosarium::UpgradeActe(*m_sx, *m_tx, m_context.DataDir, [this] { yield(); });
 }
 
-void Workspace::PackTable(const QString &path)
+QString Workspace::PackTable(const QString &path)
 {
-    dosarium::PackTable(*m_sursa, path, [this] { yield(); });
+    return dosarium::PackTable(*m_sursa, path, [this] { yield(); });
+}
+
+QStringList Workspace::CheckDataFiles()
+{
+    return dosarium::CheckDataFiles(m_context.DataDir);
 }
 
 void Workspace::TrimLog()

@@ -84,10 +84,15 @@ public:
     QString NextId(const QString &counter);
     void WriteLog(const QString &action);
 
+    // The start-up check of DataDir's files: damaged ones kept aside, the document counter moved
+    // past the register's ids; returns the notices for the user.
+    QStringList CheckDataFiles();
+
     // Tables of DataDir.
     void CreateTables();
     void UpgradeActe();
-    void PackTable(const QString &path);
+    // Returns the notice of a damaged table kept aside before the pack, empty for a sound one.
+    QString PackTable(const QString &path);
     void TrimLog();
 
     // Removes the folder with everything in it; reports a file it cannot delete.

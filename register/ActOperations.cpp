@@ -1,5 +1,6 @@
 #include "register/ActOperations.h"
 
+#include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
@@ -74,8 +75,20 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     ActJournal journal(m_workspace.context());
     finishInterrupted(journal);
     m_workspace.WriteLog(addedLogText(act));
-    const QString id = m_workspace.NextId(QStringLiteral("IDACT"));
-    const QString file = joinPath(folder, id);
+    QString id = m_workspace.NextId(QStringLiteral("IDACT"));
+    QString file = joinPath(folder, id);
+    if (QFileInfo::exists(file)) {
+        // A counter behind the register (a settings file lost, or put back from an old copy)
+        // would put this document over another act's: it is moved past the register first.
+        const QString repaired = RepairActCounter(dataDir);
+        if (!repaired.isEmpty())
+            m_workspace.showNotice(repaired);
+        id = m_workspace.NextId(QStringLiteral("IDACT"));
+        file = joinPath(folder, id);
+        if (QFileInfo::exists(file))
+            throw ActRefused(kAddTitle, QStringLiteral("\rIn arhiva exista deja fisierul ") + file +
+                                            QStringLiteral("!\rActul nu a fost adaugat."));
+    }
     // The document is in the archive before the row lists it: a stop in between leaves a file
     // that the journal names and the next start removes, never an act without its document.
     journal.begin(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file));

@@ -143,18 +143,22 @@ public:
     void start()
     {
         m_workspace.prepareFolders();
+        QStringList notices = m_workspace.CheckDataFiles();
         m_workspace.CreateTables();
         m_workspace.UpgradeActe();
         if (!m_server.isEmpty() &&
             m_workspace.ReadSetting(QStringLiteral("CONST"), QStringLiteral("SERVER")) != m_server)
             m_workspace.WriteSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"), m_server);
-        m_workspace.chooseDataFolder();
+        if (!m_workspace.chooseDataFolder().isEmpty())
+            notices += m_workspace.CheckDataFiles();
         if (m_workspace.worksLocally())
             m_workspace.PackTable(m_workspace.actePath());
         m_workspace.TrimLog();
-        const QString notice = ActJournal(m_workspace.context()).finishPending();
-        if (!notice.isEmpty())
-            m_workspace.showNotice(notice);
+        notices << ActJournal(m_workspace.context()).finishPending();
+        for (const QString &notice : std::as_const(notices)) {
+            if (!notice.isEmpty())
+                m_workspace.showNotice(notice);
+        }
     }
 
     bool signIn(const QString &name, const QString &password)
@@ -246,7 +250,9 @@ public:
                 entries.append(UserEntry::fromText(QStringLiteral("OPERATOR%1").arg(u),
                                                    QStringLiteral("P%1").arg(variant),
                                                    RankOperator));
-            WriteUserFile(dataDir, entries);
+            const QString notice = WriteUserFile(dataDir, entries);
+            if (!notice.isEmpty())
+                m_workspace.showNotice(notice);
             return QStringList();
         });
     }
@@ -254,7 +260,9 @@ public:
     void pack()
     {
         run(QStringLiteral("pack"), {}, [&] {
-            m_workspace.PackTable(m_workspace.actePath());
+            const QString notice = m_workspace.PackTable(m_workspace.actePath());
+            if (!notice.isEmpty())
+                m_workspace.showNotice(notice);
             return QStringList();
         });
     }
