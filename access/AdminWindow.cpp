@@ -91,6 +91,9 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
     palette.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Utilizatorii programului "), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
