@@ -157,8 +157,6 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
     connect(DelBut, &QAbstractButton::clicked, this, [this] { act([this] { DelButClick(); }); });
     connect(BitBtn1, &QAbstractButton::clicked, this, [this] { act([this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QAbstractButton::clicked, this, [this] { act([this] { BitBtn2Click(); }); });
-    connect(DBGrid3, &DataGrid::rowDoubleClicked, this,
-            [this](int) { act([this] { ModButClick(); }); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
     for (QWidget *child : findChildren<QWidget *>())
