@@ -91,6 +91,9 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
     palette.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Utilizatorii programului "), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -154,8 +157,6 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
     connect(DelBut, &QAbstractButton::clicked, this, [this] { act([this] { DelButClick(); }); });
     connect(BitBtn1, &QAbstractButton::clicked, this, [this] { act([this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QAbstractButton::clicked, this, [this] { act([this] { BitBtn2Click(); }); });
-    connect(DBGrid3, &DataGrid::rowDoubleClicked, this,
-            [this](int) { act([this] { ModButClick(); }); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
     for (QWidget *child : findChildren<QWidget *>())

@@ -463,10 +463,12 @@ void ArchiveRecoding::close()
 {
     if (m_fd < 0)
         return;
-    ::unlink(QFile::encodeName(m_journal).constData());
-    if (::ftruncate(m_fd, 0) != 0) {
-        // Unlinked already: nobody reads it again.
-    }
+    // Emptied first: a journal that cannot be removed, or a crash in between, leaves nothing to
+    // bring back.
+    const bool emptied = ::ftruncate(m_fd, 0) == 0;
+    const bool removed = ::unlink(QFile::encodeName(m_journal).constData()) == 0;
+    Q_UNUSED(emptied);
+    Q_UNUSED(removed);
     release();
     m_plan = Plan();
 }

@@ -287,6 +287,7 @@ void UserAdministration::storePassword(const UserEntry &user, const QByteArray &
 void UserAdministration::changePassword(const QString &name, const QString &password,
                                         ProgressSink &progress)
 {
+    checkModification(name);
     const QByteArray newPassword = UserEntry::fromText(name, password).Password;
     const UserEntry before = storedEntry(storedName(name));
     const UserEntry current = m_user.current();

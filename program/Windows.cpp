@@ -45,7 +45,6 @@ Windows::Windows()
     AddAct = std::make_unique<TAddAct>(*workspace, showProblem);
     LogView = std::make_unique<TLogView>(*workspace);
     Erori->setObjectName(QStringLiteral("Erori"));
-    Form5->setObjectName(QStringLiteral("Form5"));
     Contor->setObjectName(QStringLiteral("Contor"));
     Form3->setObjectName(QStringLiteral("Form3"));
     Form1->setObjectName(QStringLiteral("Form1"));

@@ -37,6 +37,9 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
     setPalette(palette);
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
 
     Header = new TGradientPanel(this);
     Header->setObjectName(QStringLiteral("Header"));
@@ -61,10 +64,13 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     DBGrid3->setTitleRowHeight(24);
     DBGrid3->setRowHeight(17);
     DBGrid3->setTextColor(QColor(0x00, 0x00, 0x80));
+    // The date and the time are as wide as their texts.
+    const QFontMetrics metrics(DBGrid3->font());
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     const QString band = QStringLiteral("Data si ora");
     DBGrid3->setColumns({
-        {QStringLiteral("DATAL"), QStringLiteral("Data"), -1, Qt::AlignCenter, band},
-        {QStringLiteral("ORA"), QStringLiteral("Ora"), -1, Qt::AlignCenter, band},
+        {QStringLiteral("DATAL"), QStringLiteral("Data"), digit * 10 + 12, Qt::AlignCenter, band},
+        {QStringLiteral("ORA"), QStringLiteral("Ora"), digit * 10 + 12, Qt::AlignCenter, band},
         {QStringLiteral("ACTIUNE"), QStringLiteral("Actiunea"), 496, Qt::AlignLeft, {}},
         {QStringLiteral("UTILIZATOR"), QStringLiteral("Operator"), 77, Qt::AlignLeft, {}},
     });
