@@ -4,6 +4,7 @@
 #include "access/UserAdministration.h"
 #include "app/QueryText.h"
 #include "ui/ButtonLook.h"
+#include "ui/KeyPreview.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
@@ -109,8 +110,9 @@ TAddUser::TAddUser(ProblemReport showProblem, QWidget *parent)
     connect(SpeedButton12, &QAbstractButton::clicked, this, [this] { SpeedButton12Click(); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        return FormKeyDown(key) || EnterTab(source, key);
+    });
     ClearFields();
 }
 
@@ -157,17 +159,6 @@ void TAddUser::BitBtn1Click()
 void TAddUser::SpeedButton12Click()
 {
     reject();
-}
-
-bool TAddUser::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (widget && widget->window() == this && (FormKeyDown(key) || EnterTab(widget, key)))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TAddUser::FormKeyDown(QKeyEvent *event)

@@ -6,6 +6,7 @@
 #include "store/Query.h"
 #include "store/Statement.h"
 #include "ui/ButtonLook.h"
+#include "ui/KeyPreview.h"
 #include "widgets/DataGrid.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
@@ -90,8 +91,7 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
 
     placeControls();
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *, QKeyEvent *key) { return FormKeyDown(key); });
 }
 
 TLogView::~TLogView() = default;
@@ -145,16 +145,6 @@ void TLogView::OpenLog()
 void TLogView::CloseButClick()
 {
     reject();
-}
-
-bool TLogView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget->window() == this && FormKeyDown(static_cast<QKeyEvent *>(event)))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TLogView::FormKeyDown(QKeyEvent *event)
