@@ -197,7 +197,8 @@ QString WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries)
     return notice;
 }
 
-QString SaveUserFile(const QString &dataDir, Query &users)
+QString SaveUserFile(const QString &dataDir, Query &users,
+                     const std::function<UserEntry(const UserEntry &row)> &exact)
 {
     const QString nume = QStringLiteral("NUME");
     // A file without users would shut everyone out for good: it is never written.
@@ -215,10 +216,12 @@ QString SaveUserFile(const QString &dataDir, Query &users)
     QString notice;
     try {
         QList<UserEntry> entries;
-        for (users.first(); !users.eof(); users.next())
-            entries.append(UserEntry::fromText(users.asString(nume),
-                                               users.asString(QStringLiteral("PAROLA")),
-                                               quint8(users.asInteger(QStringLiteral("RANG")))));
+        for (users.first(); !users.eof(); users.next()) {
+            const UserEntry row =
+                UserEntry::fromText(users.asString(nume), users.asString(QStringLiteral("PAROLA")),
+                                    quint8(users.asInteger(QStringLiteral("RANG"))));
+            entries.append(exact ? exact(row) : row);
+        }
         notice = WriteUserFile(dataDir, entries);
     } catch (...) {
         release();

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace dosarium {
 
@@ -68,8 +69,10 @@ QList<UserEntry> ReadUserFile(const QString &dataDir);
 QString WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries);
 
 // Rewrites the file from the users query (columns NUME, PAROLA, RANG), walking it from its
-// first row to its last with its controls frozen, then back to the row it stood on. Returns
-// WriteUserFile's notice.
-QString SaveUserFile(const QString &dataDir, Query &users);
+// first row to its last with its controls frozen, then back to the row it stood on. `exact`,
+// when given, turns each row's entry as read into the entry to store (a table drops the
+// trailing blanks of its texts). Returns WriteUserFile's notice.
+QString SaveUserFile(const QString &dataDir, Query &users,
+                     const std::function<UserEntry(const UserEntry &row)> &exact = {});
 
 } // namespace dosarium

@@ -1,16 +1,23 @@
 #include "program/Windows.h"
 
+#include "access/AdminWindow.h"
+#include "access/ArchiveRecoding.h"
 #include "access/MainWindow.h"
+#include "access/PasswordPrompt.h"
+#include "access/UserDialog.h"
+#include "access/UserFile.h"
 #include "app/StartupWindow.h"
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
 #include "register/ActDialog.h"
 #include "register/ActJournal.h"
+#include "register/LogWindow.h"
 #include "register/RegisterWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/ProgressWindow.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 namespace dosarium {
 
@@ -24,31 +31,54 @@ Windows::Windows()
         form1->ShowProblem(text, control);
     };
     Form3 = std::make_unique<TForm3>(*workspace, showProblem);
+    TForm3 *form3 = Form3.get();
+    const SignedInUser signedIn{
+        [form3] { return form3->CurrentUser(); },
+        [form3](const QByteArray &password) { form3->setCurrentUserPassword(password); },
+        [form3] { return form3->UtzNume->text(); },
+    };
+    Form4 = std::make_unique<TForm4>(*workspace, signedIn, showProblem);
+    Form5 = std::make_unique<TForm5>();
     Contor = std::make_unique<TContor>();
     Erori = std::make_unique<TErori>();
     Evidente = std::make_unique<TEvidente>(*workspace);
+    AddUser = std::make_unique<TAddUser>(showProblem);
     AddAct = std::make_unique<TAddAct>(*workspace, showProblem);
+    LogView = std::make_unique<TLogView>(*workspace);
     Erori->setObjectName(QStringLiteral("Erori"));
     Contor->setObjectName(QStringLiteral("Contor"));
     Form3->setObjectName(QStringLiteral("Form3"));
     Form1->setObjectName(QStringLiteral("Form1"));
 
     Form3->attach(*Erori);
+    Form4->attach(*AddUser, *Erori);
     Evidente->attach(*AddAct, *Erori);
     connectToWindows(*workspace, Contor.get());
-    TForm3 *form3 = Form3.get();
     Workspace *services = workspace.get();
     TEvidente *evidente = Evidente.get();
+    TForm4 *form4 = Form4.get();
+    TLogView *logView = LogView.get();
     QObject::connect(form3, &TForm3::registerRequested, evidente, [services, form3, evidente] {
         services->guard([form3, evidente] { evidente->OpenRegister(form3->CurrentUser().Rank); });
     });
+    QObject::connect(form3, &TForm3::administrationRequested, form4, [services, form4] {
+        services->guard([form4] { form4->ShowAdministration(); });
+    });
+    QObject::connect(form3, &TForm3::logRequested, logView,
+                     [services, logView] { services->guard([logView] { logView->OpenLog(); }); });
     Form1->setMainWindowHooks({
         [form3](const QString &text) { form3->setDatabaseText(text); },
         [form3](const QString &caption) { form3->setWindowTitle(caption); },
-        [](const QString &) {}, // the administrator window's server label, once it exists
+        [form4](const QString &path) { form4->setServerPath(path); },
         [services, form3] {
             form3->show();
-            // An act operation that a stop left half done is brought to an end.
+            // A re-coding of the archive that a crash left half done is brought to an end.
+            services->guard([services] {
+                ArchiveRecoding recoding(
+                    *services, [services] { return ReadArchiveKey(services->context().DataDir); });
+                recoding.finishPending(services->progress());
+            });
+            // So is an act operation.
             services->guard([services] {
                 const QString notice = ActJournal(services->context()).finishPending();
                 if (!notice.isEmpty())

@@ -4,14 +4,21 @@
 #include "program/SingleInstance.h"
 #include "program/ToolTipPolicy.h"
 #include "program/Windows.h"
+#include "ui/ProgramIcon.h"
 #include "ui/QtTexts.h"
 
 #include <QApplication>
+#include <QPixmap>
+#include <sys/stat.h>
 
 using namespace dosarium;
 
 int main(int argc, char *argv[])
 {
+    // The data folder is shared by the office's users: what one writes, the others may change.
+    const mode_t inherited = umask(0);
+    umask(inherited & ~mode_t(S_IWGRP));
+
     // The program takes no options: its arguments, Qt's own among them, are ignored.
     int ownArgc = argc > 0 ? 1 : 0;
     char *ownArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
@@ -25,6 +32,7 @@ int main(int argc, char *argv[])
     // The hidden splash stays the main window: the program ends only when it is told to.
     QApplication::setQuitOnLastWindowClosed(false);
     ToolTipPolicy::install();
+    QApplication::setWindowIcon(QPixmap::fromImage(programIcon(64)));
     QtTexts romanian;
     QApplication::installTranslator(&romanian);
 

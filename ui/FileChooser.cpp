@@ -1,5 +1,6 @@
 #include "ui/FileChooser.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 
 namespace dosarium {
@@ -32,7 +33,12 @@ QString choose(QWidget *parent, const QString &title, ChooserKind kind)
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
         dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Director:"));
+        dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tip:"));
         dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Alege"));
+        // The only type a folder picker offers.
+        if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+            for (int i = 0; i < types->count(); ++i)
+                types->setItemText(i, QStringLiteral("Directoare"));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();

@@ -1,0 +1,493 @@
+#include "access/ArchiveRecoding.h"
+
+#include "app/Workspace.h"
+#include "archive/ArchivePath.h"
+#include "archive/CodedCopy.h"
+#include "archive/ProgressSink.h"
+#include "store/FileLock.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+#include "store/Statement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dosarium {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The byte every program that runs a pass holds alone, far past the journal's text.
+constexpr qint64 kPassLock = 1'000'000'000;
+
+const QByteArray kHeader = QByteArrayLiteral("DOSARIUM RECODARE 1");
+const QByteArray kOldKey = QByteArrayLiteral("CHEIE_VECHE ");
+const QByteArray kNewKey = QByteArrayLiteral("CHEIE_NOUA ");
+const QByteArray kRows = QByteArrayLiteral("ACTE ");
+const QByteArray kFile = QByteArrayLiteral("F ");
+const QByteArray kEnd = QByteArrayLiteral("SFARSIT");
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(strerror(error));
+}
+
+QString nativeText(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// finish() on every way out of an operation that started the progress window.
+class FinishGuard {
+public:
+    explicit FinishGuard(ProgressSink &progress) : m_progress(progress) {}
+    ~FinishGuard()
+    {
+        if (m_done)
+            return;
+        try {
+            m_progress.finish();
+        } catch (...) {
+        }
+    }
+    FinishGuard(const FinishGuard &) = delete;
+    FinishGuard &operator=(const FinishGuard &) = delete;
+    void finish()
+    {
+        m_done = true;
+        m_progress.finish();
+    }
+
+private:
+    ProgressSink &m_progress;
+    bool m_done = false;
+};
+
+// The byte at `offset` of the file; no value when the file is gone or shorter than that.
+std::optional<quint8> byteAt(const QString &path, qint64 offset)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        throw Error(QStringLiteral("Nu pot citi fisierul %1: %2.")
+                        .arg(nativeText(path), systemError(errno)));
+    }
+    struct Close {
+        int fd;
+        ~Close() { ::close(fd); }
+    } close{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || offset >= info.st_size)
+        return std::nullopt;
+    unsigned char byte = 0;
+    ssize_t n;
+    do {
+        n = ::pread(fd, &byte, 1, offset);
+    } while (n < 0 && errno == EINTR);
+    if (n != 1)
+        throw Error(QStringLiteral("Nu pot citi fisierul %1: %2.")
+                        .arg(nativeText(path), systemError(n < 0 ? errno : EIO)));
+    return byte;
+}
+
+std::optional<qint64> number(const QByteArray &text)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+} // namespace
+
+ArchiveRecoding::ArchiveRecoding(Workspace &workspace, std::function<QByteArray()> archiveKey)
+    : m_workspace(workspace), m_archiveKey(std::move(archiveKey)), m_recodeStep(RecodeFile)
+{}
+
+ArchiveRecoding::~ArchiveRecoding()
+{
+    release();
+}
+
+QString ArchiveRecoding::journalPath(const QString &dataDir)
+{
+    return joinPath(dataDir, kJournalName);
+}
+
+QString ArchiveRecoding::dataDir() const
+{
+    return m_workspace.context().DataDir;
+}
+
+void ArchiveRecoding::setRecodeStep(RecodeStep step)
+{
+    m_recodeStep = step ? std::move(step) : RecodeStep(RecodeFile);
+}
+
+void ArchiveRecoding::setCrashPoint(std::function<bool(int)> point)
+{
+    m_crashPoint = std::move(point);
+}
+
+qint64 ArchiveRecoding::telltaleOffset(const QByteArray &oldKey, const QByteArray &newKey,
+                                       qint64 size)
+{
+    // Both keys repeat, together, after the product of their lengths.
+    const qint64 oldLength = oldKey.size();
+    const qint64 newLength = newKey.size();
+    const qint64 period = std::max<qint64>(oldLength, 1) * std::max<qint64>(newLength, 1);
+    const qint64 end = std::min(size, period);
+    for (qint64 i = 0; i < end; ++i) {
+        const char a = oldLength ? oldKey.at(i % oldLength) : '\0';
+        const char b = newLength ? newKey.at(i % newLength) : '\0';
+        if (a != b)
+            return i;
+    }
+    return -1;
+}
+
+QByteArray ArchiveRecoding::journalText(const Plan &plan)
+{
+    QByteArray text;
+    text.reserve(128 + plan.files.size() * 64);
+    text += kHeader + '\n';
+    text += kOldKey + plan.oldKey.toHex() + '\n';
+    text += kNewKey + plan.newKey.toHex() + '\n';
+    text += kRows + QByteArray::number(plan.rows) + '\n';
+    for (const PlannedFile &file : plan.files) {
+        text += kFile + QByteArray::number(file.row) + ' ' + QByteArray::number(file.offset) + ' ' +
+                QByteArray::number(file.oldByte) + ' ' +
+                file.relativePath.toUtf8().toPercentEncoding("/") + '\n';
+    }
+    if (plan.complete)
+        text += kEnd + '\n';
+    return text;
+}
+
+ArchiveRecoding::Plan ArchiveRecoding::readJournal(const QByteArray &text, const QString &path)
+{
+    Plan plan;
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    // Written before anything changed and cut short by a crash: nothing to bring back.
+    if (lines.isEmpty() || lines.constLast() != kEnd || !text.endsWith('\n'))
+        return plan;
+    const auto damaged = [&path] {
+        return Error(QStringLiteral("Jurnalul recodarii arhivei %1 este deteriorat; arhiva poate "
+                                    "avea fisiere codate cu doua parole.")
+                         .arg(nativeText(path)));
+    };
+    if (lines.size() < 5 || lines.at(0) != kHeader || !lines.at(1).startsWith(kOldKey) ||
+        !lines.at(2).startsWith(kNewKey) || !lines.at(3).startsWith(kRows))
+        throw damaged();
+    plan.oldKey = QByteArray::fromHex(lines.at(1).mid(kOldKey.size()));
+    plan.newKey = QByteArray::fromHex(lines.at(2).mid(kNewKey.size()));
+    const std::optional<qint64> rows = number(lines.at(3).mid(kRows.size()));
+    if (!rows || *rows < 0 || plan.oldKey == plan.newKey)
+        throw damaged();
+    plan.rows = int(*rows);
+    for (qsizetype i = 4; i + 1 < lines.size(); ++i) {
+        const QByteArray &line = lines.at(i);
+        const QList<QByteArray> parts = line.split(' ');
+        if (!line.startsWith(kFile) || parts.size() != 5)
+            throw damaged();
+        const std::optional<qint64> row = number(parts.at(1));
+        const std::optional<qint64> offset = number(parts.at(2));
+        const std::optional<qint64> byte = number(parts.at(3));
+        if (!row || !offset || !byte || *offset < 0 || *byte < 0 || *byte > 255)
+            throw damaged();
+        plan.files.append({int(*row),
+                           QString::fromUtf8(QByteArray::fromPercentEncoding(parts.at(4))), *offset,
+                           quint8(*byte)});
+    }
+    plan.complete = true;
+    return plan;
+}
+
+bool ArchiveRecoding::take(bool create)
+{
+    m_journal = journalPath(dataDir());
+    const QByteArray native = QFile::encodeName(m_journal);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int fd =
+            ::open(native.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+        if (fd < 0) {
+            if (!create && errno == ENOENT)
+                return false;
+            throw Error(QStringLiteral("Nu pot deschide jurnalul recodarii arhivei %1: %2.")
+                            .arg(nativeText(m_journal), systemError(errno)));
+        }
+        bool locked = false;
+        try {
+            locked = lockRange(fd, kPassLock, 1, LockMode::Exclusive, 0ms, m_journal);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        if (!locked) {
+            ::close(fd);
+            if (create)
+                throw RecodingBusy(QStringLiteral("\rArhiva este recodata chiar acum de pe alt "
+                                                  "calculator.\rIncercati din nou mai tarziu."));
+            return false;
+        }
+        // The journal may have been removed, and another begun, while it was being opened.
+        struct stat byFd {
+        }, byName{};
+        if (::fstat(fd, &byFd) == 0 && ::stat(native.constData(), &byName) == 0 &&
+            byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev) {
+            m_fd = fd;
+            return true;
+        }
+        ::close(fd);
+    }
+    if (create)
+        throw RecodingBusy(QStringLiteral("\rJurnalul recodarii arhivei %1 se schimba mereu; "
+                                          "incercati din nou.")
+                               .arg(nativeText(m_journal)));
+    return false;
+}
+
+void ArchiveRecoding::release()
+{
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+}
+
+void ArchiveRecoding::leave()
+{
+    release();
+    m_plan = Plan();
+}
+
+QByteArray ArchiveRecoding::readJournalFile() const
+{
+    QByteArray text;
+    char buffer[64 * 1024];
+    for (qint64 at = 0;;) {
+        const ssize_t n = ::pread(m_fd, buffer, sizeof buffer, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw Error(QStringLiteral("Nu pot citi jurnalul recodarii arhivei %1: %2.")
+                            .arg(nativeText(m_journal), systemError(errno)));
+        if (n == 0)
+            return text;
+        text.append(buffer, n);
+        at += n;
+    }
+}
+
+void ArchiveRecoding::writeJournalFile(const QByteArray &text)
+{
+    const auto fail = [this](int error) {
+        throw Error(QStringLiteral("Nu pot scrie jurnalul recodarii arhivei %1: %2. Parola nu a "
+                                   "fost schimbata.")
+                        .arg(nativeText(m_journal), systemError(error)));
+    };
+    if (::ftruncate(m_fd, 0) != 0)
+        fail(errno);
+    for (qint64 done = 0; done < text.size();) {
+        const ssize_t n = ::pwrite(m_fd, text.constData() + done, size_t(text.size() - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : ENOSPC);
+        done += n;
+    }
+    // On the disk, name included, before the user file may take the new key.
+    if (::fsync(m_fd) != 0 && errno != EINVAL)
+        fail(errno);
+    const int folder = ::open(QFile::encodeName(dataDir()).constData(), O_RDONLY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+void ArchiveRecoding::recodeOne(const QString &path, const QByteArray &from, const QByteArray &to)
+{
+    m_recodeStep(path, from, to);
+    ++m_recoded;
+    if (m_crashPoint && m_crashPoint(m_recoded))
+        throw SimulatedCrash();
+}
+
+void ArchiveRecoding::bringTo(const Plan &plan, const QByteArray &target, ProgressSink &progress)
+{
+    if (!plan.complete)
+        return;
+    const bool toNew = target == plan.newKey;
+    if (!toNew && target != plan.oldKey)
+        throw Error(QStringLiteral("\rRecodarea arhivei ramasa neterminata nu poate fi "
+                                   "incheiata: parola administratorului a fost schimbata intre "
+                                   "timp.\rFisierele recodate sunt scrise in %1.")
+                        .arg(nativeText(m_journal)));
+    FinishGuard guard(progress);
+    progress.start(plan.files.size(), kDescription);
+    QStringList failures;
+    for (const PlannedFile &file : plan.files) {
+        progress.step();
+        const QString path = joinPath(dataDir(), file.relativePath);
+        try {
+            const std::optional<quint8> byte = byteAt(path, file.offset);
+            if (!byte)
+                continue; // gone, or no longer the file that was planned
+            const bool old = *byte == file.oldByte;
+            if (toNew && old)
+                recodeOne(path, plan.oldKey, plan.newKey);
+            else if (!toNew && !old)
+                recodeOne(path, plan.newKey, plan.oldKey);
+        } catch (const Error &e) {
+            // The others are still brought, so that as few files as possible stay behind.
+            failures << e.message();
+        }
+        m_workspace.yield();
+    }
+    guard.finish();
+    if (!failures.isEmpty())
+        throw Error(failures.constFirst() +
+                    (failures.size() > 1
+                         ? QStringLiteral("\r(si inca %1 fisiere)").arg(failures.size() - 1)
+                         : QString()) +
+                    QStringLiteral("\rJurnalul %1 a ramas; recodarea va fi reluata la urmatoarea "
+                                   "pornire a programului.")
+                        .arg(nativeText(m_journal)));
+}
+
+void ArchiveRecoding::open(ProgressSink &progress)
+{
+    release();
+    take(true);
+    m_plan = Plan();
+    try {
+        const QByteArray text = readJournalFile();
+        if (!text.isEmpty())
+            bringTo(readJournal(text, m_journal), m_archiveKey(), progress);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
+{
+    if (m_fd < 0)
+        throw Error(QStringLiteral("Jurnalul recodarii arhivei nu este deschis."));
+    const QString folder = dataDir();
+    Query &sx = m_workspace.Sx();
+    Workspace::ResetQuery(sx);
+    sx.appendSql(QStringLiteral("SELECT IDACT, ANUL, DOMENIUL, SUBDOM"));
+    sx.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
+    sx.appendSql(QStringLiteral("ORDER BY ANUL, DOMENIUL, SUBDOM"));
+    sx.open();
+    struct Close {
+        Query &q;
+        ~Close() { q.close(); }
+    } closeRows{sx};
+    m_workspace.yield();
+
+    Plan plan;
+    plan.oldKey = oldKey;
+    plan.newKey = newKey;
+    plan.rows = sx.recordCount();
+    const int idact = sx.fieldIndex(QStringLiteral("IDACT"));
+    const int anul = sx.fieldIndex(QStringLiteral("ANUL"));
+    const int domeniul = sx.fieldIndex(QStringLiteral("DOMENIUL"));
+    const int subdom = sx.fieldIndex(QStringLiteral("SUBDOM"));
+    const QDir base(folder);
+    for (int row = 0; row < plan.rows; ++row) {
+        if (row % 256 == 255)
+            m_workspace.yield();
+        QString path;
+        try {
+            path = ArchivePath(folder, sx.text(row, anul).toLongLong(), sx.text(row, domeniul),
+                               sx.text(row, subdom), sx.text(row, idact).toLongLong());
+        } catch (const Error &) {
+            continue; // texts that can name no file of the archive
+        }
+        const QFileInfo info(path);
+        if (!info.isFile())
+            continue;
+        const qint64 offset = telltaleOffset(oldKey, newKey, info.size());
+        if (offset < 0)
+            continue; // the same bytes under both keys
+        const std::optional<quint8> byte = byteAt(path, offset);
+        if (!byte)
+            continue;
+        plan.files.append({row, base.relativeFilePath(path), offset, *byte});
+    }
+    plan.complete = true;
+    writeJournalFile(journalText(plan));
+    m_plan = std::move(plan);
+}
+
+void ArchiveRecoding::run(ProgressSink &progress)
+{
+    FinishGuard guard(progress);
+    progress.start(m_plan.rows, kDescription);
+    qsizetype next = 0;
+    for (int row = 0; row < m_plan.rows; ++row) {
+        progress.step();
+        for (; next < m_plan.files.size() && m_plan.files.at(next).row == row; ++next) {
+            const QString path = joinPath(dataDir(), m_plan.files.at(next).relativePath);
+            if (!QFileInfo(path).isFile())
+                continue;
+            try {
+                recodeOne(path, m_plan.oldKey, m_plan.newKey);
+            } catch (const Error &e) {
+                throw RecodeFailed(path, e.message());
+            }
+            m_workspace.yield();
+        }
+    }
+    guard.finish();
+}
+
+void ArchiveRecoding::restore(ProgressSink &progress)
+{
+    bringTo(m_plan, m_archiveKey(), progress);
+}
+
+void ArchiveRecoding::close()
+{
+    if (m_fd < 0)
+        return;
+    // Emptied first: a journal that cannot be removed, or a crash in between, leaves nothing to
+    // bring back.
+    const bool emptied = ::ftruncate(m_fd, 0) == 0;
+    const bool removed = ::unlink(QFile::encodeName(m_journal).constData()) == 0;
+    Q_UNUSED(emptied);
+    Q_UNUSED(removed);
+    release();
+    m_plan = Plan();
+}
+
+bool ArchiveRecoding::finishPending(ProgressSink &progress)
+{
+    release();
+    if (!QFileInfo::exists(journalPath(dataDir())) || !take(false))
+        return false;
+    try {
+        const QByteArray text = readJournalFile();
+        if (!text.isEmpty())
+            bringTo(readJournal(text, m_journal), m_archiveKey(), progress);
+    } catch (...) {
+        release();
+        throw;
+    }
+    close();
+    return true;
+}
+
+} // namespace dosarium

@@ -1,0 +1,48 @@
+# Installation and the Debian package.
+#
+# The program keeps its data folder "Data" (and its scratch folders) beside its executable, so
+# the executable and the statement console go to the root of the chosen prefix:
+#   cmake --install build/release --prefix ~/dosarium   ->  ~/dosarium/dosarium, ~/dosarium/Data
+# The package installs to /opt/dosarium with its desktop entry and icons under /usr/share.
+include(GNUInstallDirs)
+option(DOSARIUM_SYSTEM_MENU "Desktop entry and icons under /usr/share (the package's layout)" OFF)
+
+install(TARGETS dosarium dosarium-sql RUNTIME DESTINATION .)
+
+set(_icons ${CMAKE_BINARY_DIR}/icons)
+add_custom_command(OUTPUT ${_icons}/hicolor/256x256/apps/dosarium.png
+    COMMAND dosarium-icon ${_icons}
+    DEPENDS dosarium-icon
+    COMMENT "Drawing the program's icon")
+add_custom_target(dosarium_icons ALL DEPENDS ${_icons}/hicolor/256x256/apps/dosarium.png)
+
+if(DOSARIUM_SYSTEM_MENU)
+    set(_share /usr/share)
+else()
+    set(_share ${CMAKE_INSTALL_DATADIR})
+endif()
+install(DIRECTORY ${_icons}/hicolor DESTINATION ${_share}/icons)
+# The desktop entry names the executable where it is installed, known only at install time.
+install(CODE "
+    set(_program \"\${CMAKE_INSTALL_PREFIX}/dosarium\")
+    file(READ \"${PROJECT_SOURCE_DIR}/packaging/dosarium.desktop.in\" _entry)
+    string(REPLACE \"@DOSARIUM_EXEC@\" \"\${_program}\" _entry \"\${_entry}\")
+    file(WRITE \"${CMAKE_BINARY_DIR}/dosarium.desktop\" \"\${_entry}\")
+")
+install(FILES ${CMAKE_BINARY_DIR}/dosarium.desktop DESTINATION ${_share}/applications)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME dosarium)
+set(CPACK_PACKAGE_VENDOR "Dosarium")
+set(CPACK_PACKAGE_CONTACT "Dosarium <dosarium@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Arhivare si evidenta documentelor scanate")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /opt/dosarium)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, adduser, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/postrm)
+include(CPack)
