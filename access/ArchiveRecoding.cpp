@@ -46,32 +46,6 @@ QString nativeText(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// finish() on every way out of an operation that started the progress window.
-class FinishGuard {
-public:
-    explicit FinishGuard(ProgressSink &progress) : m_progress(progress) {}
-    ~FinishGuard()
-    {
-        if (m_done)
-            return;
-        try {
-            m_progress.finish();
-        } catch (...) {
-        }
-    }
-    FinishGuard(const FinishGuard &) = delete;
-    FinishGuard &operator=(const FinishGuard &) = delete;
-    void finish()
-    {
-        m_done = true;
-        m_progress.finish();
-    }
-
-private:
-    ProgressSink &m_progress;
-    bool m_done = false;
-};
-
 // The byte at `offset` of the file; no value when the file is gone or shorter than that.
 std::optional<quint8> byteAt(const QString &path, qint64 offset)
 {
