@@ -42,12 +42,7 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     font.setPointSize(8);
     setFont(font);
 
-    Header = new TGradientPanel(this);
-    Header->setObjectName(QStringLiteral("Header"));
-    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
-    Header->setColorTo(Qt::white);
-    Header->setColorCount(64);
-    Header->setDirection(TGradientDirection::HCenterToEdges);
+    Header = headerBand(this);
     Label1 = new QLabel(QStringLiteral("Ultimele actiuni facute in program"), Header);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(captionFont(12));
