@@ -11,6 +11,7 @@
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -62,9 +63,13 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     DBGrid3->setRowHeight(17);
     DBGrid3->setTextColor(QColor(0x00, 0x00, 0x80));
     const QString band = QStringLiteral("Data si ora");
+    // The date and the time have no width of their own: each is as wide as ten digits, so a
+    // whole date shows and the four columns still fit the window.
+    const QFontMetrics metrics(DBGrid3->font());
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     DBGrid3->setColumns({
-        {QStringLiteral("DATAL"), QStringLiteral("Data"), -1, Qt::AlignCenter, band},
-        {QStringLiteral("ORA"), QStringLiteral("Ora"), -1, Qt::AlignCenter, band},
+        {QStringLiteral("DATAL"), QStringLiteral("Data"), digit * 10 + 8, Qt::AlignCenter, band},
+        {QStringLiteral("ORA"), QStringLiteral("Ora"), digit * 10 + 8, Qt::AlignCenter, band},
         {QStringLiteral("ACTIUNE"), QStringLiteral("Actiunea"), 496, Qt::AlignLeft, {}},
         {QStringLiteral("UTILIZATOR"), QStringLiteral("Operator"), 77, Qt::AlignLeft, {}},
     });
