@@ -185,8 +185,8 @@ protected:
     int startProgram(const std::function<void(Windows &)> &day)
     {
         Windows windows;
-        windows.workspace->setWorkstation({exe.path(), QStringLiteral("BIROU1"),
-                                           QStringLiteral("maria")});
+        windows.workspace->setWorkstation(
+            {exe.path(), QStringLiteral("BIROU1"), QStringLiteral("maria")});
         bool splashFirst = false;
         bool ran = false;
         QTimer::singleShot(0, windows.Form1.get(), [&] {
@@ -224,7 +224,8 @@ protected:
             if (window->isVisible() && (!modal || QApplication::activeModalWidget() == window)) {
                 // The window system makes a new window the active one.
                 window->activateWindow();
-                EXPECT_TRUE(QTest::qWaitForWindowActive(window)) << qPrintable(window->objectName());
+                EXPECT_TRUE(QTest::qWaitForWindowActive(window))
+                    << qPrintable(window->objectName());
                 steps();
                 if (modal && window->isVisible()) {
                     ADD_FAILURE() << qPrintable(window->objectName()) << " stayed open";
@@ -326,7 +327,8 @@ protected:
                                  {dialog.Titlu, act.titlu},
                                  {dialog.Obs, act.obs}}) {
             QWidget *focused = QApplication::focusWidget();
-            EXPECT_TRUE(focused == box || box->isAncestorOf(focused)) << qPrintable(box->objectName());
+            EXPECT_TRUE(focused == box || box->isAncestorOf(focused))
+                << qPrintable(box->objectName());
             type(focused, text);
             key(focused, Qt::Key_Return);
         }
@@ -399,12 +401,10 @@ protected:
     static QStringList gridColumn(const DataGrid &grid, const QString &field)
     {
         QStringList out;
-        const int column = grid.logicalColumn(int(std::find_if(grid.columns().begin(),
-                                                               grid.columns().end(),
-                                                               [&](const DataGridColumn &c) {
-                                                                   return c.field == field;
-                                                               }) -
-                                                  grid.columns().begin()));
+        const int column = grid.logicalColumn(
+            int(std::find_if(grid.columns().begin(), grid.columns().end(),
+                             [&](const DataGridColumn &c) { return c.field == field; }) -
+                grid.columns().begin()));
         for (int row = 0; row < grid.model()->rowCount(); ++row)
             out << grid.model()->index(row, column).data().toString().trimmed();
         return out;
@@ -452,15 +452,23 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
                             QStringLiteral("contract de livrare"),
                             QStringLiteral("Semnat de ambele parti"),
                             pdfFile};
-    const ActInput plan{QDate(2024, 7, 5),       QStringLiteral("AB"),
-                        QStringLiteral("102"),   QStringLiteral("C2"),
-                        QStringLiteral("adrese"), QStringLiteral("primite"),
-                        QStringLiteral("plan cadastral"), QString(),
+    const ActInput plan{QDate(2024, 7, 5),
+                        QStringLiteral("AB"),
+                        QStringLiteral("102"),
+                        QStringLiteral("C2"),
+                        QStringLiteral("adrese"),
+                        QStringLiteral("primite"),
+                        QStringLiteral("plan cadastral"),
+                        QString(),
                         pngFile};
-    const ActInput photo{QDate(2024, 1, 20),       QStringLiteral("CD"),
-                         QStringLiteral("7"),      QString(),
-                         QStringLiteral("contracte"), QStringLiteral("clienti"),
-                         QStringLiteral("proces verbal"), QString(),
+    const ActInput photo{QDate(2024, 1, 20),
+                         QStringLiteral("CD"),
+                         QStringLiteral("7"),
+                         QString(),
+                         QStringLiteral("contracte"),
+                         QStringLiteral("clienti"),
+                         QStringLiteral("proces verbal"),
+                         QString(),
                          jpgFile};
 
     // ---- Morning: the first start in an empty folder, the administrator at work ----
@@ -578,7 +586,8 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
             whenShown(w.AddAct.get(), [&] {
                 TAddAct &dialog = *w.AddAct;
                 EXPECT_EQ(dialog.Domeniul->currentText(), QStringLiteral("CONTRACTE"));
-                EXPECT_EQ(dialog.Fisier->text(), QDir::toNativeSeparators(archived(dataDir(), rows[0])));
+                EXPECT_EQ(dialog.Fisier->text(),
+                          QDir::toNativeSeparators(archived(dataDir(), rows[0])));
                 click(dialog.Seria);
                 key(dialog.Seria, Qt::Key_Backtab, Qt::ShiftModifier); // the year
                 key(dialog.DataAct, Qt::Key_Up);
@@ -589,10 +598,12 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
             EXPECT_EQ(evidente.Ox().asString(QStringLiteral("NR")), QStringLiteral("101"));
 
             // The photo goes, after the question.
-            const int photoRow = int(gridColumn(grid, QStringLiteral("NR")).indexOf(QStringLiteral("7")));
+            const int photoRow =
+                int(gridColumn(grid, QStringLiteral("NR")).indexOf(QStringLiteral("7")));
             clickRow(grid, photoRow);
             click(evidente.DelBut);
-            EXPECT_EQ(messages.last(), QStringLiteral("Stergere Act|Vreti sa stergeti actul nr.7?"));
+            EXPECT_EQ(messages.last(),
+                      QStringLiteral("Stergere Act|Vreti sa stergeti actul nr.7?"));
             EXPECT_EQ(grid.model()->rowCount(), 2);
         });
         const QList<ActRow> before = rows;
@@ -637,17 +648,17 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
                 key(dialog.Rang, Qt::Key_Return);
             });
             click(form4.AddBut);
-            EXPECT_EQ(gridColumn(*form4.DBGrid3, QStringLiteral("NUME")),
-                      strs({"ADMIN", "ION"}));
+            EXPECT_EQ(gridColumn(*form4.DBGrid3, QStringLiteral("NUME")), strs({"ADMIN", "ION"}));
         });
-        EXPECT_EQ(FindUser(dataDir(), UserEntry::fromText(QStringLiteral("ION"),
-                                                          QStringLiteral("PAROLA")))
+        EXPECT_EQ(FindUser(dataDir(),
+                           UserEntry::fromText(QStringLiteral("ION"), QStringLiteral("PAROLA")))
                       .Rank,
                   RankOperator);
 
         // The end of the shift: Escape, DA.
         mainKey(form3, Qt::Key_Escape);
-        EXPECT_EQ(messages.last(), QStringLiteral("Inchidere program|\nVreti sa inchideti programul?"));
+        EXPECT_EQ(messages.last(),
+                  QStringLiteral("Inchidere program|\nVreti sa inchideti programul?"));
     });
     EXPECT_EQ(firstDay, 0);
     EXPECT_FALSE(QFileInfo::exists(tempDir()));
@@ -664,9 +675,10 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
                       EXPECT_FALSE(evidente.DelBut->isVisible());
                       // The operator reads the coded archive through the key of the user file.
                       clickRow(*evidente.SMDBGrid3, 0);
-                      QTest::mouseDClick(evidente.SMDBGrid3->viewport(), Qt::LeftButton, {},
-                                         evidente.SMDBGrid3->visualRect(
-                                             evidente.SMDBGrid3->model()->index(0, 1)).center());
+                      QTest::mouseDClick(
+                          evidente.SMDBGrid3->viewport(), Qt::LeftButton, {},
+                          evidente.SMDBGrid3->visualRect(evidente.SMDBGrid3->model()->index(0, 1))
+                              .center());
                   });
                   inAdministration(w, [&](TForm4 &form4) {
                       EXPECT_FALSE(form4.AddBut->isVisible());
@@ -676,10 +688,10 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
               }),
               0);
     ASSERT_EQ(viewed.size(), 2);
-    EXPECT_EQ(viewed[1], joinPath(tempDir(), QStringLiteral("%1.pdf").arg(acts(dataDir()).at(0).id)));
+    EXPECT_EQ(viewed[1],
+              joinPath(tempDir(), QStringLiteral("%1.pdf").arg(acts(dataDir()).at(0).id)));
     EXPECT_EQ(viewedBytes[1], readAll(pdfFile));
-    EXPECT_EQ(logActions(dataDir()).mid(7),
-              strs({"Acces in program.", "Inchidere program."}));
+    EXPECT_EQ(logActions(dataDir()).mid(7), strs({"Acces in program.", "Inchidere program."}));
 
     // ---- Evening: the office moves to a shared folder another installation keeps ----
     {
@@ -721,8 +733,8 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
               0);
     EXPECT_EQ(messages.mid(messages.size() - 2),
               strs({"Stergere cale server|Doriti sa va deconectati de la server?",
-                           "Deconectat de la server|Sunteti deconectat de la server!\nPorniti "
-                           "programul din nou !"}));
+                    "Deconectat de la server|Sunteti deconectat de la server!\nPorniti "
+                    "programul din nou !"}));
     EXPECT_EQ(ReadUserFile(shared).size(), 1);
     const QList<ActRow> sharedActs = acts(shared);
     ASSERT_EQ(sharedActs.size(), 1);
@@ -731,8 +743,8 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
               strs({"Acces in program.", "Adaugare Act 7/20.01.2024 - Domeniul: CONTRACTE"}));
     EXPECT_EQ(acts(dataDir()).size(), 2);
     EXPECT_EQ(logActions(dataDir()).size(), 10);
-    EXPECT_TRUE(SettingsFile(dataDir()).read(QStringLiteral("CONST"), QStringLiteral("SERVER"))
-                    .isEmpty());
+    EXPECT_TRUE(
+        SettingsFile(dataDir()).read(QStringLiteral("CONST"), QStringLiteral("SERVER")).isEmpty());
 
     // The next start is local again.
     EXPECT_EQ(startProgram([&](Windows &w) {
