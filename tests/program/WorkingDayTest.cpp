@@ -17,7 +17,6 @@
 #include "register/ActDialog.h"
 #include "register/LogWindow.h"
 #include "register/RegisterWindow.h"
-#include "store/Engine.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
 #include "store/Statement.h"
@@ -25,9 +24,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/FileChooser.h"
 #include "ui/MessageDialog.h"
-#include "ui/ProgressWindow.h"
 #include "widgets/DataGrid.h"
-#include "widgets/FlatButton.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GridHeader.h"
 
@@ -192,11 +189,14 @@ protected:
         QTimer::singleShot(0, windows.Form1.get(), [&] {
             windows.Form1->show();
             splashFirst = windows.Form1->isVisible() && !windows.Form3->isVisible();
-            whenShown(windows.Form3.get(), [&] {
-                EXPECT_FALSE(windows.Form1->isVisible());
-                day(windows);
-                ran = true;
-            });
+            whenShown(
+                windows.Form3.get(),
+                [&] {
+                    EXPECT_FALSE(windows.Form1->isVisible());
+                    day(windows);
+                    ran = true;
+                },
+                3000);
         });
         QTimer watchdog;
         watchdog.setSingleShot(true);
@@ -217,9 +217,10 @@ protected:
 
     // Runs `steps` once `window` shows (as the active modal window when it is one); the caller
     // then does what opens it. A window the steps leave open is closed, so the walk goes on.
-    static void whenShown(QWidget *window, const std::function<void()> &steps, int triesLeft = 500)
+    // It is looked for every 10 ms, `triesLeft` times.
+    static void whenShown(QWidget *window, const std::function<void()> &steps, int triesLeft = 1000)
     {
-        QTimer::singleShot(triesLeft == 500 ? 0 : 10, window, [=] {
+        QTimer::singleShot(10, window, [=] {
             const bool modal = window->isModal();
             if (window->isVisible() && (!modal || QApplication::activeModalWidget() == window)) {
                 // The window system makes a new window the active one.
@@ -710,6 +711,7 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
                   });
               }),
               0);
+    EXPECT_EQ(chooserTitles.last(), QStringLiteral("Indicati baza de date din retea"));
     EXPECT_EQ(messages.last(),
               QStringLiteral("Conectat la server|Conectarea la server a reusit!\nPorniti "
                              "programul din nou !"));
