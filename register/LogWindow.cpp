@@ -12,6 +12,7 @@
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -60,10 +61,11 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     DBGrid3->setTitleRowHeight(24);
     DBGrid3->setRowHeight(17);
     DBGrid3->setTextColor(QColor(0x00, 0x00, 0x80));
-    // The date and the time are as wide as their texts.
+    const QString band = QStringLiteral("Data si ora");
+    // The date and the time have no width of their own: each is as wide as ten digits, so a
+    // whole date shows and the four columns still fit the window.
     const QFontMetrics metrics(DBGrid3->font());
     const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
-    const QString band = QStringLiteral("Data si ora");
     DBGrid3->setColumns({
         {QStringLiteral("DATAL"), QStringLiteral("Data"), digit * 10 + 12, Qt::AlignCenter, band},
         {QStringLiteral("ORA"), QStringLiteral("Ora"), digit * 10 + 12, Qt::AlignCenter, band},
