@@ -1,13 +1,13 @@
 # Installation and the Debian package.
 #
 # The program keeps its data folder "Data" (and its scratch folders) beside its executable, so
-# the executable and the statement console go to the root of the chosen prefix:
+# the executable and the two consoles go to the root of the chosen prefix:
 #   cmake --install build/release --prefix ~/dosarium   ->  ~/dosarium/dosarium, ~/dosarium/Data
 # The package installs to /opt/dosarium with its desktop entry and icons under /usr/share.
 include(GNUInstallDirs)
 option(DOSARIUM_SYSTEM_MENU "Desktop entry and icons under /usr/share (the package's layout)" OFF)
 
-install(TARGETS dosarium dosarium-sql RUNTIME DESTINATION .)
+install(TARGETS dosarium dosarium-sql dosarium-arhiva RUNTIME DESTINATION .)
 
 set(_icons ${CMAKE_BINARY_DIR}/icons)
 add_custom_command(OUTPUT ${_icons}/hicolor/256x256/apps/dosarium.png
