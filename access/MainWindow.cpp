@@ -3,6 +3,7 @@
 #include "access/MenuPictures.h"
 #include "access/Session.h"
 #include "access/UserTextValidator.h"
+#include "app/StoredTextValidator.h"
 #include "app/TextFormats.h"
 #include "app/Workspace.h"
 #include "store/Error.h"
@@ -150,6 +151,8 @@ void TForm3::buildSignInPanel()
     auto *passwordLabel = whiteLabel(QStringLiteral("Parola"), 12, Panel2);
     passwordLabel->setGeometry(184, 6, 160, 16);
     UtzParola = userBox(QStringLiteral("UtzParola"), Panel2);
+    for (QLineEdit *box : {UtzNume, UtzParola})
+        explainRefusedKeys(box, m_showProblem);
     UtzParola->setGeometry(184, 24, 160, 24);
     UtzParola->setEchoMode(QLineEdit::Password);
     auto *style = new PasswordStyle;
