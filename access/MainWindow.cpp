@@ -4,6 +4,7 @@
 #include "access/PasswordBox.h"
 #include "access/Session.h"
 #include "access/UserTextValidator.h"
+#include "app/StoredTextValidator.h"
 #include "app/TextFormats.h"
 #include "app/Workspace.h"
 #include "store/Error.h"
@@ -128,6 +129,8 @@ void TForm3::buildSignInPanel()
     passwordLabel->setGeometry(184, 6, 160, 16);
     UtzParola = passwordBox(QStringLiteral("UtzParola"), Panel2);
     UtzParola->setFont(captionFont(13));
+    for (QLineEdit *box : {UtzNume, UtzParola})
+        explainRefusedKeys(box, m_showProblem);
     UtzParola->setGeometry(184, 24, 160, 24);
     passwordLabel->setBuddy(UtzParola);
 

@@ -3,6 +3,7 @@
 #include "access/PasswordBox.h"
 #include "access/UserAdministration.h"
 #include "app/QueryText.h"
+#include "app/StoredTextValidator.h"
 #include "ui/ButtonLook.h"
 #include "ui/KeyPreview.h"
 #include "widgets/FlatSpeedButton.h"
@@ -62,6 +63,8 @@ TAddUser::TAddUser(ProblemReport showProblem, QWidget *parent)
     Utilizator = userNameBox(QStringLiteral("Utilizator"), this);
     Pass1 = passwordBox(QStringLiteral("Pass1"), this);
     Pass2 = passwordBox(QStringLiteral("Pass2"), this);
+    for (QLineEdit *box : {Utilizator, Pass1, Pass2})
+        explainRefusedKeys(box, m_showProblem);
     Rang = new QComboBox(this);
     Rang->setObjectName(QStringLiteral("Rang"));
     Rang->setEditable(false);

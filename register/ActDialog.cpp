@@ -97,6 +97,10 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     SubDom = pickBox("SubDom", 60, this);
     Titlu = pickBox("Titlu", 60, this);
     Obs = editBox("Obs", 240, false, this);
+    for (QLineEdit *box : {Seria, Nr, Obs})
+        explainRefusedKeys(box, m_showProblem);
+    for (QComboBox *list : {COD, Domeniul, SubDom, Titlu})
+        explainRefusedKeys(list->lineEdit(), m_showProblem, list);
 
     const struct {
         QWidget *control;

@@ -51,10 +51,16 @@ QStringList operationArgs(const QString &operation, const Workstations &w, qint6
         return {QStringLiteral("--home"),    w.home(0),
                 QStringLiteral("--station"), QStringLiteral("SERVER"),
                 QStringLiteral("arm"),       QStringLiteral("pack")};
+    const bool admin = operation == QLatin1String("password");
     QStringList args = w.stationArgs(1, seed) << kStart;
     if (signIn)
-        args << QStringLiteral("signin") << QStringLiteral("OPERATOR") << QStringLiteral("OP1");
+        args << QStringLiteral("signin")
+             << (admin ? QStringLiteral("ADMIN") : QStringLiteral("OPERATOR"))
+             << (admin ? QString::fromLatin1(kArchiveKey) : QStringLiteral("OP1"));
     args << QStringLiteral("arm");
+    if (admin)
+        return args << QStringLiteral("password") << QStringLiteral("ADMIN")
+                    << QStringLiteral("NOUA%1").arg(seed % 100);
     const QString id = QString::number(target);
     if (operation == QLatin1String("add"))
         return args << QStringLiteral("add") << QStringLiteral("1");
@@ -140,7 +146,8 @@ QStringList crashOperations()
             QStringLiteral("log"),
             QStringLiteral("settings"),
             QStringLiteral("users"),
-            QStringLiteral("pack")};
+            QStringLiteral("pack"),
+            QStringLiteral("password")};
 }
 
 TrialResult runCrashTrial(const QString &operation, quint64 seed)
@@ -202,11 +209,10 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed)
                                    result.finished ? Outcome::Done : Outcome::Stopped);
 
     const qsizetype logGrowth = after.logIds.size() - before.logIds.size();
-    const int logOfOperation = operation == QLatin1String("log")        ? 3
-                               : operation == QLatin1String("pack")     ? 0
-                               : operation == QLatin1String("users")    ? 0
-                               : operation == QLatin1String("settings") ? 0
-                                                                        : 1;
+    const bool changesAnAct = operation == QLatin1String("add") ||
+                              operation == QLatin1String("delete") ||
+                              operation.startsWith(QLatin1String("modify-"));
+    const int logOfOperation = operation == QLatin1String("log") ? 3 : changesAnAct ? 1 : 0;
     if (logGrowth < 0 || logGrowth > 1 + logOfOperation)
         result.problems << QStringLiteral("the log grew by %1 entries").arg(logGrowth);
     if (operation == QLatin1String("users")) {
@@ -242,9 +248,9 @@ QString TrialSummary::table() const
 }
 
 TrialSummary runCrashTrials(int trials, quint64 seed,
-                            const std::function<void(const TrialResult &)> &progress)
+                            const std::function<void(const TrialResult &)> &progress,
+                            const QStringList &operations)
 {
-    const QStringList operations = crashOperations();
     TrialSummary summary;
     for (int t = 0; t < trials; ++t) {
         const QString operation = operations.at(t % operations.size());

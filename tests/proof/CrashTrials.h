@@ -72,7 +72,8 @@ struct TrialSummary {
 // Runs `trials` trials, the operations in turn, moments drawn from `seed`. `progress` gets a
 // line per trial when set.
 TrialSummary runCrashTrials(int trials, quint64 seed,
-                            const std::function<void(const TrialResult &)> &progress = {});
+                            const std::function<void(const TrialResult &)> &progress = {},
+                            const QStringList &operations = crashOperations());
 
 // One trial of `operation`, its moments drawn from `seed`.
 TrialResult runCrashTrial(const QString &operation, quint64 seed);

@@ -18,6 +18,8 @@
 //   log N                 N log entries
 //   ids N                 N ids taken from the IDLOG counter
 //   users VARIANT         the user file rewritten (ADMIN keeps its password)
+//   password NAME NEW     the administrator window's password change; ADMIN's re-codes the
+//                         archive
 //   pack                  the start-up pack of the documents table
 //   arm                   from here on, steps count towards --crash-at-step and files may grow
 //                         only up to --file-size-limit (a full disk)
@@ -27,7 +29,9 @@
 // statement, after each block of a copied file); at step N of an armed run the process kills
 // itself as a power cut would.
 #include "ProofFolder.h"
+#include "access/ArchiveRecoding.h"
 #include "access/Session.h"
+#include "access/UserAdministration.h"
 #include "access/UserFile.h"
 #include "app/Workspace.h"
 #include "archive/ProgressSink.h"
@@ -154,6 +158,12 @@ public:
         if (m_workspace.worksLocally())
             m_workspace.PackTable(m_workspace.actePath());
         m_workspace.TrimLog();
+        // As the main window's first showing does: an interrupted re-coding, then an
+        // interrupted act operation, brought to an end.
+        ArchiveRecoding recoding(m_workspace,
+                                 [this] { return ReadArchiveKey(m_workspace.context().DataDir); });
+        if (recoding.finishPending(m_workspace.progress()))
+            notices << QStringLiteral("Recodarea arhivei intrerupta a fost dusa la capat.");
         notices << ActJournal(m_workspace.context()).finishPending();
         for (const QString &notice : std::as_const(notices)) {
             if (!notice.isEmpty())
@@ -163,10 +173,29 @@ public:
 
     bool signIn(const QString &name, const QString &password)
     {
-        if (SignIn(m_workspace.context().DataDir, name, password).isEmpty())
+        const UserEntry user = SignIn(m_workspace.context().DataDir, name, password);
+        if (user.isEmpty())
             return false;
+        m_user = user;
+        m_typedName = name;
         m_workspace.WriteLog(SessionTexts::SignedInLog);
         return true;
+    }
+
+    // The administrator window's password change of `name`: for ADMIN, the archive key, with
+    // the re-coding of the whole archive.
+    void password(const QString &name, const QString &newPassword)
+    {
+        run(QStringLiteral("password"), {name, newPassword}, [&] {
+            UserAdministration admin(
+                m_workspace, {[this] { return m_user; },
+                              [this](const QByteArray &password) { m_user.Password = password; },
+                              [this] { return m_typedName; }});
+            admin.open();
+            admin.changePassword(name, newPassword, m_workspace.progress());
+            admin.close();
+            return QStringList();
+        });
     }
 
     void add(int count)
@@ -458,6 +487,8 @@ private:
     QString m_name;
     std::mt19937_64 m_random;
     ActOperations m_acts;
+    UserEntry m_user;
+    QString m_typedName;
     qint64 m_largest = 120000;
     qint64 m_limit = -1;
     int m_added = 0;
@@ -551,6 +582,9 @@ int main(int argc, char *argv[])
                 station.ids(next().toInt());
             } else if (command == QLatin1String("users")) {
                 station.users(next().toInt());
+            } else if (command == QLatin1String("password")) {
+                const QString user = next();
+                station.password(user, next());
             } else if (command == QLatin1String("pack")) {
                 station.pack();
             } else if (command == QLatin1String("arm")) {

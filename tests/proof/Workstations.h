@@ -24,11 +24,14 @@ struct StationRun {
     QString text() const { return lines.join(QLatin1Char('\n')) + errors; }
 };
 
+// ADMIN's password in the shared folders the tests make: the archive key.
+inline constexpr char kArchiveKey[] = "CHEIA-9";
+
 class Workstations {
 public:
     // The server installation started once: its tables made, and the user file holding ADMIN
     // with the archive key and OPERATOR with the password OP1.
-    explicit Workstations(const QByteArray &archiveKey = QByteArrayLiteral("CHEIA-9"));
+    explicit Workstations(const QByteArray &archiveKey = QByteArray(kArchiveKey));
 
     QString root() const { return m_root.path(); }
     // The shared data folder.
