@@ -7,6 +7,7 @@
 #include "store/Query.h"
 #include "ui/ButtonLook.h"
 #include "ui/FileChooser.h"
+#include "ui/KeyPreview.h"
 #include "ui/MessageDialog.h"
 #include "ui/MessageKinds.h"
 #include "widgets/DataGrid.h"
@@ -91,6 +92,9 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
     palette.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Utilizatorii programului "), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -154,12 +158,9 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
     connect(DelBut, &QAbstractButton::clicked, this, [this] { act([this] { DelButClick(); }); });
     connect(BitBtn1, &QAbstractButton::clicked, this, [this] { act([this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QAbstractButton::clicked, this, [this] { act([this] { BitBtn2Click(); }); });
-    connect(DBGrid3, &DataGrid::rowDoubleClicked, this,
-            [this](int) { act([this] { ModButClick(); }); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *, QKeyEvent *key) { return FormKeyDown(key); });
 }
 
 TForm4::~TForm4() = default;
@@ -295,17 +296,6 @@ void TForm4::BitBtn1Click()
 void TForm4::BitBtn2Click()
 {
     DisconnectServer(m_workspace, serverSteps());
-}
-
-bool TForm4::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (widget && widget->window() == this && FormKeyDown(key))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TForm4::FormKeyDown(QKeyEvent *event)

@@ -64,9 +64,6 @@ public:
     TFlatSpeedButton *BitBtn1 = nullptr;
     TFlatSpeedButton *BitBtn2 = nullptr;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void act(const std::function<void()> &action);
     quint16 Mesaj(const QString &title, const QString &text, quint8 kind, quint16 buttons);

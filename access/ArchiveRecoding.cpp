@@ -47,32 +47,6 @@ QString nativeText(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// finish() on every way out of an operation that started the progress window.
-class FinishGuard {
-public:
-    explicit FinishGuard(ProgressSink &progress) : m_progress(progress) {}
-    ~FinishGuard()
-    {
-        if (m_done)
-            return;
-        try {
-            m_progress.finish();
-        } catch (...) {
-        }
-    }
-    FinishGuard(const FinishGuard &) = delete;
-    FinishGuard &operator=(const FinishGuard &) = delete;
-    void finish()
-    {
-        m_done = true;
-        m_progress.finish();
-    }
-
-private:
-    ProgressSink &m_progress;
-    bool m_done = false;
-};
-
 // The byte at `offset` of the file; no value when the file is gone or shorter than that.
 std::optional<quint8> byteAt(const QString &path, qint64 offset)
 {
@@ -490,10 +464,12 @@ void ArchiveRecoding::close()
 {
     if (m_fd < 0)
         return;
-    ::unlink(QFile::encodeName(m_journal).constData());
-    if (::ftruncate(m_fd, 0) != 0) {
-        // Unlinked already: nobody reads it again.
-    }
+    // Emptied first: a journal that cannot be removed, or a crash in between, leaves nothing to
+    // bring back.
+    const bool emptied = ::ftruncate(m_fd, 0) == 0;
+    const bool removed = ::unlink(QFile::encodeName(m_journal).constData()) == 0;
+    Q_UNUSED(emptied);
+    Q_UNUSED(removed);
     release();
     m_plan = Plan();
 }

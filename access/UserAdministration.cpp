@@ -228,8 +228,11 @@ UserEntry UserAdministration::exactEntry(const UserEntry &row) const
 
 void UserAdministration::SaveUserFile()
 {
-    dosarium::SaveUserFile(dataDir(), *m_ux,
-                           [this](const UserEntry &row) { return exactEntry(row); });
+    // A damaged user file was kept in a dated copy before the save: the user hears where.
+    const QString notice = dosarium::SaveUserFile(
+        dataDir(), *m_ux, [this](const UserEntry &row) { return exactEntry(row); });
+    if (!notice.isEmpty())
+        m_workspace.showNotice(notice);
 }
 
 void UserAdministration::add(const QString &name, const QString &password, int rank)
@@ -287,6 +290,7 @@ void UserAdministration::storePassword(const UserEntry &user, const QByteArray &
 void UserAdministration::changePassword(const QString &name, const QString &password,
                                         ProgressSink &progress)
 {
+    checkModification(name);
     const QByteArray newPassword = UserEntry::fromText(name, password).Password;
     const UserEntry before = storedEntry(storedName(name));
     const UserEntry current = m_user.current();

@@ -3,7 +3,9 @@
 #include "access/PasswordBox.h"
 #include "access/UserAdministration.h"
 #include "app/QueryText.h"
+#include "app/StoredTextValidator.h"
 #include "ui/ButtonLook.h"
+#include "ui/KeyPreview.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
@@ -47,12 +49,8 @@ TAddUser::TAddUser(ProblemReport showProblem, QWidget *parent)
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
 
-    Header = new TGradientPanel(this);
+    Header = headerBand(this);
     Header->setGeometry(0, 0, ClientWidth, HeaderHeight);
-    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
-    Header->setColorTo(Qt::white);
-    Header->setColorCount(64);
-    Header->setDirection(TGradientDirection::HCenterToEdges);
     Label2 = new QLabel(QStringLiteral("Dosarium"), Header);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(captionFont(13));
@@ -65,6 +63,8 @@ TAddUser::TAddUser(ProblemReport showProblem, QWidget *parent)
     Utilizator = userNameBox(QStringLiteral("Utilizator"), this);
     Pass1 = passwordBox(QStringLiteral("Pass1"), this);
     Pass2 = passwordBox(QStringLiteral("Pass2"), this);
+    for (QLineEdit *box : {Utilizator, Pass1, Pass2})
+        explainRefusedKeys(box, m_showProblem);
     Rang = new QComboBox(this);
     Rang->setObjectName(QStringLiteral("Rang"));
     Rang->setEditable(false);
@@ -109,8 +109,9 @@ TAddUser::TAddUser(ProblemReport showProblem, QWidget *parent)
     connect(SpeedButton12, &QAbstractButton::clicked, this, [this] { SpeedButton12Click(); });
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        return FormKeyDown(key) || EnterTab(source, key);
+    });
     ClearFields();
 }
 
@@ -157,17 +158,6 @@ void TAddUser::BitBtn1Click()
 void TAddUser::SpeedButton12Click()
 {
     reject();
-}
-
-bool TAddUser::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (widget && widget->window() == this && (FormKeyDown(key) || EnterTab(widget, key)))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TAddUser::FormKeyDown(QKeyEvent *event)

@@ -45,9 +45,6 @@ public:
     TFlatSpeedButton *BitBtn1 = nullptr;
     TFlatSpeedButton *SpeedButton12 = nullptr;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     ProblemReport m_showProblem;
     bool m_result = false;

@@ -1,5 +1,6 @@
 #include "access/UserFile.h"
 
+#include "app/DamagedFiles.h"
 #include "store/CodePage.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
@@ -181,13 +182,23 @@ QList<UserEntry> ReadUserFile(const QString &dataDir)
     return entries;
 }
 
-void WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries)
+QString WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries)
 {
-    writeEntries(userFilePath(dataDir), entries, QStringLiteral("nu poate fi scris"));
+    const QString path = userFilePath(dataDir);
+    QString notice;
+    QFile old(path);
+    if (old.open(QIODevice::ReadOnly)) {
+        const QString damage = userFileDamage(old.readAll());
+        old.close();
+        if (!damage.isEmpty())
+            notice = keepDamagedCopy(path, damage);
+    }
+    writeEntries(path, entries, QStringLiteral("nu poate fi scris"));
+    return notice;
 }
 
-void SaveUserFile(const QString &dataDir, Query &users,
-                  const std::function<UserEntry(const UserEntry &row)> &exact)
+QString SaveUserFile(const QString &dataDir, Query &users,
+                     const std::function<UserEntry(const UserEntry &row)> &exact)
 {
     const QString nume = QStringLiteral("NUME");
     // A file without users would shut everyone out for good: it is never written.
@@ -202,6 +213,7 @@ void SaveUserFile(const QString &dataDir, Query &users,
         users.enableControls();
         users.locate(nume, current);
     };
+    QString notice;
     try {
         QList<UserEntry> entries;
         for (users.first(); !users.eof(); users.next()) {
@@ -210,12 +222,13 @@ void SaveUserFile(const QString &dataDir, Query &users,
                                     quint8(users.asInteger(QStringLiteral("RANG"))));
             entries.append(exact ? exact(row) : row);
         }
-        WriteUserFile(dataDir, entries);
+        notice = WriteUserFile(dataDir, entries);
     } catch (...) {
         release();
         throw;
     }
     release();
+    return notice;
 }
 
 } // namespace dosarium

@@ -63,14 +63,16 @@ QByteArray ReadArchiveKey(const QString &dataDir);
 QList<UserEntry> ReadUserFile(const QString &dataDir);
 
 // Replaces the file by `entries`: the new file is written beside the old one and renamed over
-// it, so a failure leaves the old file whole.
-void WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries);
+// it, so a failure leaves the old file whole. A damaged file (a piece of a record, impossible
+// lengths or ranks) is first kept in a dated copy beside it; returns the notice that says so,
+// empty for a sound file.
+QString WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries);
 
 // Rewrites the file from the users query (columns NUME, PAROLA, RANG), walking it from its
 // first row to its last with its controls frozen, then back to the row it stood on. `exact`,
 // when given, turns each row's entry as read into the entry to store (a table drops the
-// trailing blanks of its texts).
-void SaveUserFile(const QString &dataDir, Query &users,
-                  const std::function<UserEntry(const UserEntry &row)> &exact = {});
+// trailing blanks of its texts). Returns WriteUserFile's notice.
+QString SaveUserFile(const QString &dataDir, Query &users,
+                     const std::function<UserEntry(const UserEntry &row)> &exact = {});
 
 } // namespace dosarium

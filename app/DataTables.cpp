@@ -1,5 +1,6 @@
 #include "app/DataTables.h"
 
+#include "app/DamagedFiles.h"
 #include "store/Engine.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -79,14 +80,19 @@ void UpgradeActe(Query &sx, Table &tx, const QString &dataDir, const Yield &yiel
     tx.setTableName(QString());
 }
 
-void PackTable(Table &sursa, const QString &path, const Yield &yield)
+QString PackTable(Table &sursa, const QString &path, const Yield &yield)
 {
     sursa.close();
     sursa.setExclusive(true);
     sursa.setTableName(path);
     yield();
     sursa.open();
+    QString notice;
     try {
+        // With the table held alone: the bytes kept are the ones the pack would rewrite.
+        const QString damage = tableDamage(path);
+        if (!damage.isEmpty())
+            notice = keepDamagedCopy(resolveFileName(path), damage);
         sursa.pack();
     } catch (...) {
         yield();
@@ -97,6 +103,7 @@ void PackTable(Table &sursa, const QString &path, const Yield &yield)
     yield();
     sursa.close();
     yield();
+    return notice;
 }
 
 void TrimLog(Query &sx, const QString &dataDir, const Yield &yield)

@@ -25,8 +25,10 @@ void CreateTables(Query &sx, const QString &dataDir, const Yield &yield);
 void UpgradeActe(Query &sx, Table &tx, const QString &dataDir, const Yield &yield);
 
 // Opens the table for this program alone and removes its deleted rows for good. A table without
-// deleted rows is left as it is (the same file, the same bytes).
-void PackTable(Table &sursa, const QString &path, const Yield &yield);
+// deleted rows is left as it is (the same file, the same bytes). A table whose header and size
+// disagree is first kept in a dated copy beside it (see DamagedFiles); returns the notice that
+// says so, empty for a sound table.
+QString PackTable(Table &sursa, const QString &path, const Yield &yield);
 
 // Deletes the log entries whose id is more than kLogRetention below the newest entry's, once the
 // log holds kLogRetention rows or more.

@@ -151,6 +151,7 @@ void TForm1::UpgradeActe()
 
 void TForm1::PackTable(const QString &path)
 {
+    // A damaged table was kept aside and reported by the start's check already.
     m_workspace.PackTable(path);
 }
 
@@ -210,6 +211,8 @@ void TForm1::Timer1Timer()
     Bar1->setMaximum(100);
 
     m_workspace.prepareFolders();
+    // Damaged files are kept aside before anything of this start writes to them.
+    QStringList notices = m_workspace.CheckDataFiles();
 
     // Without its tables the program cannot work: the error is shown and the program ends.
     if (!m_workspace.guard([this] {
@@ -222,6 +225,8 @@ void TForm1::Timer1Timer()
     }
 
     const QString server = m_workspace.chooseDataFolder();
+    if (!server.isEmpty())
+        notices += m_workspace.CheckDataFiles();
     if (!server.isEmpty() && m_hooks.setServerPath)
         m_hooks.setServerPath(server);
     if (m_hooks.setDatabaseText)
@@ -247,6 +252,8 @@ void TForm1::Timer1Timer()
     if (m_hooks.show)
         m_hooks.show();
     yield();
+    for (const QString &notice : std::as_const(notices))
+        m_workspace.showNotice(notice);
     if (!later.isEmpty())
         m_workspace.showError(later);
 }

@@ -2,6 +2,8 @@
 
 #include "store/CodePage.h"
 
+#include <QLineEdit>
+
 namespace dosarium {
 
 std::optional<QString> storedBoxText(const QString &typed, int maxLength, bool upperCase)
@@ -33,6 +35,21 @@ QValidator::State StoredTextValidator::validate(QString &input, int &) const
         return Invalid;
     input = *text;
     return Acceptable;
+}
+
+void explainRefusedKeys(QLineEdit *box, const ProblemReport &report, QWidget *control)
+{
+    QWidget *at = control ? control : box;
+    QObject::connect(box, &QLineEdit::inputRejected, box, [box, report, at] {
+        if (!report)
+            return;
+        if (box->text().size() >= box->maxLength())
+            report(QStringLiteral("Aici incap cel mult %1 caractere!").arg(box->maxLength()), at);
+        else
+            report(QStringLiteral("Caracterul tastat nu poate fi scris in fisierele programului: "
+                                  "nu este in setul de caractere Windows-1250!"),
+                   at);
+    });
 }
 
 } // namespace dosarium

@@ -3,9 +3,13 @@
 // characters as the column holds, and, where the box asks for it, every letter in upper case.
 #pragma once
 
+#include "ui/ProblemReport.h"
+
 #include <QString>
 #include <QValidator>
 #include <optional>
+
+class QLineEdit;
 
 namespace dosarium {
 
@@ -26,5 +30,10 @@ private:
     int m_maxLength;
     bool m_upperCase;
 };
+
+// A key the box does not take is never dropped without a word: `report` says why (the box holds
+// as many characters as fit, or the character cannot be stored in the program's files), at
+// `control`, or at the box itself when it is null.
+void explainRefusedKeys(QLineEdit *box, const ProblemReport &report, QWidget *control = nullptr);
 
 } // namespace dosarium

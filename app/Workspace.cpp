@@ -1,6 +1,7 @@
 #include "app/Workspace.h"
 
 #include "app/ActivityLog.h"
+#include "app/DamagedFiles.h"
 #include "app/DataTables.h"
 #include "app/FolderRemoval.h"
 #include "app/QueryText.h"
@@ -103,6 +104,14 @@ void Workspace::showError(const QString &message) const
         qWarning("%s", qUtf8Printable(message));
 }
 
+void Workspace::showNotice(const QString &message) const
+{
+    if (m_reports.showNotice)
+        m_reports.showNotice(message);
+    else
+        showError(message);
+}
+
 QString Workspace::failureText(const std::exception_ptr &failure)
 {
     try {
@@ -181,9 +190,14 @@ void Workspace::UpgradeActe()
     dosarium::UpgradeActe(*m_sx, *m_tx, m_context.DataDir, [this] { yield(); });
 }
 
-void Workspace::PackTable(const QString &path)
+QString Workspace::PackTable(const QString &path)
 {
-    dosarium::PackTable(*m_sursa, path, [this] { yield(); });
+    return dosarium::PackTable(*m_sursa, path, [this] { yield(); });
+}
+
+QStringList Workspace::CheckDataFiles()
+{
+    return dosarium::CheckDataFiles(m_context.DataDir);
 }
 
 void Workspace::TrimLog()

@@ -27,6 +27,9 @@ struct WorkspaceReports {
     std::function<void()> stepProgress;
     std::function<void()> finishProgress;
     std::function<void(const QString &message)> showError; // the general error report
+    // What the program found and repaired on its own (an interrupted operation brought to an
+    // end, a damaged file kept aside); the general error report when unset.
+    std::function<void(const QString &message)> showNotice;
 };
 
 class Workspace {
@@ -54,6 +57,7 @@ public:
     void stepProgress() const;
     void finishProgress() const;
     void showError(const QString &message) const;
+    void showNotice(const QString &message) const;
     // The reports' progress for the archive's long operations; each step lets events run.
     ProgressSink &progress() const { return *m_progress; }
 
@@ -80,10 +84,15 @@ public:
     QString NextId(const QString &counter);
     void WriteLog(const QString &action);
 
+    // The start-up check of DataDir's files: damaged ones kept aside, the document counter moved
+    // past the register's ids; returns the notices for the user.
+    QStringList CheckDataFiles();
+
     // Tables of DataDir.
     void CreateTables();
     void UpgradeActe();
-    void PackTable(const QString &path);
+    // Returns the notice of a damaged table kept aside before the pack, empty for a sound one.
+    QString PackTable(const QString &path);
     void TrimLog();
 
     // Removes the folder with everything in it; reports a file it cannot delete.

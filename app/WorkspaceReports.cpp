@@ -32,6 +32,7 @@ void connectToWindows(Workspace &workspace, TContor *contor)
                 strip->Finish();
         },
         [](const QString &message) { showErrorReport(nullptr, message); },
+        [](const QString &message) { showErrorReport(nullptr, message); },
     });
 }
 

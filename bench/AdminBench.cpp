@@ -39,7 +39,7 @@ struct Office {
     {
         workspace.setWorkstation({exe.path(), QStringLiteral("BIROU"), QStringLiteral("bench")});
         workspace.prepareFolders();
-        workspace.setReports({[] { QCoreApplication::processEvents(); }, {}, {}, {}, {}});
+        workspace.setReports({[] { QCoreApplication::processEvents(); }, {}, {}, {}, {}, {}});
         workspace.CreateTables();
         workspace.UpgradeActe();
     }

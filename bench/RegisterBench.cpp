@@ -31,7 +31,7 @@ struct Office {
     {
         workspace.setWorkstation({exe.path(), QStringLiteral("BIROU"), QStringLiteral("bench")});
         workspace.prepareFolders();
-        workspace.setReports({[] { QCoreApplication::processEvents(); }, {}, {}, {}, {}});
+        workspace.setReports({[] { QCoreApplication::processEvents(); }, {}, {}, {}, {}, {}});
         workspace.CreateTables();
         bench::writeSampleRegister(workspace.context().DataDir, kActs);
         listing.setChoices([this] { return choices; });

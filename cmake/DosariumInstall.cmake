@@ -41,7 +41,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /opt/dosarium)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, adduser, qt6-qpa-plugins")
+# The windows' plain texts are drawn in the system's sans-serif font: on a machine that has
+# only the Liberation fonts that resolves to Liberation Mono, whose wide letters run labels into
+# their boxes, so the usual sans-serif comes along.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core, adduser, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/postrm)

@@ -10,6 +10,7 @@
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
 #include "register/ActDialog.h"
+#include "register/ActJournal.h"
 #include "register/LogWindow.h"
 #include "register/RegisterWindow.h"
 #include "ui/MessageDialog.h"
@@ -45,7 +46,6 @@ Windows::Windows()
     AddAct = std::make_unique<TAddAct>(*workspace, showProblem);
     LogView = std::make_unique<TLogView>(*workspace);
     Erori->setObjectName(QStringLiteral("Erori"));
-    Form5->setObjectName(QStringLiteral("Form5"));
     Contor->setObjectName(QStringLiteral("Contor"));
     Form3->setObjectName(QStringLiteral("Form3"));
     Form1->setObjectName(QStringLiteral("Form1"));
@@ -77,6 +77,12 @@ Windows::Windows()
                 ArchiveRecoding recoding(
                     *services, [services] { return ReadArchiveKey(services->context().DataDir); });
                 recoding.finishPending(services->progress());
+            });
+            // So is an act operation.
+            services->guard([services] {
+                const QString notice = ActJournal(services->context()).finishPending();
+                if (!notice.isEmpty())
+                    services->showNotice(notice);
             });
         },
     });

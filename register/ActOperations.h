@@ -1,7 +1,8 @@
 // Adding, modifying, deleting and viewing acts, without any window: the log entry, the row and
-// the archived file of each operation, in their fixed order, kept in step with each other when
-// a step fails. The register window asks the person for the dialog's values and confirmations
-// and then calls these; tests and tools call them the same way.
+// the archived file of each operation, kept in step with each other when a step fails, and
+// through the act journal (ActJournal) when the program stops in the middle. The register
+// window asks the person for the dialog's values and confirmations and then calls these; tests
+// and tools call them the same way.
 #pragma once
 
 #include "register/ActStatements.h"
@@ -12,6 +13,7 @@
 
 namespace dosarium {
 
+class ActJournal;
 class ProgressSink;
 class Workspace;
 
@@ -30,18 +32,20 @@ public:
     // `archiveKey` reads the key afresh from the user file of the data folder in use.
     ActOperations(Workspace &workspace, std::function<QByteArray()> archiveKey);
 
-    // Stores a new act and its coded file; returns its id. Throws ActRefused when its archive
-    // folder cannot be made (nothing is then written), Error when a later step fails: a file
-    // that cannot be stored takes its row away again, the log entry and the id stay used.
+    // Stores a new act and its coded file; returns its id. The file is stored before the row
+    // is written. Throws ActRefused when its archive folder cannot be made (nothing is then
+    // written), Error when a later step fails: nothing of the act stays, the log entry and the
+    // id stay used.
     QString add(const ActEntry &act, ProgressSink &progress);
 
-    // Changes the act `old` into `edited`. A new file is stored before the old one goes; an
-    // unchanged file moves with a changed year, domain or subdomain. Throws ActRefused when the
-    // file cannot be moved (the row is then unchanged), Error for other failures; the row and
-    // the archive stay in step.
+    // Changes the act `old` into `edited`. A new file is stored whole beside the old one before
+    // the row changes and takes its place after; an unchanged file moves with a changed year,
+    // domain or subdomain. Throws ActRefused when the file cannot be moved or another file
+    // stands at the new place (the row is then unchanged), Error for other failures; the row
+    // and the archive stay in step.
     void modify(const StoredAct &old, const ActEntry &edited, ProgressSink &progress);
 
-    // Removes the act's file and row.
+    // Removes the act's row, then its file.
     void remove(const StoredAct &act);
 
     // A readable copy of the act's file in the temporary folder, named by its id and extension;
@@ -54,6 +58,8 @@ public:
 
 private:
     void run(const QStringList &lines);
+    // An operation a stop interrupted is first brought to its end.
+    void finishInterrupted(ActJournal &journal);
 
     Workspace &m_workspace;
     std::function<QByteArray()> m_archiveKey;

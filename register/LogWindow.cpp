@@ -6,11 +6,13 @@
 #include "store/Query.h"
 #include "store/Statement.h"
 #include "ui/ButtonLook.h"
+#include "ui/KeyPreview.h"
 #include "widgets/DataGrid.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -37,13 +39,11 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
     setPalette(palette);
+    QFont font = this->font();
+    font.setPointSize(8);
+    setFont(font);
 
-    Header = new TGradientPanel(this);
-    Header->setObjectName(QStringLiteral("Header"));
-    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
-    Header->setColorTo(Qt::white);
-    Header->setColorCount(64);
-    Header->setDirection(TGradientDirection::HCenterToEdges);
+    Header = headerBand(this);
     Label1 = new QLabel(QStringLiteral("Ultimele actiuni facute in program"), Header);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(captionFont(12));
@@ -62,9 +62,13 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     DBGrid3->setRowHeight(17);
     DBGrid3->setTextColor(QColor(0x00, 0x00, 0x80));
     const QString band = QStringLiteral("Data si ora");
+    // The date and the time have no width of their own: each is as wide as ten digits, so a
+    // whole date shows and the four columns still fit the window.
+    const QFontMetrics metrics(DBGrid3->font());
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     DBGrid3->setColumns({
-        {QStringLiteral("DATAL"), QStringLiteral("Data"), -1, Qt::AlignCenter, band},
-        {QStringLiteral("ORA"), QStringLiteral("Ora"), -1, Qt::AlignCenter, band},
+        {QStringLiteral("DATAL"), QStringLiteral("Data"), digit * 10 + 12, Qt::AlignCenter, band},
+        {QStringLiteral("ORA"), QStringLiteral("Ora"), digit * 10 + 12, Qt::AlignCenter, band},
         {QStringLiteral("ACTIUNE"), QStringLiteral("Actiunea"), 496, Qt::AlignLeft, {}},
         {QStringLiteral("UTILIZATOR"), QStringLiteral("Operator"), 77, Qt::AlignLeft, {}},
     });
@@ -84,8 +88,7 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
 
     placeControls();
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    installKeyPreview(this, [this](QWidget *, QKeyEvent *key) { return FormKeyDown(key); });
 }
 
 TLogView::~TLogView() = default;
@@ -139,16 +142,6 @@ void TLogView::OpenLog()
 void TLogView::CloseButClick()
 {
     reject();
-}
-
-bool TLogView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget->window() == this && FormKeyDown(static_cast<QKeyEvent *>(event)))
-            return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 bool TLogView::FormKeyDown(QKeyEvent *event)

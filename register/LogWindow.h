@@ -45,7 +45,6 @@ public:
     TFlatSpeedButton *CloseBut = nullptr;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
 

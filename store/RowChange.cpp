@@ -97,6 +97,10 @@ int RowChange::apply()
         const qsizetype length = m_layout.recordLength;
         const quint32 perBlock = recordsPerBlock(m_layout);
         QByteArray block;
+        // The rows as they were before this statement wrote them: a write the disk refuses
+        // part-way puts them back, so that a failed statement changed no row, not even half of
+        // one.
+        std::vector<std::pair<quint32, QByteArray>> before;
         const auto visit = [&](quint32 first, quint32 n, auto &&wanted) {
             block.resize(qsizetype(n) * length);
             m_file->readRecords(layout, first, n, block.data());
@@ -104,30 +108,42 @@ int RowChange::apply()
                 char *record = block.data() + qsizetype(i) * length;
                 if (!wanted(first + i) || !qualifies(record))
                     continue;
+                before.emplace_back(first + i, QByteArray(record, length));
                 change(record);
                 m_file->writeRecord(layout, first + i, record);
                 ++touched;
             }
         };
+        try {
 
-        // The rows found, read again in runs of neighbours.
-        const auto inTable =
-            std::lower_bound(m_rows.begin(), m_rows.end(), std::min(m_seen, count));
-        for (auto run = m_rows.begin(); run != inTable;) {
-            const quint32 first = *run;
-            auto end = run + 1;
-            while (end != inTable && *end - first < perBlock)
-                ++end;
-            const quint32 n = *(end - 1) - first + 1;
-            visit(first, n, [&](quint32 index) { return std::binary_search(run, end, index); });
-            run = end;
+            // The rows found, read again in runs of neighbours.
+            const auto inTable =
+                std::lower_bound(m_rows.begin(), m_rows.end(), std::min(m_seen, count));
+            for (auto run = m_rows.begin(); run != inTable;) {
+                const quint32 first = *run;
+                auto end = run + 1;
+                while (end != inTable && *end - first < perBlock)
+                    ++end;
+                const quint32 n = *(end - 1) - first + 1;
+                visit(first, n, [&](quint32 index) { return std::binary_search(run, end, index); });
+                run = end;
+            }
+            // The rows appended since the search.
+            for (quint32 first = m_seen; first < count; first += perBlock)
+                visit(first, std::min(perBlock, count - first), [](quint32) { return true; });
+
+            if (touched > 0)
+                m_file->finishChange(layout, count);
+        } catch (...) {
+            for (auto it = before.rbegin(); it != before.rend(); ++it) {
+                try {
+                    m_file->writeRecord(layout, it->first, it->second.constData());
+                } catch (const Error &) {
+                    // What the disk refused to change it also refuses to change back.
+                }
+            }
+            throw;
         }
-        // The rows appended since the search.
-        for (quint32 first = m_seen; first < count; first += perBlock)
-            visit(first, std::min(perBlock, count - first), [](quint32) { return true; });
-
-        if (touched > 0)
-            m_file->finishChange(layout, count);
     });
     m_searched = false;
     return touched;

@@ -244,10 +244,24 @@ void TableFile::appendRecord(const TableLayout &layout, quint32 &count, const QB
     // The record first, then the header: a crash in between loses only this record.
     QByteArray data = record;
     data.append('\x1A');
-    pwriteFully(layout.headerLength + qint64(count) * layout.recordLength, data.constData(),
-                data.size());
+    const qint64 at = layout.headerLength + qint64(count) * layout.recordLength;
+    // The bytes the record goes over (the end mark, or a record a crash left uncounted), put
+    // back when the disk refuses the record part-way, so that no piece of it stays behind.
+    struct stat st;
+    const qint64 oldSize = fstat(m_fd, &st) == 0 ? st.st_size : -1;
+    QByteArray overwritten(std::clamp<qint64>(oldSize - at, 0, data.size()), Qt::Uninitialized);
+    preadFully(at, overwritten.data(), overwritten.size());
+    try {
+        pwriteFully(at, data.constData(), data.size());
+        finishChange(layout, count + 1);
+    } catch (...) {
+        if (oldSize >= 0 && ftruncate(m_fd, oldSize) == 0 && !overwritten.isEmpty() &&
+            ::pwrite(m_fd, overwritten.constData(), size_t(overwritten.size()), at) < 0) {
+            // Nothing more can be done; the header still counts only the old records.
+        }
+        throw;
+    }
     ++count;
-    finishChange(layout, count);
 }
 
 void TableFile::readRecords(const TableLayout &layout, quint32 first, quint32 n, char *into)

@@ -1,5 +1,6 @@
 #include "ui/FileChooser.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 
 namespace dosarium {
@@ -22,17 +23,22 @@ QString choose(QWidget *parent, const QString &title, ChooserKind kind)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Cauta in:"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Renunt"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tip fisier:"));
     if (kind == ChooserKind::File) {
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nume fisier:"));
-        dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tip fisier:"));
         dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Deschide"));
         dialog.setNameFilter(QStringLiteral("Toate fisierele (*)"));
     } else {
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
         dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Director:"));
+        dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tip:"));
         dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Alege"));
+        // The only type a folder picker offers.
+        if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+            for (int i = 0; i < types->count(); ++i)
+                types->setItemText(i, QStringLiteral("Directoare"));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();

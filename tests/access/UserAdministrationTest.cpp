@@ -131,6 +131,11 @@ TEST_F(UserAdministrationTest, rankRules_andTheChecksOfTheUserDialog)
         QStringLiteral("Modificare Utilizator|Nu aveti dreptul sa modificati datele altora!"));
     EXPECT_TRUE(refusal([&] { admin.checkModification(QStringLiteral("ION")); }).isEmpty());
     EXPECT_FALSE(mayAddAndDelete(current));
+    CountingProgress none;
+    EXPECT_FALSE(refusal([&] {
+                     admin.changePassword(QStringLiteral("ADMIN"), QStringLiteral("X"), none);
+                 }).isEmpty());
+    EXPECT_EQ(users().at(0), (StoredUser{"ADMIN", "", 0}));
     current = {QByteArrayLiteral("ADMIN"), {}, 0};
     EXPECT_TRUE(refusal([&] { admin.checkModification(QStringLiteral("ION")); }).isEmpty());
     EXPECT_TRUE(mayAddAndDelete(current));

@@ -247,6 +247,31 @@ TEST_F(SaveUserFileTest, rewritesTheFileInQueryOrderAndReturnsToTheCurrentRow)
     EXPECT_GE(frozenScrolls, 3);
 }
 
+TEST_F(SaveUserFileTest, damagedFile_isKeptInADatedCopyBeforeTheSave)
+{
+    // A piece of a third record after two whole ones: the save would drop it for good.
+    const QByteArray damaged = record("ADMIN", "K", 0) + record("ION", "P", 1) +
+                               "\x03"
+                               "ANA";
+    writeRaw(damaged);
+    add(QStringLiteral("ADMIN"), QStringLiteral("K"), 0);
+    users.open();
+    const QString notice = SaveUserFile(dir.path(), users);
+    const QStringList copies =
+        QDir(dir.path()).entryList({QStringLiteral("ini.deteriorat-*.mpg")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    QFile copy(joinPath(dir.path(), copies.first()));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), damaged);
+    EXPECT_TRUE(notice.contains(QStringLiteral("iar dupa ultima inregistrare intreaga de 67 "
+                                               "raman 4")))
+        << notice.toStdString();
+    EXPECT_TRUE(notice.contains(copies.first()));
+    EXPECT_EQ(readRaw(), record("ADMIN", "K", 0));
+    // A sound file is saved without a copy.
+    EXPECT_EQ(SaveUserFile(dir.path(), users), QString());
+}
+
 TEST_F(SaveUserFileTest, emptyUsersList_leavesTheFileAsItWas)
 {
     const QByteArray old = record("ADMIN", "K", 0);

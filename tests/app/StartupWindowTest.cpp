@@ -191,6 +191,7 @@ TEST_F(StartupWindowTest, serverFolderThatIsGone_meansLocalWork_andLocalDeletion
     Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (1)").arg(quoteText(acte)));
     Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (2)").arg(quoteText(acte)));
     Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=1").arg(quoteText(acte)));
+    form.WriteSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT"), QStringLiteral("3"));
     const qint64 size = QFileInfo(resolveFileName(acte)).size();
     form.WriteSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"),
                       joinPath(exe.path(), QStringLiteral("retea/Data")));
@@ -212,6 +213,7 @@ TEST_F(StartupWindowTest, serverSetToTheLocalFolderInTheSameLetters_countsAsLoca
     const QString acte = local("Acte.dbf");
     Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (1)").arg(quoteText(acte)));
     Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=1").arg(quoteText(acte)));
+    form.WriteSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT"), QStringLiteral("3"));
     const qint64 size = QFileInfo(resolveFileName(acte)).size();
     form.WriteSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"),
                       form.context().LocalDataDir);

@@ -148,6 +148,21 @@ TEST_F(ActOperationsTest, aFileThatCannotBeStored_takesItsRowAwayAgain)
     EXPECT_FALSE(QFileInfo::exists(dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1")));
 }
 
+TEST_F(ActOperationsTest, lostSettingsFile_neverPutsANewDocumentOverAnActs)
+{
+    const QByteArray first("first act's scan");
+    acts.add(contract(writeSource(QStringLiteral("a.pdf"), first)), progress);
+    acts.add(contract(writeSource(QStringLiteral("b.pdf"), scan)), progress);
+    // The settings file is lost: its counters would start again at 1.
+    QFile::remove(joinPath(dataDir(), QStringLiteral("Dsm.in")));
+    const QString id = acts.add(contract(writeSource(QStringLiteral("c.pdf"), scan)), progress);
+    EXPECT_EQ(id, QStringLiteral("3"));
+    EXPECT_EQ(readAll(dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1")),
+              coded(first, kKey));
+    EXPECT_EQ(stored(QStringLiteral("1")).extensie, QStringLiteral(".pdf"));
+    EXPECT_EQ(rows(data.workspace.actePath()), 3);
+}
+
 TEST_F(ActOperationsTest, aFolderThatCannotBeMade_stopsTheAdditionBeforeAnythingIsWritten)
 {
     // A file where the year's folder should be.

@@ -1,0 +1,230 @@
+#include "app/DamagedFiles.h"
+
+#include "app/SettingsFile.h"
+#include "store/Engine.h"
+#include "store/Error.h"
+#include "store/FieldCodec.h"
+#include "store/FilePath.h"
+#include "store/ReplacementFile.h"
+#include "store/TableLayout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace dosarium {
+
+namespace {
+
+constexpr int kUserRecord = 67;
+constexpr int kUserText = 32;
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+std::optional<QByteArray> readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// The highest IDACT of the register, 0 for an empty one.
+qint64 highestActId(const QString &actePath)
+{
+    const RowSet set = Engine::select(QStringLiteral("SELECT IDACT FROM ") + quoteText(actePath));
+    const Field &field = set.layout.fields.at(0);
+    qint64 highest = 0;
+    for (int r = 0; r < set.size(); ++r) {
+        if (const std::optional<double> id = fieldNumber(field, set.record(r)))
+            highest = std::max(highest, qint64(*id));
+    }
+    return highest;
+}
+
+// Moves the IDACT counter past the register's highest id; the notice, or empty text when it
+// stood there already. A counter that is no number is left to NextId's own error.
+QString repairActCounter(const QString &dataDir, const QString &actePath)
+{
+    const qint64 highest = highestActId(actePath);
+    if (highest <= 0)
+        return QString();
+    SettingsFile settings(dataDir);
+    bool ok = true;
+    const QString stored = settings.read(QStringLiteral("INDEX"), QStringLiteral("IDACT"));
+    const qint64 counter = stored.isEmpty() ? 1 : stored.toLongLong(&ok);
+    if (!ok || counter > highest)
+        return QString();
+    QString before;
+    settings.update(QStringLiteral("INDEX"), QStringLiteral("IDACT"),
+                    [&before, highest](const QString &value) {
+                        before = value;
+                        bool valid = true;
+                        const qint64 now = value.isEmpty() ? 1 : value.toLongLong(&valid);
+                        return valid && now > highest ? value : QString::number(highest + 1);
+                    });
+    return QStringLiteral("Contorul actelor (IDACT) din %1 era %2, dar registrul are deja actul "
+                          "%3: fisierul de setari a fost pierdut sau inlocuit cu o copie veche. "
+                          "Contorul a fost mutat la %4, ca niciun numar de act sa nu fie dat de "
+                          "doua ori.")
+        .arg(shown(settings.path()), before.isEmpty() ? QStringLiteral("gol") : before)
+        .arg(highest)
+        .arg(highest + 1);
+}
+
+} // namespace
+
+QString tableDamage(const QString &path)
+{
+    QFile file(resolveFileName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const qint64 size = file.size();
+    const QByteArray first = file.read(32);
+    const QByteArray head = first + file.read(std::max(0, declaredHeaderLength(first) - 32));
+    TableLayout layout;
+    try {
+        layout = parseTableHeader(head, size, file.fileName());
+    } catch (const Error &) {
+        return QString(); // refused by every reader: nothing can rewrite it
+    }
+    const quint32 held = recordsInFile(layout, size);
+    if (layout.declaredCount > held)
+        return QStringLiteral("antetul numara %1 randuri, dar fisierul le cuprinde doar pe "
+                              "primele %2")
+            .arg(layout.declaredCount)
+            .arg(held);
+    // One record more is what a stop between a record and its header leaves: no damage.
+    if (held > layout.declaredCount + 1)
+        return QStringLiteral("fisierul cuprinde %1 randuri, dar antetul numara doar %2")
+            .arg(held)
+            .arg(layout.declaredCount);
+    return QString();
+}
+
+QString userFileDamage(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return QStringLiteral("nu cuprinde niciun utilizator");
+    if (bytes.size() % kUserRecord != 0)
+        return QStringLiteral("are %1 octeti, iar dupa ultima inregistrare intreaga de %2 raman "
+                              "%3")
+            .arg(bytes.size())
+            .arg(kUserRecord)
+            .arg(bytes.size() % kUserRecord);
+    for (qsizetype at = 0; at < bytes.size(); at += kUserRecord) {
+        const int entry = int(at / kUserRecord) + 1;
+        if (quint8(bytes[at]) > kUserText || quint8(bytes[at + 33]) > kUserText)
+            return QStringLiteral("inregistrarea %1 are un nume sau o parola mai lunga de %2")
+                .arg(entry)
+                .arg(kUserText);
+        if (quint8(bytes[at + 66]) > 2)
+            return QStringLiteral("inregistrarea %1 are rangul %2, care nu exista")
+                .arg(entry)
+                .arg(quint8(bytes[at + 66]));
+    }
+    return QString();
+}
+
+QString settingsDamage(const QByteArray &bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar c = uchar(bytes[i]);
+        if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F)
+            return QStringLiteral("cuprinde octeti care nu sunt text (primul la pozitia %1)")
+                .arg(i);
+    }
+    int number = 0;
+    for (const QByteArray &raw : bytes.split('\n')) {
+        ++number;
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('[') || line.contains('='))
+            continue;
+        return QStringLiteral("randul %1 nu este nici sectiune, nici cheie=valoare").arg(number);
+    }
+    return QString();
+}
+
+QString keepDamagedCopy(const QString &path, const QString &finding, const QDateTime &now)
+{
+    const QFileInfo info(path);
+    const std::optional<QByteArray> bytes = readBytes(path);
+    if (!bytes)
+        throw Error(QStringLiteral("Fisierul %1 este deteriorat (%2), dar nu il pot citi ca sa-i "
+                                   "pastrez o copie.")
+                        .arg(shown(path), finding));
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stem = info.completeBaseName() + QStringLiteral(".deteriorat-");
+    QDir folder = info.dir();
+    QString copy;
+    // A copy kept at an earlier start holds the same bytes: it stays the one named.
+    for (const QFileInfo &earlier : folder.entryInfoList({stem + QLatin1Char('*')}, QDir::Files)) {
+        if (earlier.size() == bytes->size() && readBytes(earlier.filePath()) == bytes) {
+            copy = earlier.filePath();
+            break;
+        }
+    }
+    for (int attempt = 0; copy.isEmpty(); ++attempt) {
+        const QString name = stem + now.toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                             (attempt > 0 ? QStringLiteral("-%1").arg(attempt) : QString()) +
+                             suffix;
+        try {
+            ReplacementFile out(folder.filePath(name));
+            out.write(*bytes);
+            if (out.commitIfAbsent())
+                copy = folder.filePath(name);
+        } catch (const Error &e) {
+            throw Error(QStringLiteral("Fisierul %1 este deteriorat (%2), dar nu pot pastra o "
+                                       "copie a lui: %3")
+                            .arg(shown(path), finding, e.message()));
+        }
+    }
+    return QStringLiteral("Fisierul %1 este deteriorat: %2. Asa cum era, fisierul a fost pastrat "
+                          "in %3.")
+        .arg(shown(path), finding, shown(copy));
+}
+
+QString RepairActCounter(const QString &dataDir)
+{
+    const QString acte = resolveFileName(joinPath(dataDir, QStringLiteral("Acte.dbf")));
+    return QFileInfo::exists(acte) ? repairActCounter(dataDir, acte) : QString();
+}
+
+QStringList CheckDataFiles(const QString &dataDir)
+{
+    QStringList notices;
+    const auto keep = [&notices](const QString &path, const QString &damage) {
+        if (damage.isEmpty())
+            return;
+        try {
+            notices << keepDamagedCopy(path, damage);
+        } catch (const Error &e) {
+            notices << e.message();
+        }
+    };
+    const QString acte = resolveFileName(joinPath(dataDir, QStringLiteral("Acte.dbf")));
+    for (const QString &table :
+         {acte, resolveFileName(joinPath(dataDir, QStringLiteral("Log.dbf")))})
+        keep(table, tableDamage(table));
+    for (const auto &[name, check] : {std::pair{QStringLiteral("ini.mpg"), &userFileDamage},
+                                      std::pair{QStringLiteral("Dsm.in"), &settingsDamage}}) {
+        const QString path = resolveFileName(joinPath(dataDir, name));
+        if (const std::optional<QByteArray> bytes = readBytes(path))
+            keep(path, check(*bytes));
+    }
+    if (QFileInfo::exists(acte)) {
+        try {
+            const QString repaired = repairActCounter(dataDir, acte);
+            if (!repaired.isEmpty())
+                notices << repaired;
+        } catch (const Error &) {
+            // A register that cannot be read now says so when it is opened.
+        }
+    }
+    return notices;
+}
+
+} // namespace dosarium

@@ -1,0 +1,259 @@
+#include "register/ActJournal.h"
+
+#include "app/AppContext.h"
+#include "store/Engine.h"
+#include "store/Error.h"
+#include "store/FieldCodec.h"
+#include "store/FilePath.h"
+#include "store/ReplacementFile.h"
+#include "store/Statement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstring>
+
+namespace dosarium {
+
+namespace {
+
+const QByteArray kFirstLine = QByteArrayLiteral("DOSARIUM ACT JOURNAL 1");
+const QByteArray kLastLine = QByteArrayLiteral("END");
+
+QByteArray kindName(ActJournal::Kind kind)
+{
+    switch (kind) {
+    case ActJournal::Kind::Add:
+        return QByteArrayLiteral("ADD");
+    case ActJournal::Kind::Modify:
+        return QByteArrayLiteral("MODIFY");
+    case ActJournal::Kind::Delete:
+        return QByteArrayLiteral("DELETE");
+    }
+    return QByteArray();
+}
+
+bool fileThere(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+void removeFile(const QString &path)
+{
+    if (fileThere(path) && !QFile::remove(path))
+        throw Error(QStringLiteral("Nu pot sterge fisierul %1 din arhiva.")
+                        .arg(QDir::toNativeSeparators(path)));
+}
+
+// Renames over an existing file, as the archive's own replacements do.
+void moveFile(const QString &from, const QString &to)
+{
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        throw Error(QStringLiteral("Nu pot muta fisierul %1 in %2: %3.")
+                        .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
+                             QString::fromLocal8Bit(strerror(errno))));
+}
+
+// The new files a stopped copy left beside `target`.
+void removeUnfinishedCopies(const QString &target)
+{
+    if (target.isEmpty())
+        return;
+    const QFileInfo info(target);
+    const QString prefix = QFileInfo(ReplacementFile::temporaryPrefix(target)).fileName();
+    const QDir folder = info.dir();
+    for (const QString &name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files))
+        QFile::remove(folder.filePath(name));
+}
+
+// The act's record as the table holds it now; empty when there is no such act.
+struct Row {
+    TableLayout layout;
+    QByteArray record;
+};
+
+std::optional<Row> readRow(const QString &dataDir, const QString &id)
+{
+    const RowSet set = Engine::select(QStringLiteral("SELECT * FROM ") +
+                                      quoteText(joinPath(dataDir, QStringLiteral("Acte.dbf"))));
+    const int column = set.layout.fieldIndex(QStringLiteral("IDACT"));
+    if (column < 0)
+        throw Error(QStringLiteral("Tabelul actelor nu are coloana IDACT."));
+    const Field &field = set.layout.fields.at(column);
+    for (int r = 0; r < set.size(); ++r) {
+        if (fieldText(set.layout, field, set.record(r)) == id)
+            return Row{set.layout, QByteArray(set.record(r), set.layout.recordLength)};
+    }
+    return std::nullopt;
+}
+
+// True when the row holds every value the modification writes: it ran (or changed nothing).
+bool holdsUpdate(const Row &row, const QStringList &update)
+{
+    const Statement statement = parseStatement(update.join(QLatin1Char('\n')));
+    QByteArray written = row.record;
+    for (const Assignment &a : statement.assignments) {
+        const int index = row.layout.fieldIndex(a.column);
+        if (index < 0)
+            return false;
+        writeField(row.layout, row.layout.fields.at(index), written.data(), a.value);
+    }
+    return written == row.record;
+}
+
+} // namespace
+
+ActJournal::ActJournal(const AppContext &context)
+    : m_path(joinPath(context.LocalDataDir, kFileName))
+{}
+
+bool ActJournal::exists() const
+{
+    return QFileInfo::exists(m_path);
+}
+
+QByteArray ActJournal::text(const Entry &entry)
+{
+    const auto line = [](const char *key, const QString &value) {
+        return QByteArray(key) + '=' + value.toUtf8().toPercentEncoding() + '\n';
+    };
+    QByteArray out = kFirstLine + '\n';
+    out += QByteArrayLiteral("OP=") + kindName(entry.kind) + '\n';
+    out += line("DATA", entry.dataDir);
+    out += line("ID", entry.id);
+    out += line("OLD", entry.oldFile);
+    out += line("NEW", entry.newFile);
+    out += line("STAGED", entry.stagedFile);
+    out += QByteArrayLiteral("COPY=") + (entry.newCopy ? '1' : '0') + '\n';
+    for (const QString &u : entry.update)
+        out += line("UPDATE", u);
+    return out + kLastLine + '\n';
+}
+
+std::optional<ActJournal::Entry> ActJournal::parse(const QByteArray &text)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    if (lines.size() < 3 || lines.first() != kFirstLine || !lines.contains(kLastLine))
+        return std::nullopt;
+    Entry entry;
+    bool kindFound = false;
+    for (const QByteArray &line : lines) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QByteArray key = line.left(eq);
+        const QByteArray raw = line.mid(eq + 1);
+        const QString value = QString::fromUtf8(QByteArray::fromPercentEncoding(raw));
+        if (key == "OP") {
+            for (Kind k : {Kind::Add, Kind::Modify, Kind::Delete}) {
+                if (raw == kindName(k)) {
+                    entry.kind = k;
+                    kindFound = true;
+                }
+            }
+        } else if (key == "DATA") {
+            entry.dataDir = value;
+        } else if (key == "ID") {
+            entry.id = value;
+        } else if (key == "OLD") {
+            entry.oldFile = value;
+        } else if (key == "NEW") {
+            entry.newFile = value;
+        } else if (key == "STAGED") {
+            entry.stagedFile = value;
+        } else if (key == "COPY") {
+            entry.newCopy = raw == "1";
+        } else if (key == "UPDATE") {
+            entry.update << value;
+        }
+    }
+    if (!kindFound || entry.dataDir.isEmpty() || entry.id.isEmpty())
+        return std::nullopt;
+    return entry;
+}
+
+void ActJournal::begin(const Entry &entry)
+{
+    ReplacementFile file(m_path);
+    file.write(text(entry));
+    file.commit();
+}
+
+void ActJournal::end()
+{
+    QFile::remove(m_path);
+}
+
+QString ActJournal::finishPending()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const std::optional<Entry> read = parse(file.readAll());
+    file.close();
+    if (!read) {
+        // Cut short while it was written: nothing of the operation had begun.
+        end();
+        return QString();
+    }
+    const Entry &e = *read;
+    if (!fileExistsAnyCase(joinPath(e.dataDir, QStringLiteral("Acte.dbf"))))
+        return QString(); // the server folder is out of reach: next time
+
+    const std::optional<Row> row = readRow(e.dataDir, e.id);
+    for (const QString &target : {e.newFile, e.stagedFile})
+        removeUnfinishedCopies(target);
+    const bool moved = !e.oldFile.isEmpty() && !e.newFile.isEmpty() && e.oldFile != e.newFile;
+    QString outcome;
+    switch (e.kind) {
+    case Kind::Add:
+        if (row) {
+            outcome = QStringLiteral("actul este in registru, cu fisierul lui.");
+        } else {
+            removeFile(e.newFile);
+            outcome = QStringLiteral("actul nu a fost adaugat.");
+        }
+        break;
+    case Kind::Delete:
+        if (row) {
+            outcome = QStringLiteral("actul a ramas in registru, cu fisierul lui.");
+        } else {
+            removeFile(e.oldFile);
+            outcome = QStringLiteral("actul a fost sters, impreuna cu fisierul lui.");
+        }
+        break;
+    case Kind::Modify:
+        if (!row) {
+            // Deleted meanwhile: none of its files stays.
+            removeFile(e.stagedFile);
+            removeFile(e.newFile);
+            removeFile(e.oldFile);
+            outcome = QStringLiteral("actul nu mai este in registru.");
+        } else if (holdsUpdate(*row, e.update)) {
+            if (fileThere(e.stagedFile))
+                moveFile(e.stagedFile, e.newFile);
+            else if (moved && !e.newCopy && !fileThere(e.newFile) && fileThere(e.oldFile))
+                moveFile(e.oldFile, e.newFile);
+            if (moved)
+                removeFile(e.oldFile);
+            outcome = QStringLiteral("actul a fost modificat, iar fisierul lui adus la zi.");
+        } else {
+            removeFile(e.stagedFile);
+            if (moved && e.newCopy)
+                removeFile(e.newFile);
+            else if (moved && !fileThere(e.oldFile) && fileThere(e.newFile))
+                moveFile(e.newFile, e.oldFile);
+            outcome = QStringLiteral("actul a ramas cum era.");
+        }
+        break;
+    }
+    end();
+    static const QStringList names = {QStringLiteral("Adaugarea"), QStringLiteral("Modificarea"),
+                                      QStringLiteral("Stergerea")};
+    return QStringLiteral("%1 actului %2 a fost intrerupta la ultima oprire a programului; %3")
+        .arg(names.at(int(e.kind)), e.id, outcome);
+}
+
+} // namespace dosarium

@@ -1,0 +1,74 @@
+// The journal of the act operation under way on this workstation: what the addition,
+// modification or deletion of an act is about to do to the archive tree, written (and on the
+// disk) before the first file changes and removed after the last step. A program that stops in
+// between (a power cut, a killed process) leaves it behind; its next start reads the act's row
+// and brings the archive into step with it: the row decides whether the change happened, and the
+// files follow, so the act is wholly changed or wholly as it was. The journal lives in the
+// workstation's own data folder (Acte.jrn), so workstations sharing a server folder never meet
+// each other's; it names the data folder the operation worked on.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace dosarium {
+
+struct AppContext;
+
+class ActJournal {
+public:
+    static inline const QString kFileName = QStringLiteral("Acte.jrn");
+
+    enum class Kind { Add, Modify, Delete };
+
+    // One act operation as the journal holds it. Paths are whole; empty when unused.
+    struct Entry {
+        Kind kind = Kind::Add;
+        QString dataDir;
+        QString id;
+        QString oldFile;      // the archived file before the change
+        QString newFile;      // the archived file after it
+        QString stagedFile;   // a new document waiting beside the file it replaces
+        bool newCopy = false; // newFile is a new document, not the old file moved
+        QStringList update;   // the statement of a modification
+
+        static Entry of(Kind kind, const QString &dataDir, const QString &id,
+                        const QString &oldFile, const QString &newFile)
+        {
+            Entry e;
+            e.kind = kind;
+            e.dataDir = dataDir;
+            e.id = id;
+            e.oldFile = oldFile;
+            e.newFile = newFile;
+            return e;
+        }
+    };
+
+    explicit ActJournal(const AppContext &context);
+
+    QString path() const { return m_path; }
+    bool exists() const;
+
+    // Writes the entry; it is on the disk when this returns. Throws Error.
+    void begin(const Entry &entry);
+    // The operation is over (done, or undone by its own error handling).
+    void end();
+
+    // Brings an operation a stop interrupted to an end by its act's row, removes the journal
+    // and returns what the user should be told (empty when there was nothing). A journal whose
+    // data folder cannot be read now stays for the next start. Throws Error when a file cannot
+    // be brought into step (the journal then stays).
+    QString finishPending();
+
+    // The entry's text and back; a text cut short or of another kind gives nothing.
+    static QByteArray text(const Entry &entry);
+    static std::optional<Entry> parse(const QByteArray &text);
+
+private:
+    QString m_path;
+};
+
+} // namespace dosarium

@@ -1,0 +1,192 @@
+#include "Workstations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+
+#include <memory>
+#include <unistd.h>
+
+namespace dosarium::proof {
+
+QList<QStringList> StationRun::lines_of(const QString &kind, const QString &op) const
+{
+    QList<QStringList> out;
+    for (const QString &line : lines) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.value(0) == kind && (op.isEmpty() || fields.value(1) == op))
+            out.append(fields);
+    }
+    return out;
+}
+
+QByteArray userFileBytes(const QList<std::tuple<QByteArray, QByteArray, int>> &entries)
+{
+    QByteArray bytes;
+    for (const auto &[name, password, rank] : entries) {
+        QByteArray record(67, '\0');
+        record[0] = char(name.size());
+        record.replace(1, name.size(), name);
+        record[33] = char(password.size());
+        record.replace(34, password.size(), password);
+        record[66] = char(rank);
+        bytes += record;
+    }
+    return bytes;
+}
+
+QString proofFolderBase()
+{
+    // DOSARIUM_PROOF_DIR chooses the disk; else memory when there is room, so that the tests
+    // prove the program's logic at the same speed on any machine.
+    const QByteArray chosen = qgetenv("DOSARIUM_PROOF_DIR");
+    if (!chosen.isEmpty())
+        return QString::fromLocal8Bit(chosen);
+    const QStorageInfo memory(QStringLiteral("/dev/shm"));
+    if (memory.isValid() && !memory.isReadOnly() && memory.bytesAvailable() > (qint64(512) << 20))
+        return memory.rootPath();
+    return QDir::tempPath();
+}
+
+Workstations::Workstations(const QByteArray &archiveKey)
+    : m_root(QDir(proofFolderBase()).filePath(QStringLiteral("dosarium-proof-XXXXXX")))
+{
+    const StationRun made = run({QStringLiteral("--home"), home(0), QStringLiteral("--station"),
+                                 QStringLiteral("SERVER"), QStringLiteral("start")});
+    if (made.exitCode != 0)
+        qFatal("the server installation did not start: %s", qPrintable(made.text()));
+    QFile users(QDir(server()).filePath(QStringLiteral("ini.mpg")));
+    if (!users.open(QIODevice::WriteOnly) ||
+        users.write(userFileBytes({{"ADMIN", archiveKey, 0}, {"OPERATOR", "OP1", 1}})) < 0)
+        qFatal("cannot write the user file");
+}
+
+Workstations::Workstations(Empty)
+    : m_root(QDir(proofFolderBase()).filePath(QStringLiteral("dosarium-proof-XXXXXX")))
+{}
+
+namespace {
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QFileInfo &entry :
+         source.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString target = QDir(to).filePath(entry.fileName());
+        if (entry.isDir())
+            copyTree(entry.filePath(), target);
+        else if (!QFile::copy(entry.filePath(), target))
+            qFatal("cannot copy %s", qPrintable(entry.filePath()));
+    }
+}
+
+} // namespace
+
+std::unique_ptr<Workstations> Workstations::copy() const
+{
+    std::unique_ptr<Workstations> twin(new Workstations(Empty{}));
+    copyTree(root(), twin->root());
+    return twin;
+}
+
+StationRun Workstations::runKilledAfter(const QStringList &args, qint64 delayUs) const
+{
+    QTemporaryFile out;
+    if (!out.open())
+        qFatal("cannot make an output file");
+    QProcess p;
+    p.setStandardOutputFile(out.fileName());
+    p.start(executable(), args);
+    p.waitForStarted();
+    // A process that ended meanwhile is not yet reaped: the signal reaches nothing.
+    usleep(useconds_t(delayUs));
+    p.kill();
+    p.waitForFinished();
+    StationRun r;
+    r.killed = p.exitStatus() == QProcess::CrashExit;
+    r.exitCode = r.killed ? -1 : p.exitCode();
+    r.lines = QString::fromUtf8(out.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QString Workstations::server() const
+{
+    return QDir(home(0)).filePath(QStringLiteral("Data"));
+}
+
+QString Workstations::home(int station) const
+{
+    return QDir(m_root.path()).filePath(QStringLiteral("statia%1").arg(station));
+}
+
+QStringList Workstations::stationArgs(int station, quint64 seed) const
+{
+    return {QStringLiteral("--home"),    home(station),
+            QStringLiteral("--server"),  server(),
+            QStringLiteral("--station"), name(station),
+            QStringLiteral("--seed"),    QString::number(seed)};
+}
+
+QString Workstations::executable()
+{
+    return QStringLiteral(DOSARIUM_WORKSTATION);
+}
+
+StationRun Workstations::run(const QStringList &args, int timeoutMs) const
+{
+    // Through a pipe: a workstation on a full disk cannot write an output file either.
+    QProcess p;
+    p.start(executable(), args);
+    StationRun r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        r.errors = QStringLiteral("(timed out)");
+    }
+    r.killed = p.exitStatus() == QProcess::CrashExit;
+    r.exitCode = r.killed ? -1 : p.exitCode();
+    r.lines =
+        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.errors += QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QList<StationRun> Workstations::runTogether(const QList<QStringList> &args, int timeoutMs) const
+{
+    // The output goes to files, so that no process waits on a full pipe while another is read.
+    std::vector<std::unique_ptr<QProcess>> processes;
+    std::vector<std::unique_ptr<QTemporaryFile>> outputs;
+    for (const QStringList &a : args) {
+        auto out = std::make_unique<QTemporaryFile>();
+        if (!out->open())
+            qFatal("cannot make an output file");
+        auto p = std::make_unique<QProcess>();
+        p->setStandardOutputFile(out->fileName());
+        p->start(executable(), a);
+        processes.push_back(std::move(p));
+        outputs.push_back(std::move(out));
+    }
+    QList<StationRun> runs;
+    for (size_t i = 0; i < processes.size(); ++i) {
+        QProcess *p = processes[i].get();
+        StationRun r;
+        if (!p->waitForFinished(timeoutMs)) {
+            p->kill();
+            p->waitForFinished();
+            r.errors = QStringLiteral("(timed out)");
+        }
+        r.killed = p->exitStatus() == QProcess::CrashExit;
+        r.exitCode = r.killed ? -1 : p->exitCode();
+        r.lines =
+            QString::fromUtf8(outputs[i]->readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        r.errors += QString::fromUtf8(p->readAllStandardError());
+        runs.append(r);
+    }
+    return runs;
+}
+
+} // namespace dosarium::proof

@@ -1,0 +1,72 @@
+// Workstations started as real processes on one shared data folder, for the proof tests: a
+// temporary root holding the server installation (whose data folder the others share) and one
+// folder per workstation.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace dosarium::proof {
+
+// What one workstation printed and how it ended.
+struct StationRun {
+    int exitCode = -1;
+    bool killed = false; // ended by a signal
+    QStringList lines;   // its output lines, tab separated fields
+    QString errors;      // what it wrote to stderr
+
+    // The fields of every line that starts with `kind` ("DONE", "BEGIN", ...) and the op.
+    QList<QStringList> lines_of(const QString &kind, const QString &op = QString()) const;
+    QString text() const { return lines.join(QLatin1Char('\n')) + errors; }
+};
+
+// ADMIN's password in the shared folders the tests make: the archive key.
+inline constexpr char kArchiveKey[] = "CHEIA-9";
+
+class Workstations {
+public:
+    // The server installation started once: its tables made, and the user file holding ADMIN
+    // with the archive key and OPERATOR with the password OP1.
+    explicit Workstations(const QByteArray &archiveKey = QByteArray(kArchiveKey));
+
+    QString root() const { return m_root.path(); }
+    // The shared data folder.
+    QString server() const;
+    QString home(int station) const;
+    static QString name(int station) { return QStringLiteral("STATIA%1").arg(station); }
+
+    // The arguments that make workstation `station` work on the shared folder.
+    QStringList stationArgs(int station, quint64 seed) const;
+
+    // A new root holding a copy of this one's folders.
+    std::unique_ptr<Workstations> copy() const;
+
+    // Runs one workstation to its end (or until `timeoutMs`, then kills it).
+    StationRun run(const QStringList &args, int timeoutMs = 120000) const;
+    // Runs one workstation and kills it (SIGKILL) `delayUs` microseconds after it started,
+    // unless it ended before.
+    StationRun runKilledAfter(const QStringList &args, qint64 delayUs) const;
+    // Runs several at once and waits for all of them.
+    QList<StationRun> runTogether(const QList<QStringList> &args, int timeoutMs = 120000) const;
+
+    static QString executable();
+
+private:
+    struct Empty {};
+    explicit Workstations(Empty);
+
+    QTemporaryDir m_root;
+};
+
+// Where the tests' data folders go: $DOSARIUM_PROOF_DIR, else /dev/shm when it has room, else the
+// temporary folder.
+QString proofFolderBase();
+
+// The user file's bytes for entries of (name, password, rank).
+QByteArray userFileBytes(const QList<std::tuple<QByteArray, QByteArray, int>> &entries);
+
+} // namespace dosarium::proof
