@@ -2,11 +2,13 @@
 
 #include "access/ArchiveRecoding.h"
 #include "access/UserFile.h"
+#include "app/DamagedFiles.h"
 #include "app/SettingsFile.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
 #include "archive/ProgressSink.h"
+#include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/ReplacementFile.h"
@@ -246,6 +248,27 @@ QString relativeTo(const QString &dataDir, const QString &path)
     return QDir(dataDir).relativeFilePath(path);
 }
 
+// A table whose header and size disagree, told as the program's start tells it.
+void reportTableDamage(const QString &path, QList<Finding> &findings)
+{
+    const QString damage = tableDamage(path);
+    if (!damage.isEmpty())
+        findings.append({Finding::Kind::DamagedFile,
+                         QStringLiteral("Tabelul %1 este deteriorat: %2.")
+                             .arg(QFileInfo(path).fileName(), damage),
+                         path,
+                         {},
+                         0});
+}
+
+std::optional<QByteArray> readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
 // The documents table, read with its header lock shared like any reader's.
 std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
 {
@@ -281,11 +304,11 @@ std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
                 act.subdomain = fieldText(*layout, *subdom, record);
                 acts.push_back(std::move(act));
             });
-        if (!notice.isEmpty())
-            findings.append({Finding::Kind::DamagedFile, notice, path, {}, 0});
+        Q_UNUSED(notice); // the damage is told below in the program's own words
     } catch (const Error &e) {
         throw FolderUnreadable(e.message());
     }
+    reportTableDamage(path, findings);
     return acts;
 }
 
@@ -317,11 +340,12 @@ std::optional<qint64> highestLogId(const QString &dataDir, QList<Finding> &findi
                 if (const auto id = wholeNumber(*idlog, record); id && (!highest || *id > *highest))
                     highest = *id;
             });
-        if (!notice.isEmpty())
-            findings.append({Finding::Kind::DamagedFile, notice, path, {}, 0});
+        Q_UNUSED(notice);
     } catch (const Error &e) {
         findings.append({Finding::Kind::DamagedFile, e.message(), path, {}, 0});
+        return highest;
     }
+    reportTableDamage(path, findings);
     return highest;
 }
 
@@ -353,8 +377,7 @@ void checkCounter(const QString &dataDir, const QString &counter, std::optional<
 void checkUserFile(const QString &dataDir, int acts, QList<Finding> &findings)
 {
     const QString path = userFilePath(dataDir);
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    if (!QFileInfo::exists(path)) {
         if (acts > 0)
             findings.append(
                 {Finding::Kind::DamagedFile,
@@ -366,21 +389,59 @@ void checkUserFile(const QString &dataDir, int acts, QList<Finding> &findings)
                  0});
         return;
     }
-    try {
-        ReadUserFile(dataDir);
-    } catch (const Error &e) {
-        findings.append({Finding::Kind::DamagedFile, e.message(), path, {}, 0});
+    const std::optional<QByteArray> bytes = readBytes(path);
+    const QString damage = bytes ? userFileDamage(*bytes) : QStringLiteral("nu poate fi citit");
+    if (!damage.isEmpty())
+        findings.append(
+            {Finding::Kind::DamagedFile,
+             QStringLiteral("Fisierul utilizatorilor ini.mpg este deteriorat: %1.").arg(damage),
+             path,
+             {},
+             0});
+}
+
+void checkSettingsFile(const QString &dataDir, QList<Finding> &findings)
+{
+    const QString path = SettingsFile(dataDir).path();
+    if (!QFileInfo::exists(path))
         return;
+    const std::optional<QByteArray> bytes = readBytes(path);
+    const QString damage = bytes ? settingsDamage(*bytes) : QStringLiteral("nu poate fi citit");
+    if (!damage.isEmpty())
+        findings.append(
+            {Finding::Kind::DamagedFile,
+             QStringLiteral("Fisierul de setari Dsm.in este deteriorat: %1.").arg(damage),
+             path,
+             {},
+             0});
+}
+
+// The journal an act operation leaves when the program stops in its middle. It lives in the
+// data folder of the workstation that ran it, and that workstation's next start finishes or
+// undoes the operation by the act's row.
+void checkActJournal(const QString &dataDir, QList<Finding> &findings)
+{
+    const QString path = joinPath(dataDir, ActJournal::kFileName);
+    const std::optional<QByteArray> bytes = readBytes(path);
+    if (!bytes)
+        return;
+    const std::optional<ActJournal::Entry> entry = ActJournal::parse(*bytes);
+    QString text;
+    if (!entry) {
+        text = QStringLiteral("A ramas jurnalul Acte.jrn al unei operatii pe un act oprite "
+                              "inainte sa inceapa; programul il sterge la urmatoarea pornire.");
+    } else {
+        const QString what = entry->kind == ActJournal::Kind::Add ? QStringLiteral("adaugarea")
+                             : entry->kind == ActJournal::Kind::Modify
+                                 ? QStringLiteral("modificarea")
+                                 : QStringLiteral("stergerea");
+        text = QStringLiteral("A fost intrerupta %1 actului %2 (jurnalul Acte.jrn a ramas): "
+                              "fisierul actului poate lipsi sau sta inca in locul vechi. "
+                              "Porniti programul pe statia care are acest dosar: pornirea "
+                              "aduce arhiva in acord cu randul actului.")
+                   .arg(what, entry->id);
     }
-    if (info.size() % UserEntry::RecordSize != 0)
-        findings.append({Finding::Kind::DamagedFile,
-                         QStringLiteral("Fisierul utilizatorilor ini.mpg este deteriorat: are %1 "
-                                        "octeti, care nu fac inregistrari intregi de %2.")
-                             .arg(info.size())
-                             .arg(UserEntry::RecordSize),
-                         path,
-                         {},
-                         0});
+    findings.append({Finding::Kind::ActJournalLeft, text, path, {}, 0});
 }
 
 void checkRecoding(const QString &dataDir, QList<Finding> &findings)
@@ -594,7 +655,9 @@ CheckResult checkDataFolder(const QString &dataFolder)
                  QStringLiteral("urmatoarele intrari ale jurnalului ar primi numere folosite."),
                  findings);
     checkUserFile(dataDir, result.acts, findings);
+    checkSettingsFile(dataDir, findings);
     checkRecoding(dataDir, findings);
+    checkActJournal(dataDir, findings);
 
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding &a, const Finding &b) { return int(a.kind) < int(b.kind); });
@@ -651,10 +714,20 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                                  .arg(shown, systemErrorText(errno));
         }
     }
+    bool settingsKept = false;
     for (const Finding &f : found.findings) {
         if (f.kind != Finding::Kind::CounterBehind)
             continue;
         try {
+            // A damaged settings file keeps a copy of its bytes before it is first written, as
+            // at the program's start.
+            if (!settingsKept) {
+                settingsKept = true;
+                if (const std::optional<QByteArray> bytes = readBytes(f.path)) {
+                    if (const QString damage = settingsDamage(*bytes); !damage.isEmpty())
+                        result.done << keepDamagedCopy(f.path, damage);
+                }
+            }
             QString before;
             QString after;
             SettingsFile(dataDir).update(kIndex, f.counter, [&](const QString &value) {

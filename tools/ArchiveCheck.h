@@ -34,6 +34,7 @@ struct Finding {
         PartialFile,     // the temporary file of an interrupted write
         RecodingLeft,    // the journal of an interrupted re-coding of the archive
         RecodingRunning, // a re-coding going on now in another program
+        ActJournalLeft,  // the journal of an act operation a stop interrupted
         DamagedFile,     // a table, the user file or the settings file that reads damaged
     };
     Kind kind = Kind::MissingDocument;
@@ -43,7 +44,9 @@ struct Finding {
     qint64 highestId = 0; // CounterBehind: the highest id in use
 };
 
-// Whether "--repara" repairs findings of this kind.
+// Whether "--repara" repairs findings of this kind. An interrupted act operation is not among
+// them: bringing it to an end can remove documents, and the program's next start on the
+// workstation that ran it does that with the act's row at hand.
 bool isRepairable(Finding::Kind kind);
 
 struct CheckResult {

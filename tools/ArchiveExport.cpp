@@ -4,6 +4,7 @@
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
 #include "archive/KeyCursor.h"
+#include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/TableFile.h"
@@ -481,6 +482,10 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
 
     ExportResult result;
     result.acts = int(acts.size());
+    if (QFileInfo::exists(joinPath(dataDir, ActJournal::kFileName)))
+        result.notes << QStringLiteral("Atentie: o operatie pe un act a fost intrerupta (a ramas "
+                                       "jurnalul Acte.jrn); documentul acelui act poate lipsi "
+                                       "din export.");
     TargetNames names;
     qint64 totalBytes = 0;
     std::vector<PlannedAct *> jobs;
