@@ -31,6 +31,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace dosarium {
 
@@ -91,7 +92,8 @@ private:
     void list(int dirFd, int index, int depth);
 
     std::set<std::pair<dev_t, ino_t>> m_seen; // folders reached through links
-    QByteArray m_buffer = QByteArray(64 * 1024, Qt::Uninitialized);
+    // Directory records as the kernel writes them, aligned for their 64-bit fields.
+    std::vector<quint64> m_buffer = std::vector<quint64>(8 * 1024);
 };
 
 QString childPath(const QString &folder, const QString &name)
@@ -123,7 +125,7 @@ void ArchiveTree::list(int dirFd, int index, int depth)
     // the year folders hold tens of thousands of folders.
     std::vector<Entry> entries;
     for (;;) {
-        const ssize_t n = ::getdents64(dirFd, m_buffer.data(), m_buffer.size());
+        const ssize_t n = ::getdents64(dirFd, m_buffer.data(), m_buffer.size() * sizeof(quint64));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -134,7 +136,8 @@ void ArchiveTree::list(int dirFd, int index, int depth)
         if (n == 0)
             break;
         for (ssize_t at = 0; at < n;) {
-            const auto *d = reinterpret_cast<const dirent64 *>(m_buffer.data() + at);
+            const auto *d = reinterpret_cast<const dirent64 *>(
+                reinterpret_cast<const char *>(m_buffer.data()) + at);
             at += d->d_reclen;
             const char *raw = d->d_name;
             if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
