@@ -47,8 +47,11 @@ protected:
         const qint64 target = base.ids.last();
         const FolderState before = inspectFolder(copy->server());
         const QByteArray users = readFile(QDir(copy->server()).filePath(QStringLiteral("ini.mpg")));
-        const QStringList args = operationArgs(operation, *copy, target, 5, signIn) + extra;
-        const StationRun run = copy->run(args);
+        // A start follows the operation, on a disk with room again (in the same process: the
+        // operation has ended, with an error or without).
+        const QStringList args = operationArgs(operation, *copy, target, 5, signIn) + extra +
+                                 QStringList{QStringLiteral("disarm"), QStringLiteral("start")};
+        const StationRun run = copy->runForked(args);
         const QString context =
             operation + QLatin1Char(' ') + extra.join(QLatin1Char(' ')) + QStringLiteral(": ");
         if (run.lines.contains(QStringLiteral("UNSUPPORTED\tread-only")))
@@ -66,8 +69,7 @@ protected:
                 << context.toStdString() << run.text().toStdString();
         }
 
-        // The next start on a disk with room again, then the whole folder.
-        copy->run(copy->stationArgs(1, 9) + QStringList{QStringLiteral("start")});
+        // The folder as the start after the operation left it.
         const FolderState after = inspectFolder(copy->server());
         const QStringList problems =
             after.problems + compareActs(operation, before, after, target,
@@ -93,8 +95,7 @@ TEST_F(FaultTest, diskFillingAtEveryStepOfEveryOperation_leavesTheOldStateAndSay
     const QDir server(base.folders->server());
     const qint64 log = QFileInfo(server.filePath(QStringLiteral("LOG.DBF"))).size() + 167;
     const qint64 acte = QFileInfo(server.filePath(QStringLiteral("Acte.DBF"))).size();
-    const QList<qint64> limits = {0,          60,       200,  600,        log + 1, log + 90,
-                                  acte - 300, acte - 1, acte, acte + 300, 12000,   60000};
+    const QList<qint64> limits = {0, 200, log + 1, log + 90, acte - 300, acte, acte + 300, 60000};
     QMap<QString, Tally> tally;
     for (const QString &operation : crashOperations()) {
         for (qint64 limit : limits) {

@@ -24,7 +24,9 @@ protected:
     {
         QList<QStringList> args;
         for (int s = 1; s <= kStations; ++s)
+            // Scans up to 16 KB: the load is the program's steps, not the bytes copied.
             args.append(stations.stationArgs(s, seedBase + s) +
+                        QStringList{QStringLiteral("--largest"), QStringLiteral("16000")} +
                         QStringList{QStringLiteral("start"), QStringLiteral("signin"),
                                     QStringLiteral("OPERATOR"), QStringLiteral("OP1")} +
                         commands);
