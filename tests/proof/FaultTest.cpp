@@ -95,7 +95,8 @@ TEST_F(FaultTest, diskFillingAtEveryStepOfEveryOperation_leavesTheOldStateAndSay
     const QDir server(base.folders->server());
     const qint64 log = QFileInfo(server.filePath(QStringLiteral("LOG.DBF"))).size() + 167;
     const qint64 acte = QFileInfo(server.filePath(QStringLiteral("Acte.DBF"))).size();
-    const QList<qint64> limits = {0, 200, log + 1, log + 90, acte - 300, acte, acte + 300, 60000};
+    const QList<qint64> limits = {0,    200,        log + 1, log + 90, acte - 300,
+                                  acte, acte + 300, 60000,   1 << 24};
     QMap<QString, Tally> tally;
     for (const QString &operation : crashOperations()) {
         for (qint64 limit : limits) {
