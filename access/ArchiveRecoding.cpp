@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -45,32 +46,6 @@ QString nativeText(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
-
-// finish() on every way out of an operation that started the progress window.
-class FinishGuard {
-public:
-    explicit FinishGuard(ProgressSink &progress) : m_progress(progress) {}
-    ~FinishGuard()
-    {
-        if (m_done)
-            return;
-        try {
-            m_progress.finish();
-        } catch (...) {
-        }
-    }
-    FinishGuard(const FinishGuard &) = delete;
-    FinishGuard &operator=(const FinishGuard &) = delete;
-    void finish()
-    {
-        m_done = true;
-        m_progress.finish();
-    }
-
-private:
-    ProgressSink &m_progress;
-    bool m_done = false;
-};
 
 // The byte at `offset` of the file; no value when the file is gone or shorter than that.
 std::optional<quint8> byteAt(const QString &path, qint64 offset)
@@ -121,6 +96,26 @@ ArchiveRecoding::~ArchiveRecoding()
 QString ArchiveRecoding::journalPath(const QString &dataDir)
 {
     return joinPath(dataDir, kJournalName);
+}
+
+bool ArchiveRecoding::isJournalHeld(const QString &dataDir)
+{
+    const int fd =
+        ::open(QFile::encodeName(journalPath(dataDir)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = off_t(kPassLock);
+    probe.l_len = 1;
+#ifdef F_OFD_GETLK
+    const int asked = ::fcntl(fd, F_OFD_GETLK, &probe);
+#else
+    const int asked = ::fcntl(fd, F_GETLK, &probe);
+#endif
+    ::close(fd);
+    return asked == 0 && probe.l_type != F_UNLCK;
 }
 
 QString ArchiveRecoding::dataDir() const
@@ -406,6 +401,7 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
     const int domeniul = sx.fieldIndex(QStringLiteral("DOMENIUL"));
     const int subdom = sx.fieldIndex(QStringLiteral("SUBDOM"));
     const QDir base(folder);
+    QSet<QString> planned;
     for (int row = 0; row < plan.rows; ++row) {
         if (row % 256 == 255)
             m_workspace.yield();
@@ -416,6 +412,11 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
         } catch (const Error &) {
             continue; // texts that can name no file of the archive
         }
+        // Rows that share an id share its file, which is re-coded once: a second pass over it
+        // would turn it back to the old key.
+        if (planned.contains(path))
+            continue;
+        planned.insert(path);
         const QFileInfo info(path);
         if (!info.isFile())
             continue;

@@ -72,6 +72,9 @@ public:
     ArchiveRecoding &operator=(const ArchiveRecoding &) = delete;
 
     static QString journalPath(const QString &dataDir);
+    // Whether another program holds the journal of the data folder now: a pass runs there. Looks
+    // without taking anything, so a pass starting meanwhile is never turned away.
+    static bool isJournalHeld(const QString &dataDir);
 
     // Takes the journal of the data folder for a pass; a pass left unfinished there is first
     // brought to the user file's key. Throws RecodingBusy when another program holds the

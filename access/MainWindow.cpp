@@ -1,6 +1,7 @@
 #include "access/MainWindow.h"
 
 #include "access/MenuPictures.h"
+#include "access/PasswordBox.h"
 #include "access/Session.h"
 #include "access/UserTextValidator.h"
 #include "app/StoredTextValidator.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -34,20 +34,6 @@ constexpr int BandHeight = TForm3::ClientHeight - StatusHeight;
 constexpr int SignInWidth = 440;
 constexpr int MenuButtonWidth = 112;
 
-// The password box shows every character as "X".
-class PasswordStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return 'X';
-        if (hint == SH_LineEdit_PasswordMaskDelay)
-            return 0;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
 QLabel *whiteLabel(const QString &text, int pixels, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -56,16 +42,6 @@ QLabel *whiteLabel(const QString &text, int pixels, QWidget *parent)
     palette.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(palette);
     return label;
-}
-
-QLineEdit *userBox(const QString &name, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setMaxLength(UserEntry::TextSize);
-    box->setValidator(new UserTextValidator(box));
-    box->setFont(captionFont(13));
-    return box;
 }
 
 TFlatSpeedButton *menuButton(const QString &name, const QString &caption, const QString &hint,
@@ -144,20 +120,18 @@ void TForm3::buildSignInPanel()
 
     auto *nameLabel = whiteLabel(QStringLiteral("Numele"), 12, Panel2);
     nameLabel->setGeometry(12, 6, 160, 16);
-    UtzNume = userBox(QStringLiteral("UtzNume"), Panel2);
+    UtzNume = userNameBox(QStringLiteral("UtzNume"), Panel2);
+    UtzNume->setFont(captionFont(13));
     UtzNume->setGeometry(12, 24, 160, 24);
     nameLabel->setBuddy(UtzNume);
 
     auto *passwordLabel = whiteLabel(QStringLiteral("Parola"), 12, Panel2);
     passwordLabel->setGeometry(184, 6, 160, 16);
-    UtzParola = userBox(QStringLiteral("UtzParola"), Panel2);
+    UtzParola = passwordBox(QStringLiteral("UtzParola"), Panel2);
+    UtzParola->setFont(captionFont(13));
     for (QLineEdit *box : {UtzNume, UtzParola})
         explainRefusedKeys(box, m_showProblem);
     UtzParola->setGeometry(184, 24, 160, 24);
-    UtzParola->setEchoMode(QLineEdit::Password);
-    auto *style = new PasswordStyle;
-    style->setParent(UtzParola);
-    UtzParola->setStyle(style);
     passwordLabel->setBuddy(UtzParola);
 
     StartB = new TFlatButton(QStringLiteral("Start"), Panel2);

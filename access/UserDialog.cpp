@@ -49,12 +49,8 @@ TAddUser::TAddUser(ProblemReport showProblem, QWidget *parent)
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
 
-    Header = new TGradientPanel(this);
+    Header = headerBand(this);
     Header->setGeometry(0, 0, ClientWidth, HeaderHeight);
-    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
-    Header->setColorTo(Qt::white);
-    Header->setColorCount(64);
-    Header->setDirection(TGradientDirection::HCenterToEdges);
     Label2 = new QLabel(QStringLiteral("Dosarium"), Header);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(captionFont(13));

@@ -14,15 +14,8 @@ namespace {
 // The name a domain or subdomain gives its folder; throws when it would leave the data folder.
 QString folderPiece(const QString &text, const char *what)
 {
-    QString piece = text;
-    // Windows drops trailing dots and blanks from a folder name, so "Contr." is the folder
-    // "Contr" there; the same text must reach the same folder here.
-    while (!piece.isEmpty() &&
-           (piece.back() == QLatin1Char('.') || piece.back() == QLatin1Char(' ')))
-        piece.chop(1);
-    const bool bad = piece.isEmpty() || piece.contains(QLatin1Char('/')) ||
-                     piece.contains(QLatin1Char('\\')) || piece.contains(QChar(u'\0'));
-    if (bad)
+    const QString piece = ArchiveFolderName(text);
+    if (piece.isEmpty())
         throw Error(QStringLiteral("%1 \"%2\" nu poate fi nume de director in arhiva.")
                         .arg(QLatin1String(what), text));
     return piece;
@@ -73,6 +66,40 @@ QString resolvedFolder(const QString &base, const QStringList &levels)
 }
 
 } // namespace
+
+QString ArchiveFolderName(const QString &text)
+{
+    QString piece = text;
+    // The table stores the comma-below letters in their cedilla forms, so a text as typed and
+    // the same text read back from its row must reach one folder.
+    for (QChar &c : piece) {
+        switch (c.unicode()) {
+        case u'\u0218':
+            c = QChar(u'\u015E');
+            break;
+        case u'\u0219':
+            c = QChar(u'\u015F');
+            break;
+        case u'\u021A':
+            c = QChar(u'\u0162');
+            break;
+        case u'\u021B':
+            c = QChar(u'\u0163');
+            break;
+        default:
+            break;
+        }
+    }
+    // Windows drops trailing dots and blanks from a folder name, so "Contr." is the folder
+    // "Contr" there; the same text must reach the same folder here.
+    while (!piece.isEmpty() &&
+           (piece.back() == QLatin1Char('.') || piece.back() == QLatin1Char(' ')))
+        piece.chop(1);
+    if (piece.contains(QLatin1Char('/')) || piece.contains(QLatin1Char('\\')) ||
+        piece.contains(QChar(u'\0')))
+        return QString();
+    return piece;
+}
 
 QString ArchiveFolder(const QString &dataDir, qint64 year, const QString &domain,
                       const QString &subdomain)

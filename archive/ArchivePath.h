@@ -6,6 +6,12 @@
 
 namespace dosarium {
 
+// The folder name a domain or subdomain text gives: the text as the table stores it (the
+// comma-below letters Ș ș Ț ț in their cedilla forms Ş ş Ţ ţ) without its trailing dots and
+// blanks, as the Windows workstations' folders are. Empty when the text can name no folder inside
+// the data folder: empty, "." or "..", holding a separator or a NUL character.
+QString ArchiveFolderName(const QString &text);
+
 // The folder of an act's file: the data folder, the year, the domain and the subdomain. Every
 // level that does not exist under its exact name but exists in another letter case is written
 // as it exists, so that every workstation reaches the same folder. A domain or subdomain loses

@@ -124,34 +124,6 @@ void createBeside(std::optional<ReplacementFile> &file, const QString &target)
     }
 }
 
-// Calls finish() when the operation leaves, also by an exception; a failure of finish() itself
-// while another error travels is dropped, the first error being the one to report.
-class FinishGuard {
-public:
-    explicit FinishGuard(ProgressSink &progress) : m_progress(progress) {}
-    ~FinishGuard()
-    {
-        if (!m_done) {
-            try {
-                m_progress.finish();
-            } catch (...) {
-            }
-        }
-    }
-    FinishGuard(const FinishGuard &) = delete;
-    FinishGuard &operator=(const FinishGuard &) = delete;
-
-    void finish()
-    {
-        m_done = true;
-        m_progress.finish();
-    }
-
-private:
-    ProgressSink &m_progress;
-    bool m_done = false;
-};
-
 } // namespace
 
 void CopyCoded(const QString &source, const QString &destination, const QByteArray &key,

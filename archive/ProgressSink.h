@@ -21,6 +21,35 @@ public:
     virtual void finish() = 0;
 };
 
+// Finishes the progress when it goes out of scope unless finish() was called, so an operation
+// that fails part-way never leaves a progress window up. A failure to finish is not thrown
+// over the operation's own error.
+class FinishGuard {
+public:
+    explicit FinishGuard(ProgressSink &progress) : m_progress(progress) {}
+    ~FinishGuard()
+    {
+        if (m_done)
+            return;
+        try {
+            m_progress.finish();
+        } catch (...) {
+        }
+    }
+    FinishGuard(const FinishGuard &) = delete;
+    FinishGuard &operator=(const FinishGuard &) = delete;
+
+    void finish()
+    {
+        m_done = true;
+        m_progress.finish();
+    }
+
+private:
+    ProgressSink &m_progress;
+    bool m_done = false;
+};
+
 // For callers that show no progress.
 class NoProgress final : public ProgressSink {
 public:

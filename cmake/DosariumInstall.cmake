@@ -1,13 +1,13 @@
 # Installation and the Debian package.
 #
 # The program keeps its data folder "Data" (and its scratch folders) beside its executable, so
-# the executable and the statement console go to the root of the chosen prefix:
+# the executable and the two consoles go to the root of the chosen prefix:
 #   cmake --install build/release --prefix ~/dosarium   ->  ~/dosarium/dosarium, ~/dosarium/Data
 # The package installs to /opt/dosarium with its desktop entry and icons under /usr/share.
 include(GNUInstallDirs)
 option(DOSARIUM_SYSTEM_MENU "Desktop entry and icons under /usr/share (the package's layout)" OFF)
 
-install(TARGETS dosarium dosarium-sql RUNTIME DESTINATION .)
+install(TARGETS dosarium dosarium-sql dosarium-arhiva RUNTIME DESTINATION .)
 
 set(_icons ${CMAKE_BINARY_DIR}/icons)
 add_custom_command(OUTPUT ${_icons}/hicolor/256x256/apps/dosarium.png
@@ -41,7 +41,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /opt/dosarium)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, adduser, qt6-qpa-plugins")
+# The windows' plain texts are drawn in the system's sans-serif font: on a machine that has
+# only the Liberation fonts that resolves to Liberation Mono, whose wide letters run labels into
+# their boxes, so the usual sans-serif comes along.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core, adduser, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/postrm)

@@ -23,5 +23,5 @@ function(dosarium_add_test name)
         DISCOVERY_TIMEOUT 60
         PROPERTIES
             ENVIRONMENT QT_QPA_PLATFORM=offscreen
-            TIMEOUT 120)
+            TIMEOUT 300)
 endfunction()

@@ -73,12 +73,8 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
 
-    Header = new TGradientPanel(this);
+    Header = headerBand(this);
     Header->setGeometry(0, 0, 513, 49);
-    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
-    Header->setColorTo(Qt::white);
-    Header->setColorCount(64);
-    Header->setDirection(TGradientDirection::HCenterToEdges);
     Label2 = new QLabel(Header);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(captionFont(13));

@@ -12,6 +12,7 @@
 #include "widgets/GradientPanel.h"
 #include "widgets/WindowPlacement.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -42,12 +43,7 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     font.setPointSize(8);
     setFont(font);
 
-    Header = new TGradientPanel(this);
-    Header->setObjectName(QStringLiteral("Header"));
-    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
-    Header->setColorTo(Qt::white);
-    Header->setColorCount(64);
-    Header->setDirection(TGradientDirection::HCenterToEdges);
+    Header = headerBand(this);
     Label1 = new QLabel(QStringLiteral("Ultimele actiuni facute in program"), Header);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(captionFont(12));
@@ -65,10 +61,11 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     DBGrid3->setTitleRowHeight(24);
     DBGrid3->setRowHeight(17);
     DBGrid3->setTextColor(QColor(0x00, 0x00, 0x80));
-    // The date and the time are as wide as their texts.
+    const QString band = QStringLiteral("Data si ora");
+    // The date and the time have no width of their own: each is as wide as ten digits, so a
+    // whole date shows and the four columns still fit the window.
     const QFontMetrics metrics(DBGrid3->font());
     const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
-    const QString band = QStringLiteral("Data si ora");
     DBGrid3->setColumns({
         {QStringLiteral("DATAL"), QStringLiteral("Data"), digit * 10 + 12, Qt::AlignCenter, band},
         {QStringLiteral("ORA"), QStringLiteral("Ora"), digit * 10 + 12, Qt::AlignCenter, band},

@@ -110,12 +110,7 @@ TEvidente::TEvidente(Workspace &workspace, QWidget *parent)
     font.setPointSize(8);
     setFont(font);
 
-    Header = new TGradientPanel(this);
-    Header->setObjectName(QStringLiteral("Header"));
-    Header->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
-    Header->setColorTo(Qt::white);
-    Header->setColorCount(64);
-    Header->setDirection(TGradientDirection::HCenterToEdges);
+    Header = headerBand(this);
     Picture = new QLabel(Header);
     Picture->setGeometry(8, 8, 33, 33);
     Picture->setPixmap(registerPicture());

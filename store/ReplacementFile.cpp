@@ -144,6 +144,24 @@ bool ReplacementFile::isTemporaryName(const QString &fileName)
     return fileName.contains(kMarker);
 }
 
+bool ReplacementFile::isAbandoned(const QString &path, std::chrono::seconds idle)
+{
+    const QFileInfo info(path);
+    const QDateTime written = info.fileTime(QFileDevice::FileModificationTime).toUTC();
+    if (written.isValid() && written < QDateTime::currentDateTimeUtc().addSecs(-idle.count()))
+        return true;
+    const QString name = info.fileName();
+    const qsizetype at = name.lastIndexOf(kMarker);
+    if (at < 0)
+        return false;
+    const QStringList parts = name.mid(at + kMarker.size()).split(QLatin1Char('-'));
+    if (parts.size() != 3 || parts.at(0) != workstationPart())
+        return false;
+    bool ok = false;
+    const qint64 pid = parts.at(1).toLongLong(&ok);
+    return ok && processHasEnded(pid);
+}
+
 void ReplacementFile::write(const char *data, qint64 size)
 {
     if (m_fd < 0)

@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 
 namespace dosarium {
 
@@ -62,6 +63,10 @@ public:
     static QString temporaryPrefix(const QString &target);
     // True for a name this class gives its temporary files.
     static bool isTemporaryName(const QString &fileName);
+    // Whether the temporary file `path` is a writer's no longer: nobody wrote it for `idle`, or
+    // a process of this workstation made it and has ended. Another workstation's temporary that
+    // was written lately may belong to a write going on there now.
+    static bool isAbandoned(const QString &path, std::chrono::seconds idle);
 
 private:
     void syncAndClose();

@@ -1,7 +1,8 @@
 // The statement runner behind dosarium-sql: splits input into statements, runs them in order and
-// writes rows as tab-separated text.
+// writes rows as tab-separated UTF-8 text.
 #pragma once
 
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -14,9 +15,10 @@ QStringList splitStatements(const QString &input);
 // A value with tab, line break and backslash written as \t, \n and \\.
 QString escapeValue(const QString &value);
 
-// Runs the statements in order; stops at the first error, writing it to `err`. Returns the exit
-// status (0 or 1).
-int runStatements(const QStringList &statements, const QString &filter, QTextStream &out,
+// Runs the statements in order; stops at the first error, writing it to `err`. The rows of a
+// SELECT go to `out`: the column names, then one line per row, the values escaped as by
+// escapeValue. Returns the exit status (0 or 1).
+int runStatements(const QStringList &statements, const QString &filter, QIODevice &out,
                   QTextStream &err);
 
 } // namespace dosarium

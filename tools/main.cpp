@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -35,9 +36,12 @@ int main(int argc, char *argv[])
         }
         statements = dosarium::splitStatements(QString::fromUtf8(in.readAll()));
     }
-    QTextStream out(stdout);
+    QFile out;
+    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        fputs("Nu pot scrie iesirea standard.\n", stderr);
+        return 1;
+    }
     QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     return dosarium::runStatements(statements, filter, out, err);
 }

@@ -1,6 +1,7 @@
 #include "ui/ButtonLook.h"
 
 #include "widgets/FlatSpeedButton.h"
+#include "widgets/GradientPanel.h"
 
 namespace dosarium {
 
@@ -26,6 +27,17 @@ void paintNavy(TFlatSpeedButton *button, int captionPixels)
     button->setHotTrackFont(captionFont(captionPixels));
     button->setSlowDecease(true);
     button->setCursor(Qt::PointingHandCursor);
+}
+
+TGradientPanel *headerBand(QWidget *window)
+{
+    auto *band = new TGradientPanel(window);
+    band->setObjectName(QStringLiteral("Header"));
+    band->setColorFrom(QColor(0xAC, 0xB8, 0xCC));
+    band->setColorTo(Qt::white);
+    band->setColorCount(64);
+    band->setDirection(TGradientDirection::HCenterToEdges);
+    return band;
 }
 
 } // namespace dosarium

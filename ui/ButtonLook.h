@@ -1,12 +1,15 @@
-// The looks the program's windows share: the navy command buttons with white captions, and the
-// bold Arial captions of their labels.
+// The looks the program's windows share: the navy command buttons with white captions, the bold
+// Arial captions of their labels, and the shaded header band at the top of a window.
 #pragma once
 
 #include <QFont>
 
+class QWidget;
+
 namespace dosarium {
 
 class TFlatSpeedButton;
+class TGradientPanel;
 
 // Arial bold, `pixels` high.
 QFont captionFont(int pixels);
@@ -14,5 +17,8 @@ QFont captionFont(int pixels);
 // A flat navy button with a white caption and a hand cursor: pressed #000040, hot-track #4040FF,
 // fading back slowly when the mouse leaves.
 void paintNavy(TFlatSpeedButton *button, int captionPixels = 12);
+
+// The header band: shaded from #ACB8CC at the horizontal centre to white at the edges, 64 steps.
+TGradientPanel *headerBand(QWidget *window);
 
 } // namespace dosarium

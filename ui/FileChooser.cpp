@@ -23,10 +23,10 @@ QString choose(QWidget *parent, const QString &title, ChooserKind kind)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Cauta in:"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Renunt"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tip fisier:"));
     if (kind == ChooserKind::File) {
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nume fisier:"));
-        dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tip fisier:"));
         dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Deschide"));
         dialog.setNameFilter(QStringLiteral("Toate fisierele (*)"));
     } else {

@@ -20,6 +20,7 @@ const QHash<QByteArray, QString> &texts()
         {"Folder", QStringLiteral("Director")},
         {"File Folder", QStringLiteral("Director")},
         {"File", QStringLiteral("Fisier")},
+        {"Directories", QStringLiteral("Directoare")},
         {"Back", QStringLiteral("Inapoi")},
         {"Forward", QStringLiteral("Inainte")},
         {"Parent Directory", QStringLiteral("Directorul parinte")},

@@ -187,6 +187,17 @@ TEST_F(UserAdministrationTest, passwordChanges_recodeOnlyWhenTheArchiveKeyBecome
     EXPECT_EQ(users().at(0), (StoredUser{"ADMIN", "", 0}));
 }
 
+TEST_F(UserAdministrationTest, twoRowsOfOneId_shareTheirFile_whichIsRecodedOnce)
+{
+    const QByteArray plain("%PDF shared by two rows");
+    const QString path =
+        addAct(7, 2005, QStringLiteral("CONTRACTE"), QStringLiteral("FURNIZORI"), plain, {});
+    addAct(7, 2005, QStringLiteral("CONTRACTE"), QStringLiteral("FURNIZORI"), QByteArray(), {});
+    admin.open();
+    admin.changePassword(QStringLiteral("ADMIN"), QStringLiteral("CHEIE"), progress);
+    EXPECT_EQ(readAll(path), coded(plain, "CHEIE"));
+}
+
 TEST_F(UserAdministrationTest,
        aKeyChangedElsewhere_orAPassRunningElsewhere_refusesAndChangesNothing)
 {

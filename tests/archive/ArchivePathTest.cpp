@@ -42,6 +42,8 @@ TEST_F(ArchivePathTest, pieces_areJoinedUnderTheDataFolder)
               data(u"/1999/Şcoala nr. 5/A B/9999999999"));
     // A trailing dot or blank is no part of a Windows folder name.
     EXPECT_EQ(folder(2005, u"Contr.", u"Div. "), data(u"/2005/Contr/Div"));
+    // Letters with a comma below reach the folder of the text their row stores.
+    EXPECT_EQ(folder(2005, u"Școli", u"Țări și ținuturi"), data(u"/2005/Şcoli/Ţări şi ţinuturi"));
 }
 
 TEST_F(ArchivePathTest, piecesThatLeaveTheDataFolder_areRefused)

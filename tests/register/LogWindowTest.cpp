@@ -11,6 +11,7 @@
 #include "widgets/GradientPanel.h"
 #include "widgets/GridHeader.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -62,6 +63,15 @@ TEST_F(LogWindowTest, look_matchesItsDesign)
     EXPECT_EQ(columns.at(0).band, QStringLiteral("Data si ora"));
     EXPECT_EQ(columns.at(1).band, QStringLiteral("Data si ora"));
     EXPECT_EQ(columns.at(1).alignment, Qt::AlignCenter);
+    // A whole date and a whole time show, not cut short.
+    const QFontMetrics metrics(window.DBGrid3->font());
+    EXPECT_GT(columns.at(0).width, metrics.horizontalAdvance(QStringLiteral("28.08.2025")));
+    EXPECT_GT(columns.at(1).width, metrics.horizontalAdvance(QStringLiteral("23:59:59")));
+    int total = 0;
+    for (const DataGridColumn &column : columns)
+        total += column.width;
+    EXPECT_LT(total, window.DBGrid3->width()); // and no scroll bar on the way in
+
     EXPECT_EQ(columns.at(2).width, 496);
     EXPECT_EQ(columns.at(3).title, QStringLiteral("Operator"));
     EXPECT_EQ(columns.at(3).width, 77);

@@ -1,0 +1,81 @@
+// The check of a data folder behind "dosarium-arhiva verifica": whether every act still has its
+// archived document and every document its act, whether the counters of Dsm.in are ahead of the
+// ids in use, and what interrupted writes left behind; and the repairs that are safe to make
+// without a person deciding (never a row or a document removed).
+#pragma once
+
+#include "store/Error.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+namespace dosarium {
+
+// A data folder that cannot be read at all: missing, not a folder, or without a documents table
+// that can be read.
+class FolderUnreadable : public Error {
+public:
+    using Error::Error;
+};
+
+struct Finding {
+    // In the order the report lists them.
+    enum class Kind {
+        MissingDocument, // an act without its archived file
+        EmptyDocument,   // an act whose archived file has 0 bytes
+        OrphanDocument,  // a file of the year folders that no act names
+        DuplicateId,     // one IDACT on several rows
+        InvalidId,       // a row whose IDACT can name no file
+        FolderName,      // a domain or subdomain that is no folder name on every workstation
+        CounterBehind,   // a counter of Dsm.in that would hand out an id in use
+        PartialFile,     // the temporary file of an interrupted write
+        RecodingLeft,    // the journal of an interrupted re-coding of the archive
+        RecodingRunning, // a re-coding going on now in another program
+        DamagedFile,     // a table, the user file or the settings file that reads damaged
+    };
+    Kind kind = Kind::MissingDocument;
+    QString text;         // the report's line
+    QString path;         // the file concerned, when there is one
+    QString counter;      // CounterBehind: IDACT or IDLOG
+    qint64 highestId = 0; // CounterBehind: the highest id in use
+};
+
+// Whether "--repara" repairs findings of this kind.
+bool isRepairable(Finding::Kind kind);
+
+struct CheckResult {
+    int acts = 0;      // live rows of Acte.dbf
+    int documents = 0; // files of the year folders, partial files apart
+    QList<Finding> findings;
+
+    int count(Finding::Kind kind) const;
+};
+
+// Reads the tables, the user file, the settings file and the archive tree of `dataDir` and
+// writes nothing. Throws FolderUnreadable when the folder or its documents table cannot be read.
+CheckResult checkDataFolder(const QString &dataDir);
+
+struct RepairResult {
+    QStringList done;   // one line per repair made
+    QStringList failed; // one line per repairable finding left as it was, with the reason
+};
+
+// A temporary file written within this time may belong to a write going on elsewhere.
+inline constexpr std::chrono::seconds kLeftoverIdle = std::chrono::minutes(10);
+
+// The safe repairs of what `found` reported: counters raised past the highest id in use, an
+// interrupted re-coding finished or undone to the user file's key, partial files that no writer
+// owns removed. Rows and documents are never touched.
+RepairResult repairDataFolder(const QString &dataDir, const CheckResult &found);
+
+// The archive key of the user file, read without creating a missing file: empty then, as the
+// program would have it.
+QByteArray readArchiveKeyOnly(const QString &dataDir);
+
+// "1 act", "5 acte", "20 de acte": a count with its noun, as Romanian writes it.
+QString countText(qint64 count, const QString &one, const QString &many);
+
+} // namespace dosarium

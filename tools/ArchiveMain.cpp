@@ -1,0 +1,18 @@
+// dosarium-arhiva verifica [--repara] DOSAR | exporta [--separator C] DOSAR DEST | --help
+// The archive's safety net: a check of a data folder with its safe repairs, and an export of
+// its documents and tables to open formats (see ArchiveConsole.h).
+#include "tools/ArchiveConsole.h"
+
+#include <QCoreApplication>
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+    return dosarium::runArchiveTool(QCoreApplication::arguments().mid(1), out, err,
+                                    ::isatty(STDERR_FILENO) == 1);
+}
