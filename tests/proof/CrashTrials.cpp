@@ -32,7 +32,7 @@ TrialBase makeTrialBase(quint64 seed)
                                 QStringLiteral("OP1")};
     const StationRun added = w.runForked(w.stationArgs(1, seed) + signIn +
                                          QStringList{QStringLiteral("add"), QStringLiteral("6")});
-    for (const QStringList &done : added.lines_of(QStringLiteral("DONE"), QStringLiteral("add")))
+    for (const QStringList &done : added.linesOf(QStringLiteral("DONE"), QStringLiteral("add")))
         base.ids.append(done.value(2).toLongLong());
     if (base.ids.size() != 6)
         qFatal("the trial's register was not made: %s", qPrintable(added.text()));
@@ -166,7 +166,7 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed, const TrialBas
     clock.start();
     const StationRun whole = probe->runForked(operationArgs(operation, *probe, target, opSeed));
     const qint64 wholeUs = clock.nsecsElapsed() / 1000;
-    const int steps = whole.lines_of(QStringLiteral("STEPS")).value(0).value(1).toInt();
+    const int steps = whole.linesOf(QStringLiteral("STEPS")).value(0).value(1).toInt();
     if (whole.exitCode != 0)
         result.problems << QStringLiteral("the operation fails even without a crash: ") +
                                whole.text().right(800);
@@ -190,8 +190,8 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed, const TrialBas
     result.killed = cut.killed;
     const QString op = operation.section(QLatin1Char('-'), 0, 0);
     const QString shownOp = op == QLatin1String("settings") ? QStringLiteral("ids") : op;
-    result.finished = !cut.lines_of(QStringLiteral("DONE"), shownOp).isEmpty();
-    const QStringList begun = cut.lines_of(QStringLiteral("BEGIN"), shownOp).value(0);
+    result.finished = !cut.linesOf(QStringLiteral("DONE"), shownOp).isEmpty();
+    const QStringList begun = cut.linesOf(QStringLiteral("BEGIN"), shownOp).value(0);
     if (!cut.killed && cut.exitCode != 0)
         result.problems << QStringLiteral("the operation failed: ") + cut.text().right(800);
 
@@ -203,7 +203,7 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed, const TrialBas
             : w.runForked(w.stationArgs(1, seed + 7) + QStringList{kStart});
     if (next.exitCode != 0)
         result.problems << QStringLiteral("the next start failed: ") + next.text().right(800);
-    result.notices = int(next.lines_of(QStringLiteral("NOTICE")).size());
+    result.notices = int(next.linesOf(QStringLiteral("NOTICE")).size());
     const FolderState after = inspectFolder(w.server());
     result.problems << after.problems;
     result.problems << compareActs(operation, before, after, target, begun,

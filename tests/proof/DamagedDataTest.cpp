@@ -209,7 +209,7 @@ TEST_F(DamagedDataTest, everyDamagedFile_givesClearErrorsNoCrash_andIsNeverLostB
             expectNoCrash(serverStart, context);
         }
         for (const StationRun *run : {&station, static_cast<const StationRun *>(&serverStart)}) {
-            for (const QStringList &error : run->lines_of(QStringLiteral("ERROR"))) {
+            for (const QStringList &error : run->linesOf(QStringLiteral("ERROR"))) {
                 ++refused;
                 EXPECT_FALSE(error.last().trimmed().isEmpty()) << context;
                 if (qEnvironmentVariableIsSet("DOSARIUM_PROOF_VERBOSE"))

@@ -60,12 +60,12 @@ protected:
         const QString op = operation.section(QLatin1Char('-'), 0, 0) == QLatin1String("settings")
                                ? QStringLiteral("ids")
                                : operation.section(QLatin1Char('-'), 0, 0);
-        const QList<QStringList> errors = run.lines_of(QStringLiteral("ERROR"), op);
+        const QList<QStringList> errors = run.linesOf(QStringLiteral("ERROR"), op);
         const Outcome outcome = errors.isEmpty() ? Outcome::Done : Outcome::Failed;
         for (const QStringList &e : errors)
             EXPECT_TRUE(romanian(e.value(2))) << context.toStdString() << e.value(2).toStdString();
         if (outcome == Outcome::Done) {
-            EXPECT_FALSE(run.lines_of(QStringLiteral("DONE"), op).isEmpty())
+            EXPECT_FALSE(run.linesOf(QStringLiteral("DONE"), op).isEmpty())
                 << context.toStdString() << run.text().toStdString();
         }
 
@@ -73,7 +73,7 @@ protected:
         const FolderState after = inspectFolder(copy->server());
         const QStringList problems =
             after.problems + compareActs(operation, before, after, target,
-                                         run.lines_of(QStringLiteral("BEGIN"), op).value(0),
+                                         run.linesOf(QStringLiteral("BEGIN"), op).value(0),
                                          outcome);
         EXPECT_TRUE(problems.isEmpty())
             << context.toStdString() << problems.join(QStringLiteral("; ")).toStdString();

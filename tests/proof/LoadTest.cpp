@@ -58,7 +58,7 @@ TEST_F(LoadTest, fourWorkstationsAddingThenChangingAtOnce_loseNothingAndShareNoI
     QMap<qint64, int> owner;
     for (int s = 0; s < kStations; ++s) {
         const QList<QStringList> done =
-            added.at(s).lines_of(QStringLiteral("DONE"), QStringLiteral("add"));
+            added.at(s).linesOf(QStringLiteral("DONE"), QStringLiteral("add"));
         EXPECT_EQ(done.size(), kAdditions);
         for (const QStringList &d : done) {
             const qint64 id = d.value(2).toLongLong();

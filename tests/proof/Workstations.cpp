@@ -20,7 +20,7 @@
 
 namespace dosarium::proof {
 
-QList<QStringList> StationRun::lines_of(const QString &kind, const QString &op) const
+QList<QStringList> StationRun::linesOf(const QString &kind, const QString &op) const
 {
     QList<QStringList> out;
     for (const QString &line : lines) {
@@ -189,25 +189,6 @@ QStringList Workstations::stationArgs(int station, quint64 seed) const
 QString Workstations::executable()
 {
     return QStringLiteral(DOSARIUM_WORKSTATION);
-}
-
-StationRun Workstations::run(const QStringList &args, int timeoutMs) const
-{
-    // Through a pipe: a workstation on a full disk cannot write an output file either.
-    QProcess p;
-    p.start(executable(), args);
-    StationRun r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        r.errors = QStringLiteral("(timed out)");
-    }
-    r.killed = p.exitStatus() == QProcess::CrashExit;
-    r.exitCode = r.killed ? -1 : p.exitCode();
-    r.lines =
-        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    r.errors += QString::fromUtf8(p.readAllStandardError());
-    return r;
 }
 
 QList<StationRun> Workstations::runTogether(const QList<QStringList> &args, int timeoutMs) const
