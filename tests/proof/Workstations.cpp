@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStorageInfo>
 #include <QTemporaryFile>
@@ -53,9 +54,11 @@ QString proofFolderBase()
     const QByteArray chosen = qgetenv("DOSARIUM_PROOF_DIR");
     if (!chosen.isEmpty())
         return QString::fromLocal8Bit(chosen);
-    const QStorageInfo memory(QStringLiteral("/dev/shm"));
-    if (memory.isValid() && !memory.isReadOnly() && memory.bytesAvailable() > (qint64(512) << 20))
-        return memory.rootPath();
+    const QString shm = QStringLiteral("/dev/shm");
+    const QStorageInfo memory(shm);
+    if (QFileInfo(shm).isDir() && memory.isValid() && !memory.isReadOnly() &&
+        memory.bytesAvailable() > (qint64(48) << 20))
+        return shm;
     return QDir::tempPath();
 }
 
