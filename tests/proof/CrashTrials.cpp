@@ -30,16 +30,16 @@ TrialBase makeTrialBase(quint64 seed)
     const Workstations &w = *base.folders;
     const QStringList signIn = {kStart, QStringLiteral("signin"), QStringLiteral("OPERATOR"),
                                 QStringLiteral("OP1")};
-    const StationRun added = w.run(w.stationArgs(1, seed) + signIn +
-                                   QStringList{QStringLiteral("add"), QStringLiteral("6")});
-    for (const QStringList &done : added.lines_of(QStringLiteral("DONE"), QStringLiteral("add")))
+    const StationRun added = w.runForked(w.stationArgs(1, seed) + signIn +
+                                         QStringList{QStringLiteral("add"), QStringLiteral("6")});
+    for (const QStringList &done : added.linesOf(QStringLiteral("DONE"), QStringLiteral("add")))
         base.ids.append(done.value(2).toLongLong());
     if (base.ids.size() != 6)
         qFatal("the trial's register was not made: %s", qPrintable(added.text()));
-    w.run(w.stationArgs(1, seed + 1) + signIn +
-          QStringList{QStringLiteral("delete"), QString::number(base.ids.takeFirst()),
-                      QStringLiteral("modify"), QString::number(base.ids.first()),
-                      QStringLiteral("move")});
+    w.runForked(w.stationArgs(1, seed + 1) + signIn +
+                QStringList{QStringLiteral("delete"), QString::number(base.ids.takeFirst()),
+                            QStringLiteral("modify"), QString::number(base.ids.first()),
+                            QStringLiteral("move")});
     return base;
 }
 
@@ -150,13 +150,13 @@ QStringList crashOperations()
             QStringLiteral("password")};
 }
 
-TrialResult runCrashTrial(const QString &operation, quint64 seed)
+TrialResult runCrashTrial(const QString &operation, quint64 seed, const TrialBase &base)
 {
     std::mt19937_64 random(seed);
     TrialResult result;
     result.operation = operation;
-    TrialBase base = makeTrialBase(seed);
-    const Workstations &w = *base.folders;
+    const std::unique_ptr<Workstations> folders = base.folders->copy();
+    const Workstations &w = *folders;
     const qint64 target = base.ids.at(int(random() % quint64(base.ids.size())));
     const quint64 opSeed = random();
 
@@ -164,9 +164,9 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed)
     const std::unique_ptr<Workstations> probe = w.copy();
     QElapsedTimer clock;
     clock.start();
-    const StationRun whole = probe->run(operationArgs(operation, *probe, target, opSeed));
+    const StationRun whole = probe->runForked(operationArgs(operation, *probe, target, opSeed));
     const qint64 wholeUs = clock.nsecsElapsed() / 1000;
-    const int steps = whole.lines_of(QStringLiteral("STEPS")).value(0).value(1).toInt();
+    const int steps = whole.linesOf(QStringLiteral("STEPS")).value(0).value(1).toInt();
     if (whole.exitCode != 0)
         result.problems << QStringLiteral("the operation fails even without a crash: ") +
                                whole.text().right(800);
@@ -180,29 +180,30 @@ TrialResult runCrashTrial(const QString &operation, quint64 seed)
     if (steps > 0 && random() % 10 < 7) {
         const int step = 1 + int(random() % quint64(steps));
         result.moment = QStringLiteral("step %1 of %2").arg(step).arg(steps);
-        cut = w.run(args + QStringList{QStringLiteral("--crash-at-step"), QString::number(step)});
+        cut = w.runForked(args +
+                          QStringList{QStringLiteral("--crash-at-step"), QString::number(step)});
     } else {
         const qint64 delay = qint64(random() % quint64(std::max<qint64>(1, wholeUs)));
         result.moment = QStringLiteral("after %1 ms of %2").arg(delay / 1000).arg(wholeUs / 1000);
-        cut = w.runKilledAfter(args, delay);
+        cut = w.runForked(args, delay);
     }
     result.killed = cut.killed;
     const QString op = operation.section(QLatin1Char('-'), 0, 0);
     const QString shownOp = op == QLatin1String("settings") ? QStringLiteral("ids") : op;
-    result.finished = !cut.lines_of(QStringLiteral("DONE"), shownOp).isEmpty();
-    const QStringList begun = cut.lines_of(QStringLiteral("BEGIN"), shownOp).value(0);
+    result.finished = !cut.linesOf(QStringLiteral("DONE"), shownOp).isEmpty();
+    const QStringList begun = cut.linesOf(QStringLiteral("BEGIN"), shownOp).value(0);
     if (!cut.killed && cut.exitCode != 0)
         result.problems << QStringLiteral("the operation failed: ") + cut.text().right(800);
 
     // The next start, then the whole folder.
     const StationRun next =
         operation == QLatin1String("pack")
-            ? w.run({QStringLiteral("--home"), w.home(0), QStringLiteral("--station"),
-                     QStringLiteral("SERVER"), kStart})
-            : w.run(w.stationArgs(1, seed + 7) + QStringList{kStart});
+            ? w.runForked({QStringLiteral("--home"), w.home(0), QStringLiteral("--station"),
+                           QStringLiteral("SERVER"), kStart})
+            : w.runForked(w.stationArgs(1, seed + 7) + QStringList{kStart});
     if (next.exitCode != 0)
         result.problems << QStringLiteral("the next start failed: ") + next.text().right(800);
-    result.notices = int(next.lines_of(QStringLiteral("NOTICE")).size());
+    result.notices = int(next.linesOf(QStringLiteral("NOTICE")).size());
     const FolderState after = inspectFolder(w.server());
     result.problems << after.problems;
     result.problems << compareActs(operation, before, after, target, begun,
@@ -252,9 +253,11 @@ TrialSummary runCrashTrials(int trials, quint64 seed,
                             const QStringList &operations)
 {
     TrialSummary summary;
+    // One register for every trial; each trial works on a copy of it.
+    const TrialBase base = makeTrialBase(seed);
     for (int t = 0; t < trials; ++t) {
         const QString operation = operations.at(t % operations.size());
-        const TrialResult r = runCrashTrial(operation, seed * 1000003u + quint64(t));
+        const TrialResult r = runCrashTrial(operation, seed * 1000003u + quint64(t), base);
         TrialSummary::Counts &c = summary.byOperation[operation];
         ++c.trials;
         c.killed += r.killed ? 1 : 0;

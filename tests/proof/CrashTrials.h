@@ -1,7 +1,7 @@
 // Crash trials: a workstation is killed (SIGKILL, as a power cut ends it) at a random moment of
 // one writing operation, then started again; the data folder must then be whole. Each trial
-// builds a small register of its own, runs the operation once to the end on a copy of it to learn
-// its steps and its time, and then runs it again on the register itself, killed either at a
+// takes a copy of a small register, runs the operation once to the end on another copy to learn
+// its steps and its time, and then runs it again on its own copy, killed either at a
 // chosen step (a point where the windows would let events run: after each statement and each
 // block of a copied file) or after a random time. After the next start:
 //   - every table, the user file and the settings file read soundly (the engine and the tests'
@@ -75,7 +75,7 @@ TrialSummary runCrashTrials(int trials, quint64 seed,
                             const std::function<void(const TrialResult &)> &progress = {},
                             const QStringList &operations = crashOperations());
 
-// One trial of `operation`, its moments drawn from `seed`.
-TrialResult runCrashTrial(const QString &operation, quint64 seed);
+// One trial of `operation` on a copy of `base`, its moments drawn from `seed`.
+TrialResult runCrashTrial(const QString &operation, quint64 seed, const TrialBase &base);
 
 } // namespace dosarium::proof

@@ -153,12 +153,17 @@ protected:
         const QDir corpus(QDir(qEnvironmentVariable("DOSARIUM_TEST_DATA",
                                                     QStringLiteral(DOSARIUM_TEST_DATA_DEFAULT)))
                               .filePath(QStringLiteral("damaged")));
+        // The corpus in the documents table's place, and a few of it in the log's.
+        const QStringList asLog = {
+            QStringLiteral("short.dbf"), QStringLiteral("count-too-large.dbf"),
+            QStringLiteral("unknown-version.dbf"), QStringLiteral("stray-flag.dbf")};
         for (const QString &name : corpus.entryList({QStringLiteral("*.dbf")}, QDir::Files)) {
             const QByteArray bytes = readFile(corpus.filePath(name));
             // Of the corpus, the reader sees the count the file cannot hold.
             const bool seen = name == QLatin1String("count-too-large.dbf");
             damages.append({QStringLiteral("Acte.dbf"), name, bytes, seen});
-            damages.append({QStringLiteral("Log.dbf"), name, bytes, seen});
+            if (asLog.contains(name))
+                damages.append({QStringLiteral("Log.dbf"), name, bytes, seen});
         }
         damages += damagedUserFiles();
         damages += damagedSettingsFiles();
@@ -188,18 +193,23 @@ TEST_F(DamagedDataTest, everyDamagedFile_givesClearErrorsNoCrash_andIsNeverLostB
         writeFile(target, d.bytes);
         const std::string context = (d.file + QStringLiteral(", ") + d.what).toStdString();
 
-        const StationRun station = copy->run(
+        const StationRun station = copy->runForked(
             copy->stationArgs(1, 3) + QStringList{QStringLiteral("start"), QStringLiteral("signin"),
                                                   QStringLiteral("OPERATOR"), QStringLiteral("OP1"),
                                                   QStringLiteral("add"), QStringLiteral("1"),
                                                   QStringLiteral("mixed"), QStringLiteral("2")});
         expectNoCrash(station, context);
-        const StationRun serverStart =
-            copy->run({QStringLiteral("--home"), copy->home(0), QStringLiteral("--station"),
-                       QStringLiteral("SERVER"), QStringLiteral("start")});
-        expectNoCrash(serverStart, context);
-        for (const StationRun *run : {&station, &serverStart}) {
-            for (const QStringList &error : run->lines_of(QStringLiteral("ERROR"))) {
+        // The server installation's own start packs a damaged table; the workstation's start
+        // has checked the other files of the shared folder already.
+        StationRun serverStart;
+        if (d.file.endsWith(QLatin1String(".dbf"))) {
+            serverStart = copy->runForked({QStringLiteral("--home"), copy->home(0),
+                                           QStringLiteral("--station"), QStringLiteral("SERVER"),
+                                           QStringLiteral("start")});
+            expectNoCrash(serverStart, context);
+        }
+        for (const StationRun *run : {&station, static_cast<const StationRun *>(&serverStart)}) {
+            for (const QStringList &error : run->linesOf(QStringLiteral("ERROR"))) {
                 ++refused;
                 EXPECT_FALSE(error.last().trimmed().isEmpty()) << context;
                 if (qEnvironmentVariableIsSet("DOSARIUM_PROOF_VERBOSE"))

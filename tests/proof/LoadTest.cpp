@@ -24,7 +24,9 @@ protected:
     {
         QList<QStringList> args;
         for (int s = 1; s <= kStations; ++s)
+            // Scans up to 16 KB: the load is the program's steps, not the bytes copied.
             args.append(stations.stationArgs(s, seedBase + s) +
+                        QStringList{QStringLiteral("--largest"), QStringLiteral("16000")} +
                         QStringList{QStringLiteral("start"), QStringLiteral("signin"),
                                     QStringLiteral("OPERATOR"), QStringLiteral("OP1")} +
                         commands);
@@ -56,7 +58,7 @@ TEST_F(LoadTest, fourWorkstationsAddingThenChangingAtOnce_loseNothingAndShareNoI
     QMap<qint64, int> owner;
     for (int s = 0; s < kStations; ++s) {
         const QList<QStringList> done =
-            added.at(s).lines_of(QStringLiteral("DONE"), QStringLiteral("add"));
+            added.at(s).linesOf(QStringLiteral("DONE"), QStringLiteral("add"));
         EXPECT_EQ(done.size(), kAdditions);
         for (const QStringList &d : done) {
             const qint64 id = d.value(2).toLongLong();

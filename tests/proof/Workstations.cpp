@@ -1,7 +1,11 @@
 #include "Workstations.h"
 
+#include "Station.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStorageInfo>
 #include <QTemporaryFile>
@@ -9,9 +13,15 @@
 #include <memory>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+
 namespace dosarium::proof {
 
-QList<QStringList> StationRun::lines_of(const QString &kind, const QString &op) const
+QList<QStringList> StationRun::linesOf(const QString &kind, const QString &op) const
 {
     QList<QStringList> out;
     for (const QString &line : lines) {
@@ -44,17 +54,20 @@ QString proofFolderBase()
     const QByteArray chosen = qgetenv("DOSARIUM_PROOF_DIR");
     if (!chosen.isEmpty())
         return QString::fromLocal8Bit(chosen);
-    const QStorageInfo memory(QStringLiteral("/dev/shm"));
-    if (memory.isValid() && !memory.isReadOnly() && memory.bytesAvailable() > (qint64(512) << 20))
-        return memory.rootPath();
+    const QString shm = QStringLiteral("/dev/shm");
+    const QStorageInfo memory(shm);
+    if (QFileInfo(shm).isDir() && memory.isValid() && !memory.isReadOnly() &&
+        memory.bytesAvailable() > (qint64(48) << 20))
+        return shm;
     return QDir::tempPath();
 }
 
 Workstations::Workstations(const QByteArray &archiveKey)
     : m_root(QDir(proofFolderBase()).filePath(QStringLiteral("dosarium-proof-XXXXXX")))
 {
-    const StationRun made = run({QStringLiteral("--home"), home(0), QStringLiteral("--station"),
-                                 QStringLiteral("SERVER"), QStringLiteral("start")});
+    const StationRun made =
+        runForked({QStringLiteral("--home"), home(0), QStringLiteral("--station"),
+                   QStringLiteral("SERVER"), QStringLiteral("start")});
     if (made.exitCode != 0)
         qFatal("the server installation did not start: %s", qPrintable(made.text()));
     QFile users(QDir(server()).filePath(QStringLiteral("ini.mpg")));
@@ -92,24 +105,69 @@ std::unique_ptr<Workstations> Workstations::copy() const
     return twin;
 }
 
-StationRun Workstations::runKilledAfter(const QStringList &args, qint64 delayUs) const
+StationRun Workstations::runForked(const QStringList &args, qint64 killAfterUs) const
 {
-    QTemporaryFile out;
-    if (!out.open())
-        qFatal("cannot make an output file");
-    QProcess p;
-    p.setStandardOutputFile(out.fileName());
-    p.start(executable(), args);
-    p.waitForStarted();
-    // A process that ended meanwhile is not yet reaped: the signal reaches nothing.
-    usleep(useconds_t(delayUs));
-    p.kill();
-    p.waitForFinished();
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+        qFatal("no pipe");
+    fflush(stdout);
+    fflush(stderr);
+    const pid_t pid = fork();
+    if (pid < 0)
+        qFatal("no fork");
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        const int out = pipeFds[1];
+        const int code = runWorkstation(args, [out](const QString &line) {
+            const QByteArray bytes = line.toUtf8() + '\n';
+            for (qsizetype done = 0; done < bytes.size();) {
+                const ssize_t n =
+                    ::write(out, bytes.constData() + done, size_t(bytes.size() - done));
+                if (n <= 0)
+                    break;
+                done += n;
+            }
+        });
+        _exit(code);
+    }
+    ::close(pipeFds[1]);
+    QByteArray collected;
+    QElapsedTimer clock;
+    clock.start();
+    bool killSent = false;
+    for (;;) {
+        timespec wait{};
+        const timespec *timeout = nullptr;
+        if (killAfterUs >= 0 && !killSent) {
+            const qint64 leftNs = killAfterUs * 1000 - clock.nsecsElapsed();
+            if (leftNs <= 0) {
+                ::kill(pid, SIGKILL);
+                killSent = true;
+                continue;
+            }
+            wait.tv_sec = time_t(leftNs / 1000000000);
+            wait.tv_nsec = long(leftNs % 1000000000);
+            timeout = &wait;
+        }
+        pollfd readable{pipeFds[0], POLLIN, 0};
+        const int ready = ppoll(&readable, 1, timeout, nullptr);
+        if (ready == 0 || (ready < 0 && errno == EINTR))
+            continue;
+        char buffer[4096];
+        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        collected.append(buffer, n);
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
     StationRun r;
-    r.killed = p.exitStatus() == QProcess::CrashExit;
-    r.exitCode = r.killed ? -1 : p.exitCode();
-    r.lines = QString::fromUtf8(out.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    r.errors = QString::fromUtf8(p.readAllStandardError());
+    r.killed = WIFSIGNALED(status);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.lines = QString::fromUtf8(collected).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return r;
 }
 
@@ -134,25 +192,6 @@ QStringList Workstations::stationArgs(int station, quint64 seed) const
 QString Workstations::executable()
 {
     return QStringLiteral(DOSARIUM_WORKSTATION);
-}
-
-StationRun Workstations::run(const QStringList &args, int timeoutMs) const
-{
-    // Through a pipe: a workstation on a full disk cannot write an output file either.
-    QProcess p;
-    p.start(executable(), args);
-    StationRun r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        r.errors = QStringLiteral("(timed out)");
-    }
-    r.killed = p.exitStatus() == QProcess::CrashExit;
-    r.exitCode = r.killed ? -1 : p.exitCode();
-    r.lines =
-        QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    r.errors += QString::fromUtf8(p.readAllStandardError());
-    return r;
 }
 
 QList<StationRun> Workstations::runTogether(const QList<QStringList> &args, int timeoutMs) const

@@ -20,7 +20,7 @@ struct StationRun {
     QString errors;      // what it wrote to stderr
 
     // The fields of every line that starts with `kind` ("DONE", "BEGIN", ...) and the op.
-    QList<QStringList> lines_of(const QString &kind, const QString &op = QString()) const;
+    QList<QStringList> linesOf(const QString &kind, const QString &op = QString()) const;
     QString text() const { return lines.join(QLatin1Char('\n')) + errors; }
 };
 
@@ -45,12 +45,12 @@ public:
     // A new root holding a copy of this one's folders.
     std::unique_ptr<Workstations> copy() const;
 
-    // Runs one workstation to its end (or until `timeoutMs`, then kills it).
-    StationRun run(const QStringList &args, int timeoutMs = 120000) const;
-    // Runs one workstation and kills it (SIGKILL) `delayUs` microseconds after it started,
-    // unless it ended before.
-    StationRun runKilledAfter(const QStringList &args, qint64 delayUs) const;
-    // Runs several at once and waits for all of them.
+    // Runs one workstation in a child process of this one (the same code without loading a
+    // program: much faster under the sanitizers), to its end, or killed (SIGKILL) `killAfterUs`
+    // microseconds after it began unless it ended before.
+    StationRun runForked(const QStringList &args, qint64 killAfterUs = -1) const;
+    // Runs several workstations at once, each the executable as a process of its own, and waits
+    // for all of them (killing one that is not done after `timeoutMs`).
     QList<StationRun> runTogether(const QList<QStringList> &args, int timeoutMs = 120000) const;
 
     static QString executable();
