@@ -4,10 +4,8 @@
 #include "access/UserFile.h"
 #include "app/DamagedFiles.h"
 #include "app/SettingsFile.h"
-#include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
-#include "archive/ProgressSink.h"
 #include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
@@ -17,20 +15,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
-#include <QSysInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <dirent.h>
-#include <fcntl.h>
 #include <map>
 #include <optional>
-#include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace dosarium {
@@ -40,187 +30,6 @@ namespace {
 const QString kActe = QStringLiteral("Acte.dbf");
 const QString kLog = QStringLiteral("Log.dbf");
 const QString kIndex = QStringLiteral("INDEX");
-
-// The year folders hold three levels (domain, subdomain, file); deeper trees are still read for
-// stray files, but a folder that comes back through a link is not read twice.
-constexpr int kMaxDepth = 32;
-
-// ---------------------------------------------------------------------------------------------
-// The archive tree as one listing: every folder under the year folders with its entries sorted
-// by name, so that an act's file is found without a system call of its own.
-
-struct Entry {
-    enum class Type : quint8 { File, Folder, Other };
-    QString name;
-    Type type = Type::Other;
-    int folder = -1; // Folder: its index
-    qint64 size = 0; // File
-    bool claimed = false;
-};
-
-struct Folder {
-    QString relative; // from the data folder, with "/"
-    std::vector<Entry> entries;
-
-    const Entry *find(const QString &name) const
-    {
-        auto it = std::lower_bound(entries.begin(), entries.end(), name,
-                                   [](const Entry &e, const QString &n) { return e.name < n; });
-        return it != entries.end() && it->name == name ? &*it : nullptr;
-    }
-    Entry *find(const QString &name)
-    {
-        return const_cast<Entry *>(std::as_const(*this).find(name));
-    }
-};
-
-class ArchiveTree {
-public:
-    // Lists the data folder and every folder below its year folders. Throws FolderUnreadable when
-    // the data folder itself cannot be listed.
-    explicit ArchiveTree(const QString &dataDir);
-
-    std::vector<Folder> folders; // [0] is the data folder
-    QStringList unreadable;      // folders below it that could not be listed, with the cause
-
-    // The folder of `levels` as the program reaches it: each level under its exact name, else
-    // the first folder in order that is the same name in another letter case; -1 when a level is
-    // missing (or a file stands in its place).
-    int resolve(const QStringList &levels) const;
-
-private:
-    void list(int dirFd, int index, int depth);
-
-    std::set<std::pair<dev_t, ino_t>> m_seen; // folders reached through links
-    // Directory records as the kernel writes them, aligned for their 64-bit fields.
-    std::vector<quint64> m_buffer = std::vector<quint64>(8 * 1024);
-};
-
-QString childPath(const QString &folder, const QString &name)
-{
-    return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
-}
-
-bool isYearName(const QString &name)
-{
-    return !name.isEmpty() &&
-           std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-ArchiveTree::ArchiveTree(const QString &dataDir)
-{
-    const int fd =
-        ::open(QFile::encodeName(dataDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw FolderUnreadable(QStringLiteral("Nu pot citi dosarul %1: %2.")
-                                   .arg(QDir::toNativeSeparators(dataDir), systemErrorText(errno)));
-    folders.push_back({});
-    list(fd, 0, 0); // closes fd
-}
-
-void ArchiveTree::list(int dirFd, int index, int depth)
-{
-    // The entries are read straight from the kernel into one buffer that every folder reuses:
-    // the library's directory streams cost a buffer and two system calls more per folder, and
-    // the year folders hold tens of thousands of folders.
-    std::vector<Entry> entries;
-    for (;;) {
-        const ssize_t n = ::getdents64(dirFd, m_buffer.data(), m_buffer.size() * sizeof(quint64));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            unreadable << folders[size_t(index)].relative + QStringLiteral(": ") +
-                              systemErrorText(errno);
-            break;
-        }
-        if (n == 0)
-            break;
-        for (ssize_t at = 0; at < n;) {
-            const auto *d = reinterpret_cast<const dirent64 *>(
-                reinterpret_cast<const char *>(m_buffer.data()) + at);
-            at += d->d_reclen;
-            const char *raw = d->d_name;
-            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-                continue;
-            Entry e;
-            e.name = QFile::decodeName(raw);
-            unsigned char type = d->d_type;
-            struct stat info {};
-            if (type == DT_UNKNOWN || type == DT_LNK || type == DT_REG) {
-                // The program follows links, so a link counts as what it leads to.
-                const bool link = type == DT_LNK;
-                if (::fstatat(dirFd, raw, &info, 0) == 0) {
-                    type = S_ISDIR(info.st_mode)   ? DT_DIR
-                           : S_ISREG(info.st_mode) ? DT_REG
-                                                   : DT_UNKNOWN;
-                    // A folder reached through a link is read once, so a link back to a folder
-                    // above it cannot make the listing go round.
-                    if (type == DT_DIR && (link || d->d_type == DT_UNKNOWN) &&
-                        !m_seen.insert({info.st_dev, info.st_ino}).second)
-                        type = DT_UNKNOWN;
-                } else {
-                    type = DT_UNKNOWN;
-                }
-            }
-            if (type == DT_REG) {
-                e.type = Entry::Type::File;
-                e.size = qint64(info.st_size);
-            } else if (type == DT_DIR) {
-                e.type = Entry::Type::Folder;
-            }
-            entries.push_back(std::move(e));
-        }
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry &a, const Entry &b) { return a.name < b.name; });
-    // Below the data folder only the year folders belong to the archive. Each folder is opened
-    // when its turn comes, so no more are open at once than the tree is deep.
-    const QString base = folders[size_t(index)].relative;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].type != Entry::Type::Folder || depth >= kMaxDepth ||
-            (depth == 0 && !isYearName(entries[i].name)))
-            continue;
-        const QString relative = childPath(base, entries[i].name);
-        const int fd = ::openat(dirFd, QFile::encodeName(entries[i].name).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
-            unreadable << relative + QStringLiteral(": ") + systemErrorText(errno);
-            continue;
-        }
-        const int child = int(folders.size());
-        entries[i].folder = child;
-        folders.push_back({relative, {}});
-        list(fd, child, depth + 1);
-    }
-    ::close(dirFd);
-    folders[size_t(index)].entries = std::move(entries);
-}
-
-int ArchiveTree::resolve(const QStringList &levels) const
-{
-    int at = 0;
-    for (const QString &level : levels) {
-        const Folder &folder = folders[size_t(at)];
-        if (const Entry *exact = folder.find(level)) {
-            if (exact->type != Entry::Type::Folder || exact->folder < 0)
-                return -1;
-            at = exact->folder;
-            continue;
-        }
-        const Entry *best = nullptr;
-        for (const Entry &e : folder.entries) {
-            if (e.type == Entry::Type::Folder && e.folder >= 0 &&
-                e.name.compare(level, Qt::CaseInsensitive) == 0 && (!best || e.name < best->name))
-                best = &e;
-        }
-        if (!best)
-            return -1;
-        at = best->folder;
-    }
-    return at;
-}
-
-// ---------------------------------------------------------------------------------------------
 
 struct ActRow {
     quint32 row = 0; // 1-based, in the table's order
@@ -244,11 +53,6 @@ QString actLabel(const ActRow &act)
         .arg(act.id.value_or(0))
         .arg(act.year)
         .arg(act.domain, act.subdomain);
-}
-
-QString relativeTo(const QString &dataDir, const QString &path)
-{
-    return QDir(dataDir).relativeFilePath(path);
 }
 
 // A table whose header and size disagree, told as the program's start tells it.
@@ -579,11 +383,11 @@ CheckResult checkDataFolder(const QString &dataFolder)
         const QStringList levels = {QString::number(act.year), domain, subdomain};
         const int folder = tree.resolve(levels);
         const QString fileName = QString::number(*act.id);
-        Entry *file = folder >= 0 ? tree.folders[size_t(folder)].find(fileName) : nullptr;
-        const QString relative = childPath(folder >= 0 ? tree.folders[size_t(folder)].relative
-                                                       : levels.join(QLatin1Char('/')),
-                                           fileName);
-        if (!file || file->type != Entry::Type::File) {
+        TreeEntry *file = folder >= 0 ? tree.folders[size_t(folder)].find(fileName) : nullptr;
+        const QString relative = archiveChildPath(
+            folder >= 0 ? tree.folders[size_t(folder)].relative : levels.join(QLatin1Char('/')),
+            fileName);
+        if (!file || file->type != TreeEntry::Type::File) {
             findings.append(
                 {Finding::Kind::MissingDocument,
                  actLabel(act) + QStringLiteral(": lipseste fisierul arhivat %1.").arg(relative),
@@ -622,11 +426,11 @@ CheckResult checkDataFolder(const QString &dataFolder)
     // Files no act names, and the temporaries of interrupted writes, in the year folders and
     // beside the tables.
     for (size_t f = 0; f < tree.folders.size(); ++f) {
-        const Folder &folder = tree.folders[f];
-        for (const Entry &e : folder.entries) {
-            if (e.type != Entry::Type::File)
+        const TreeFolder &folder = tree.folders[f];
+        for (const TreeEntry &e : folder.entries) {
+            if (e.type != TreeEntry::Type::File)
                 continue;
-            const QString relative = childPath(folder.relative, e.name);
+            const QString relative = archiveChildPath(folder.relative, e.name);
             if (ReplacementFile::isTemporaryName(e.name)) {
                 findings.append({Finding::Kind::PartialFile,
                                  QStringLiteral("Fisier partial ramas dupa o scriere "
@@ -664,96 +468,6 @@ CheckResult checkDataFolder(const QString &dataFolder)
 
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding &a, const Finding &b) { return int(a.kind) < int(b.kind); });
-    return result;
-}
-
-RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &found)
-{
-    const QString dataDir = QDir(dataFolder).absolutePath();
-    RepairResult result;
-    // The re-coding first: it brings documents to one key and may leave temporaries of its own.
-    for (const Finding &f : found.findings) {
-        if (f.kind != Finding::Kind::RecodingLeft)
-            continue;
-        try {
-            Workspace workspace(Workstation{dataDir, QSysInfo::machineHostName(), QString()});
-            workspace.context().DataDir = dataDir;
-            ArchiveRecoding recoding(workspace, [dataDir] { return readArchiveKeyOnly(dataDir); });
-            NoProgress progress;
-            if (recoding.finishPending(progress))
-                result.done << QStringLiteral("Recodarea intrerupta a fost dusa la capat: %1 "
-                                              "la parola de acum; jurnalul Recodare.jrn a fost "
-                                              "sters.")
-                                   .arg(countText(recoding.filesRecoded(),
-                                                  QStringLiteral("document adus"),
-                                                  QStringLiteral("documente aduse")));
-            else
-                result.failed << QStringLiteral("Recodarea intrerupta nu a fost atinsa: jurnalul "
-                                                "Recodare.jrn este folosit acum de alt program.");
-        } catch (const Error &e) {
-            result.failed
-                << QStringLiteral("Recodarea intrerupta nu a putut fi dusa la capat: ") +
-                       QString(e.message()).replace(QLatin1Char('\r'), QLatin1Char(' ')).trimmed();
-        }
-    }
-    for (const Finding &f : found.findings) {
-        if (f.kind != Finding::Kind::PartialFile)
-            continue;
-        const QString shown = relativeTo(dataDir, f.path);
-        if (!QFileInfo::exists(f.path)) {
-            result.done << QStringLiteral("Fisierul partial %1 nu mai exista.").arg(shown);
-        } else if (!ReplacementFile::isAbandoned(f.path, kLeftoverIdle)) {
-            result.failed
-                << QStringLiteral("Fisierul partial %1 a fost scris in ultimele %2 "
-                                  "minute, poate chiar acum de alta statie: nu l-am "
-                                  "sters. Verificati din nou mai tarziu.")
-                       .arg(shown)
-                       .arg(
-                           std::chrono::duration_cast<std::chrono::minutes>(kLeftoverIdle).count());
-        } else if (::unlink(QFile::encodeName(f.path).constData()) == 0 || errno == ENOENT) {
-            result.done << QStringLiteral("Am sters fisierul partial %1.").arg(shown);
-        } else {
-            result.failed << QStringLiteral("Nu pot sterge fisierul partial %1: %2.")
-                                 .arg(shown, systemErrorText(errno));
-        }
-    }
-    bool settingsKept = false;
-    for (const Finding &f : found.findings) {
-        if (f.kind != Finding::Kind::CounterBehind)
-            continue;
-        try {
-            // A damaged settings file keeps a copy of its bytes before it is first written, as
-            // at the program's start.
-            if (!settingsKept) {
-                settingsKept = true;
-                if (const std::optional<QByteArray> bytes = readBytes(f.path)) {
-                    if (const QString damage = settingsDamage(*bytes); !damage.isEmpty())
-                        result.done << keepDamagedCopy(f.path, damage);
-                }
-            }
-            QString before;
-            QString after;
-            SettingsFile(dataDir).update(kIndex, f.counter, [&](const QString &value) {
-                before = value;
-                bool ok = true;
-                const qint64 next = value.isEmpty() ? 1 : value.toLongLong(&ok);
-                // Raised meanwhile by another workstation: left as it is.
-                after = ok && next > f.highestId ? value : QString::number(f.highestId + 1);
-                return after;
-            });
-            if (after == before)
-                result.done
-                    << QStringLiteral("Contorul %1 din Dsm.in era deja %2.").arg(f.counter, before);
-            else
-                result.done << QStringLiteral("Contorul %1 din Dsm.in a fost ridicat de la %2 la "
-                                              "%3.")
-                                   .arg(f.counter, before.isEmpty() ? QStringLiteral("1") : before,
-                                        after);
-        } catch (const Error &e) {
-            result.failed << QStringLiteral("Contorul %1 nu a putut fi ridicat: %2")
-                                 .arg(f.counter, e.message());
-        }
-    }
     return result;
 }
 

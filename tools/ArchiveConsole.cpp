@@ -1,7 +1,7 @@
 #include "tools/ArchiveConsole.h"
 
-#include "tools/ArchiveCheck.h"
 #include "tools/ArchiveExport.h"
+#include "tools/ArchiveRepair.h"
 
 #include <QDir>
 #include <QElapsedTimer>

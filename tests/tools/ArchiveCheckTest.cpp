@@ -1,7 +1,6 @@
 // The check of a data folder: every kind of finding at once and each once, the repairs that are
 // safe and nothing more, a clean folder, folders that cannot be read, letter case in folders,
 // and partial files or a re-coding that may belong to another workstation.
-#include "tools/ArchiveCheck.h"
 #include "access/ArchiveRecoding.h"
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
@@ -11,6 +10,7 @@
 #include "store/FilePath.h"
 #include "store/Statement.h"
 #include "tools/ArchiveConsole.h"
+#include "tools/ArchiveRepair.h"
 
 #include <QCoreApplication>
 #include <QDir>
