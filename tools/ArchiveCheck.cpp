@@ -2,11 +2,11 @@
 
 #include "access/ArchiveRecoding.h"
 #include "access/UserFile.h"
+#include "app/DamagedFiles.h"
 #include "app/SettingsFile.h"
-#include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
-#include "archive/ProgressSink.h"
+#include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/ReplacementFile.h"
@@ -15,20 +15,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
-#include <QSysInfo>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <dirent.h>
-#include <fcntl.h>
 #include <map>
 #include <optional>
-#include <set>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <vector>
 
 namespace dosarium {
 
@@ -37,176 +30,6 @@ namespace {
 const QString kActe = QStringLiteral("Acte.dbf");
 const QString kLog = QStringLiteral("Log.dbf");
 const QString kIndex = QStringLiteral("INDEX");
-
-// The year folders hold three levels (domain, subdomain, file); deeper trees are still read for
-// stray files, but a folder that comes back through a link is not read twice.
-constexpr int kMaxDepth = 32;
-
-// ---------------------------------------------------------------------------------------------
-// The archive tree as one listing: every folder under the year folders with its entries sorted
-// by name, so that an act's file is found without a system call of its own.
-
-struct Entry {
-    enum class Type : quint8 { File, Folder, Other };
-    QString name;
-    Type type = Type::Other;
-    int folder = -1; // Folder: its index
-    qint64 size = 0; // File
-    bool claimed = false;
-};
-
-struct Folder {
-    QString relative; // from the data folder, with "/"
-    std::vector<Entry> entries;
-
-    const Entry *find(const QString &name) const
-    {
-        auto it = std::lower_bound(entries.begin(), entries.end(), name,
-                                   [](const Entry &e, const QString &n) { return e.name < n; });
-        return it != entries.end() && it->name == name ? &*it : nullptr;
-    }
-    Entry *find(const QString &name)
-    {
-        return const_cast<Entry *>(std::as_const(*this).find(name));
-    }
-};
-
-class ArchiveTree {
-public:
-    // Lists the data folder and every folder below its year folders. Throws FolderUnreadable when
-    // the data folder itself cannot be listed.
-    explicit ArchiveTree(const QString &dataDir);
-
-    std::vector<Folder> folders; // [0] is the data folder
-    QStringList unreadable;      // folders below it that could not be listed, with the cause
-
-    // The folder of `levels` as the program reaches it: each level under its exact name, else
-    // the first folder in order that is the same name in another letter case; -1 when a level is
-    // missing (or a file stands in its place).
-    int resolve(const QStringList &levels) const;
-
-private:
-    void list(int dirFd, int index, int depth);
-
-    std::set<std::pair<dev_t, ino_t>> m_seen;
-};
-
-QString childPath(const QString &folder, const QString &name)
-{
-    return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
-}
-
-bool isYearName(const QString &name)
-{
-    return !name.isEmpty() &&
-           std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-ArchiveTree::ArchiveTree(const QString &dataDir)
-{
-    const int fd =
-        ::open(QFile::encodeName(dataDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw FolderUnreadable(QStringLiteral("Nu pot citi dosarul %1: %2.")
-                                   .arg(QDir::toNativeSeparators(dataDir), systemErrorText(errno)));
-    folders.push_back({});
-    list(fd, 0, 0); // closes fd
-}
-
-void ArchiveTree::list(int dirFd, int index, int depth)
-{
-    struct stat self {};
-    if (::fstat(dirFd, &self) == 0 && !m_seen.insert({self.st_dev, self.st_ino}).second) {
-        ::close(dirFd);
-        return;
-    }
-    DIR *dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        unreadable << folders[size_t(index)].relative + QStringLiteral(": ") +
-                          systemErrorText(errno);
-        return;
-    }
-    std::vector<Entry> entries;
-    std::vector<std::pair<size_t, int>> subfolders; // entry, descriptor
-    while (const dirent *d = ::readdir(dir)) {
-        const char *raw = d->d_name;
-        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-            continue;
-        Entry e;
-        e.name = QFile::decodeName(raw);
-        unsigned char type = d->d_type;
-        struct stat info {};
-        bool haveInfo = false;
-        if (type == DT_UNKNOWN || type == DT_LNK || type == DT_REG) {
-            // The program follows links, so a link counts as what it leads to.
-            if (::fstatat(::dirfd(dir), raw, &info, 0) == 0) {
-                haveInfo = true;
-                type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
-            } else {
-                type = DT_UNKNOWN;
-            }
-        }
-        if (type == DT_REG) {
-            e.type = Entry::Type::File;
-            e.size = haveInfo ? qint64(info.st_size) : 0;
-        } else if (type == DT_DIR) {
-            e.type = Entry::Type::Folder;
-        }
-        entries.push_back(std::move(e));
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry &a, const Entry &b) { return a.name < b.name; });
-    // Below the data folder only the year folders belong to the archive.
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].type != Entry::Type::Folder || depth >= kMaxDepth ||
-            (depth == 0 && !isYearName(entries[i].name)))
-            continue;
-        const int fd = ::openat(::dirfd(dir), QFile::encodeName(entries[i].name).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
-            unreadable << childPath(folders[size_t(index)].relative, entries[i].name) +
-                              QStringLiteral(": ") + systemErrorText(errno);
-            continue;
-        }
-        subfolders.push_back({i, fd});
-    }
-    ::closedir(dir);
-    const QString base = folders[size_t(index)].relative;
-    for (const auto &[i, fd] : subfolders) {
-        const int child = int(folders.size());
-        entries[i].folder = child;
-        folders.push_back({childPath(base, entries[i].name), {}});
-        list(fd, child, depth + 1);
-    }
-    folders[size_t(index)].entries = std::move(entries);
-}
-
-int ArchiveTree::resolve(const QStringList &levels) const
-{
-    int at = 0;
-    for (const QString &level : levels) {
-        const Folder &folder = folders[size_t(at)];
-        if (const Entry *exact = folder.find(level)) {
-            if (exact->type != Entry::Type::Folder || exact->folder < 0)
-                return -1;
-            at = exact->folder;
-            continue;
-        }
-        const Entry *best = nullptr;
-        for (const Entry &e : folder.entries) {
-            if (e.type == Entry::Type::Folder && e.folder >= 0 &&
-                e.name.compare(level, Qt::CaseInsensitive) == 0 && (!best || e.name < best->name))
-                best = &e;
-        }
-        if (!best)
-            return -1;
-        at = best->folder;
-    }
-    return at;
-}
-
-// ---------------------------------------------------------------------------------------------
 
 struct ActRow {
     quint32 row = 0; // 1-based, in the table's order
@@ -232,9 +55,25 @@ QString actLabel(const ActRow &act)
         .arg(act.domain, act.subdomain);
 }
 
-QString relativeTo(const QString &dataDir, const QString &path)
+// A table whose header and size disagree, told as the program's start tells it.
+void reportTableDamage(const QString &path, QList<Finding> &findings)
 {
-    return QDir(dataDir).relativeFilePath(path);
+    const QString damage = tableDamage(path);
+    if (!damage.isEmpty())
+        findings.append({Finding::Kind::DamagedFile,
+                         QStringLiteral("Tabelul %1 este deteriorat: %2.")
+                             .arg(QFileInfo(path).fileName(), damage),
+                         path,
+                         {},
+                         0});
+}
+
+std::optional<QByteArray> readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
 }
 
 // The documents table, read with its header lock shared like any reader's.
@@ -272,11 +111,11 @@ std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
                 act.subdomain = fieldText(*layout, *subdom, record);
                 acts.push_back(std::move(act));
             });
-        if (!notice.isEmpty())
-            findings.append({Finding::Kind::DamagedFile, notice, path, {}, 0});
+        Q_UNUSED(notice); // the damage is told below in the program's own words
     } catch (const Error &e) {
         throw FolderUnreadable(e.message());
     }
+    reportTableDamage(path, findings);
     return acts;
 }
 
@@ -308,11 +147,12 @@ std::optional<qint64> highestLogId(const QString &dataDir, QList<Finding> &findi
                 if (const auto id = wholeNumber(*idlog, record); id && (!highest || *id > *highest))
                     highest = *id;
             });
-        if (!notice.isEmpty())
-            findings.append({Finding::Kind::DamagedFile, notice, path, {}, 0});
+        Q_UNUSED(notice);
     } catch (const Error &e) {
         findings.append({Finding::Kind::DamagedFile, e.message(), path, {}, 0});
+        return highest;
     }
+    reportTableDamage(path, findings);
     return highest;
 }
 
@@ -344,8 +184,7 @@ void checkCounter(const QString &dataDir, const QString &counter, std::optional<
 void checkUserFile(const QString &dataDir, int acts, QList<Finding> &findings)
 {
     const QString path = userFilePath(dataDir);
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    if (!QFileInfo::exists(path)) {
         if (acts > 0)
             findings.append(
                 {Finding::Kind::DamagedFile,
@@ -357,21 +196,59 @@ void checkUserFile(const QString &dataDir, int acts, QList<Finding> &findings)
                  0});
         return;
     }
-    try {
-        ReadUserFile(dataDir);
-    } catch (const Error &e) {
-        findings.append({Finding::Kind::DamagedFile, e.message(), path, {}, 0});
+    const std::optional<QByteArray> bytes = readBytes(path);
+    const QString damage = bytes ? userFileDamage(*bytes) : QStringLiteral("nu poate fi citit");
+    if (!damage.isEmpty())
+        findings.append(
+            {Finding::Kind::DamagedFile,
+             QStringLiteral("Fisierul utilizatorilor ini.mpg este deteriorat: %1.").arg(damage),
+             path,
+             {},
+             0});
+}
+
+void checkSettingsFile(const QString &dataDir, QList<Finding> &findings)
+{
+    const QString path = SettingsFile(dataDir).path();
+    if (!QFileInfo::exists(path))
         return;
+    const std::optional<QByteArray> bytes = readBytes(path);
+    const QString damage = bytes ? settingsDamage(*bytes) : QStringLiteral("nu poate fi citit");
+    if (!damage.isEmpty())
+        findings.append(
+            {Finding::Kind::DamagedFile,
+             QStringLiteral("Fisierul de setari Dsm.in este deteriorat: %1.").arg(damage),
+             path,
+             {},
+             0});
+}
+
+// The journal an act operation leaves when the program stops in its middle. It lives in the
+// data folder of the workstation that ran it, and that workstation's next start finishes or
+// undoes the operation by the act's row.
+void checkActJournal(const QString &dataDir, QList<Finding> &findings)
+{
+    const QString path = joinPath(dataDir, ActJournal::kFileName);
+    const std::optional<QByteArray> bytes = readBytes(path);
+    if (!bytes)
+        return;
+    const std::optional<ActJournal::Entry> entry = ActJournal::parse(*bytes);
+    QString text;
+    if (!entry) {
+        text = QStringLiteral("A ramas jurnalul Acte.jrn al unei operatii pe un act oprite "
+                              "inainte sa inceapa; programul il sterge la urmatoarea pornire.");
+    } else {
+        const QString what = entry->kind == ActJournal::Kind::Add ? QStringLiteral("adaugarea")
+                             : entry->kind == ActJournal::Kind::Modify
+                                 ? QStringLiteral("modificarea")
+                                 : QStringLiteral("stergerea");
+        text = QStringLiteral("A fost intrerupta %1 actului %2 (jurnalul Acte.jrn a ramas): "
+                              "fisierul actului poate lipsi sau sta inca in locul vechi. "
+                              "Porniti programul pe statia care are acest dosar: pornirea "
+                              "aduce arhiva in acord cu randul actului.")
+                   .arg(what, entry->id);
     }
-    if (info.size() % UserEntry::RecordSize != 0)
-        findings.append({Finding::Kind::DamagedFile,
-                         QStringLiteral("Fisierul utilizatorilor ini.mpg este deteriorat: are %1 "
-                                        "octeti, care nu fac inregistrari intregi de %2.")
-                             .arg(info.size())
-                             .arg(UserEntry::RecordSize),
-                         path,
-                         {},
-                         0});
+    findings.append({Finding::Kind::ActJournalLeft, text, path, {}, 0});
 }
 
 void checkRecoding(const QString &dataDir, QList<Finding> &findings)
@@ -506,11 +383,11 @@ CheckResult checkDataFolder(const QString &dataFolder)
         const QStringList levels = {QString::number(act.year), domain, subdomain};
         const int folder = tree.resolve(levels);
         const QString fileName = QString::number(*act.id);
-        Entry *file = folder >= 0 ? tree.folders[size_t(folder)].find(fileName) : nullptr;
-        const QString relative = childPath(folder >= 0 ? tree.folders[size_t(folder)].relative
-                                                       : levels.join(QLatin1Char('/')),
-                                           fileName);
-        if (!file || file->type != Entry::Type::File) {
+        TreeEntry *file = folder >= 0 ? tree.folders[size_t(folder)].find(fileName) : nullptr;
+        const QString relative = archiveChildPath(
+            folder >= 0 ? tree.folders[size_t(folder)].relative : levels.join(QLatin1Char('/')),
+            fileName);
+        if (!file || file->type != TreeEntry::Type::File) {
             findings.append(
                 {Finding::Kind::MissingDocument,
                  actLabel(act) + QStringLiteral(": lipseste fisierul arhivat %1.").arg(relative),
@@ -549,11 +426,11 @@ CheckResult checkDataFolder(const QString &dataFolder)
     // Files no act names, and the temporaries of interrupted writes, in the year folders and
     // beside the tables.
     for (size_t f = 0; f < tree.folders.size(); ++f) {
-        const Folder &folder = tree.folders[f];
-        for (const Entry &e : folder.entries) {
-            if (e.type != Entry::Type::File)
+        const TreeFolder &folder = tree.folders[f];
+        for (const TreeEntry &e : folder.entries) {
+            if (e.type != TreeEntry::Type::File)
                 continue;
-            const QString relative = childPath(folder.relative, e.name);
+            const QString relative = archiveChildPath(folder.relative, e.name);
             if (ReplacementFile::isTemporaryName(e.name)) {
                 findings.append({Finding::Kind::PartialFile,
                                  QStringLiteral("Fisier partial ramas dupa o scriere "
@@ -585,90 +462,12 @@ CheckResult checkDataFolder(const QString &dataFolder)
                  QStringLiteral("urmatoarele intrari ale jurnalului ar primi numere folosite."),
                  findings);
     checkUserFile(dataDir, result.acts, findings);
+    checkSettingsFile(dataDir, findings);
     checkRecoding(dataDir, findings);
+    checkActJournal(dataDir, findings);
 
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding &a, const Finding &b) { return int(a.kind) < int(b.kind); });
-    return result;
-}
-
-RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &found)
-{
-    const QString dataDir = QDir(dataFolder).absolutePath();
-    RepairResult result;
-    // The re-coding first: it brings documents to one key and may leave temporaries of its own.
-    for (const Finding &f : found.findings) {
-        if (f.kind != Finding::Kind::RecodingLeft)
-            continue;
-        try {
-            Workspace workspace(Workstation{dataDir, QSysInfo::machineHostName(), QString()});
-            workspace.context().DataDir = dataDir;
-            ArchiveRecoding recoding(workspace, [dataDir] { return readArchiveKeyOnly(dataDir); });
-            NoProgress progress;
-            if (recoding.finishPending(progress))
-                result.done << QStringLiteral("Recodarea intrerupta a fost dusa la capat: %1 "
-                                              "la parola de acum; jurnalul Recodare.jrn a fost "
-                                              "sters.")
-                                   .arg(countText(recoding.filesRecoded(),
-                                                  QStringLiteral("document adus"),
-                                                  QStringLiteral("documente aduse")));
-            else
-                result.failed << QStringLiteral("Recodarea intrerupta nu a fost atinsa: jurnalul "
-                                                "Recodare.jrn este folosit acum de alt program.");
-        } catch (const Error &e) {
-            result.failed
-                << QStringLiteral("Recodarea intrerupta nu a putut fi dusa la capat: ") +
-                       QString(e.message()).replace(QLatin1Char('\r'), QLatin1Char(' ')).trimmed();
-        }
-    }
-    for (const Finding &f : found.findings) {
-        if (f.kind != Finding::Kind::PartialFile)
-            continue;
-        const QString shown = relativeTo(dataDir, f.path);
-        if (!QFileInfo::exists(f.path)) {
-            result.done << QStringLiteral("Fisierul partial %1 nu mai exista.").arg(shown);
-        } else if (!ReplacementFile::isAbandoned(f.path, kLeftoverIdle)) {
-            result.failed
-                << QStringLiteral("Fisierul partial %1 a fost scris in ultimele %2 "
-                                  "minute, poate chiar acum de alta statie: nu l-am "
-                                  "sters. Verificati din nou mai tarziu.")
-                       .arg(shown)
-                       .arg(
-                           std::chrono::duration_cast<std::chrono::minutes>(kLeftoverIdle).count());
-        } else if (::unlink(QFile::encodeName(f.path).constData()) == 0 || errno == ENOENT) {
-            result.done << QStringLiteral("Am sters fisierul partial %1.").arg(shown);
-        } else {
-            result.failed << QStringLiteral("Nu pot sterge fisierul partial %1: %2.")
-                                 .arg(shown, systemErrorText(errno));
-        }
-    }
-    for (const Finding &f : found.findings) {
-        if (f.kind != Finding::Kind::CounterBehind)
-            continue;
-        try {
-            QString before;
-            QString after;
-            SettingsFile(dataDir).update(kIndex, f.counter, [&](const QString &value) {
-                before = value;
-                bool ok = true;
-                const qint64 next = value.isEmpty() ? 1 : value.toLongLong(&ok);
-                // Raised meanwhile by another workstation: left as it is.
-                after = ok && next > f.highestId ? value : QString::number(f.highestId + 1);
-                return after;
-            });
-            if (after == before)
-                result.done
-                    << QStringLiteral("Contorul %1 din Dsm.in era deja %2.").arg(f.counter, before);
-            else
-                result.done << QStringLiteral("Contorul %1 din Dsm.in a fost ridicat de la %2 la "
-                                              "%3.")
-                                   .arg(f.counter, before.isEmpty() ? QStringLiteral("1") : before,
-                                        after);
-        } catch (const Error &e) {
-            result.failed << QStringLiteral("Contorul %1 nu a putut fi ridicat: %2")
-                                 .arg(f.counter, e.message());
-        }
-    }
     return result;
 }
 

@@ -1,25 +1,16 @@
 // The check of a data folder behind "dosarium-arhiva verifica": whether every act still has its
 // archived document and every document its act, whether the counters of Dsm.in are ahead of the
-// ids in use, and what interrupted writes left behind; and the repairs that are safe to make
-// without a person deciding (never a row or a document removed).
+// ids in use, and what interrupted writes left behind.
 #pragma once
 
-#include "store/Error.h"
+#include "tools/ArchiveTree.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <chrono>
 
 namespace dosarium {
-
-// A data folder that cannot be read at all: missing, not a folder, or without a documents table
-// that can be read.
-class FolderUnreadable : public Error {
-public:
-    using Error::Error;
-};
 
 struct Finding {
     // In the order the report lists them.
@@ -34,6 +25,7 @@ struct Finding {
         PartialFile,     // the temporary file of an interrupted write
         RecodingLeft,    // the journal of an interrupted re-coding of the archive
         RecodingRunning, // a re-coding going on now in another program
+        ActJournalLeft,  // the journal of an act operation a stop interrupted
         DamagedFile,     // a table, the user file or the settings file that reads damaged
     };
     Kind kind = Kind::MissingDocument;
@@ -43,7 +35,9 @@ struct Finding {
     qint64 highestId = 0; // CounterBehind: the highest id in use
 };
 
-// Whether "--repara" repairs findings of this kind.
+// Whether "--repara" repairs findings of this kind. An interrupted act operation is not among
+// them: bringing it to an end can remove documents, and the program's next start on the
+// workstation that ran it does that with the act's row at hand.
 bool isRepairable(Finding::Kind kind);
 
 struct CheckResult {
@@ -57,19 +51,6 @@ struct CheckResult {
 // Reads the tables, the user file, the settings file and the archive tree of `dataDir` and
 // writes nothing. Throws FolderUnreadable when the folder or its documents table cannot be read.
 CheckResult checkDataFolder(const QString &dataDir);
-
-struct RepairResult {
-    QStringList done;   // one line per repair made
-    QStringList failed; // one line per repairable finding left as it was, with the reason
-};
-
-// A temporary file written within this time may belong to a write going on elsewhere.
-inline constexpr std::chrono::seconds kLeftoverIdle = std::chrono::minutes(10);
-
-// The safe repairs of what `found` reported: counters raised past the highest id in use, an
-// interrupted re-coding finished or undone to the user file's key, partial files that no writer
-// owns removed. Rows and documents are never touched.
-RepairResult repairDataFolder(const QString &dataDir, const CheckResult &found);
 
 // The archive key of the user file, read without creating a missing file: empty then, as the
 // program would have it.

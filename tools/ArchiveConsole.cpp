@@ -1,7 +1,7 @@
 #include "tools/ArchiveConsole.h"
 
-#include "tools/ArchiveCheck.h"
 #include "tools/ArchiveExport.h"
+#include "tools/ArchiveRepair.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -183,6 +183,8 @@ int exportFolder(const QString &dataDir, const QString &destination, char separa
                    .arg(m.archivePath, m.reason);
     if (!result.logProblem.isEmpty())
         out << result.logProblem << '\n';
+    for (const QString &note : std::as_const(result.notes))
+        out << note << '\n';
     out << QStringLiteral("Export incheiat in %1: %2 (%3) din %4")
                .arg(QDir::toNativeSeparators(destination),
                     countText(result.documents, QStringLiteral("document"),

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace dosarium {
 
@@ -43,6 +44,7 @@ struct ExportResult {
     qint64 bytes = 0;  // their bytes
     int logEntries = 0;
     QString logProblem;             // why jurnal.csv was not written
+    QStringList notes;              // what the person should know about the data folder
     QList<MissingDocument> missing; // also listed in lipsa.csv
 };
 

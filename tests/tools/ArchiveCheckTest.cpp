@@ -1,15 +1,16 @@
 // The check of a data folder: every kind of finding at once and each once, the repairs that are
 // safe and nothing more, a clean folder, folders that cannot be read, letter case in folders,
 // and partial files or a re-coding that may belong to another workstation.
-#include "tools/ArchiveCheck.h"
 #include "access/ArchiveRecoding.h"
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
 #include "archive/KeyCursor.h"
+#include "register/ActJournal.h"
 #include "store/Engine.h"
 #include "store/FilePath.h"
 #include "store/Statement.h"
 #include "tools/ArchiveConsole.h"
+#include "tools/ArchiveRepair.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -114,12 +115,17 @@ TEST(ArchiveCheck, everyKindAtOnce_eachReportedOnce_repairLeavesWhatAPersonMustD
         EXPECT_THROW(recoding.run(progress), SimulatedCrash);
     }
 
+    // A deletion stopped before its row went: the journal stays for the program's next start.
+    ActJournal(data.workspace.context())
+        .begin(ActJournal::Entry::of(ActJournal::Kind::Delete, data.dataDir(), id5,
+                                     data.path(rapoarte), QString()));
+
     const CheckResult found = checkDataFolder(data.dataDir());
     using K = Finding::Kind;
     EXPECT_EQ(kindsOf(found),
               (QList<K>{K::MissingDocument, K::EmptyDocument, K::OrphanDocument, K::OrphanDocument,
                         K::DuplicateId, K::FolderName, K::CounterBehind, K::CounterBehind,
-                        K::PartialFile, K::PartialFile, K::RecodingLeft}));
+                        K::PartialFile, K::PartialFile, K::RecodingLeft, K::ActJournalLeft}));
     EXPECT_TRUE(found.findings.at(0).text.contains(folder + id2))
         << found.findings.at(0).text.toStdString();
     EXPECT_TRUE(found.findings.at(5).text.contains(QStringLiteral("\"A:B\" (1 act)")));
@@ -132,8 +138,9 @@ TEST(ArchiveCheck, everyKindAtOnce_eachReportedOnce_repairLeavesWhatAPersonMustD
     EXPECT_TRUE(repaired.failed.isEmpty()) << repaired.failed.join(QLatin1Char('\n')).toStdString();
 
     const CheckResult after = checkDataFolder(data.dataDir());
-    EXPECT_EQ(kindsOf(after), (QList<K>{K::MissingDocument, K::EmptyDocument, K::OrphanDocument,
-                                        K::OrphanDocument, K::DuplicateId, K::FolderName}));
+    EXPECT_EQ(kindsOf(after),
+              (QList<K>{K::MissingDocument, K::EmptyDocument, K::OrphanDocument, K::OrphanDocument,
+                        K::DuplicateId, K::FolderName, K::ActJournalLeft}));
     // The counters run on past the ids in use; no row and no document went.
     EXPECT_EQ(settings.read(QStringLiteral("INDEX"), QStringLiteral("IDACT")),
               QString::number(id5.toInt() + 1));
@@ -171,6 +178,34 @@ TEST(ArchiveCheck, cleanFolderReportsNothingAndWritesNothing_unreadableFoldersEx
     EXPECT_EQ(run({QStringLiteral("verifica"), empty.path()}), StatusFailed);
     EXPECT_EQ(run({QStringLiteral("verifica")}), StatusFailed);
     EXPECT_EQ(run({QStringLiteral("sterge"), empty.path()}), StatusFailed);
+}
+
+TEST(ArchiveCheck, damagedFiles_areToldInTheProgramsOwnWords_andLeftAsTheyAre)
+{
+    ToolData data;
+    data.add(QStringLiteral("Contracte"), QStringLiteral("Furnizori"), "a");
+    const QByteArray users = readAll(userFilePath(data.dataDir()));
+    writeFile(userFilePath(data.dataDir()), users + "\x05"
+                                                    "AD"); // a piece of a record
+    QFile settings(SettingsFile(data.dataDir()).path());
+    ASSERT_TRUE(settings.open(QIODevice::Append));
+    settings.write("IDACT 7\r\n"); // neither a section nor a key
+    settings.close();
+    QFile log(resolveFileName(data.workspace.logPath()));
+    ASSERT_TRUE(log.open(QIODevice::ReadWrite));
+    log.resize(log.size() - 10); // the last entry cut short
+    log.close();
+    const auto before = folderContent(data.dataDir());
+
+    QString report;
+    EXPECT_EQ(
+        run({QStringLiteral("verifica"), QStringLiteral("--repara"), data.dataDir()}, &report),
+        StatusFound);
+    for (const char *told :
+         {"Tabelul LOG.DBF este deteriorat: antetul numara 1 randuri, dar",
+          "ini.mpg este deteriorat: are 70 octeti", "Dsm.in este deteriorat: randul"})
+        EXPECT_TRUE(report.contains(QLatin1String(told))) << told << '\n' << report.toStdString();
+    EXPECT_EQ(folderContent(data.dataDir()), before);
 }
 
 TEST(ArchiveCheck, foldersInAnotherLetterCase_areReachedAsTheProgramReachesThem)
