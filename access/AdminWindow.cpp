@@ -83,15 +83,7 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Administrator program"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setModal(true);
-    setFixedSize(ClientWidth, ClientHeight);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    setPalette(palette);
+    fixedDialog(this, ClientWidth, ClientHeight, QColor(0x40, 0x50, 0x6A));
     QFont font = this->font();
     font.setPointSize(8);
     setFont(font);

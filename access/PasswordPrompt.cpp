@@ -15,15 +15,7 @@ TForm5::TForm5(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Parola"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setModal(true);
-    setFixedSize(260, 96);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(0x40, 0x50, 0x6A));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    setPalette(palette);
+    fixedDialog(this, 260, 96, QColor(0x40, 0x50, 0x6A));
 
     Label1 = new QLabel(QStringLiteral("Parola"), this);
     Label1->setGeometry(16, 16, 60, 21);

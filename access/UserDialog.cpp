@@ -39,15 +39,7 @@ TAddUser::TAddUser(ProblemReport showProblem, QWidget *parent)
 {
     setObjectName(QStringLiteral("AddUser"));
     setWindowTitle(QStringLiteral("Modificare utilizator"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setModal(true);
-    setFixedSize(ClientWidth, ClientHeight);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(0x1F, 0x27, 0x34));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    setPalette(palette);
+    fixedDialog(this, ClientWidth, ClientHeight, QColor(0x1F, 0x27, 0x34));
 
     Header = headerBand(this);
     Header->setGeometry(0, 0, ClientWidth, HeaderHeight);

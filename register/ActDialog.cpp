@@ -63,15 +63,7 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
 {
     setObjectName(QStringLiteral("AddAct"));
     setWindowTitle(QStringLiteral("Dosarium"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setModal(true);
-    setFixedSize(513, 407);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(0x1F, 0x27, 0x34));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    setPalette(palette);
+    fixedDialog(this, 513, 407, QColor(0x1F, 0x27, 0x34));
 
     Header = headerBand(this);
     Header->setGeometry(0, 0, 513, 49);

@@ -3,6 +3,8 @@
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
 
+#include <QDialog>
+
 namespace dosarium {
 
 QFont captionFont(int pixels)
@@ -38,6 +40,19 @@ TGradientPanel *headerBand(QWidget *window)
     band->setColorCount(64);
     band->setDirection(TGradientDirection::HCenterToEdges);
     return band;
+}
+
+void fixedDialog(QDialog *dialog, int width, int height, const QColor &ground)
+{
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint);
+    dialog->setModal(true);
+    dialog->setFixedSize(width, height);
+    dialog->setAutoFillBackground(true);
+    QPalette palette = dialog->palette();
+    palette.setColor(QPalette::Window, ground);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    dialog->setPalette(palette);
 }
 
 } // namespace dosarium
