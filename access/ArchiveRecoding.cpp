@@ -365,6 +365,11 @@ void ArchiveRecoding::open(ProgressSink &progress)
     release();
     take(true);
     m_plan = Plan();
+    finishJournal(progress);
+}
+
+void ArchiveRecoding::finishJournal(ProgressSink &progress)
+{
     try {
         const QByteArray text = readJournalFile();
         if (!text.isEmpty())
@@ -479,14 +484,7 @@ bool ArchiveRecoding::finishPending(ProgressSink &progress)
     release();
     if (!QFileInfo::exists(journalPath(dataDir())) || !take(false))
         return false;
-    try {
-        const QByteArray text = readJournalFile();
-        if (!text.isEmpty())
-            bringTo(readJournal(text, m_journal), m_archiveKey(), progress);
-    } catch (...) {
-        release();
-        throw;
-    }
+    finishJournal(progress);
     close();
     return true;
 }

@@ -125,6 +125,9 @@ private:
     void release();
     QByteArray readJournalFile() const;
     void writeJournalFile(const QByteArray &text);
+    // Brings the files of a journal left by an interrupted pass to the user file's key; the
+    // journal is released when that fails.
+    void finishJournal(ProgressSink &progress);
     // Brings the files of `plan` to `target`.
     void bringTo(const Plan &plan, const QByteArray &target, ProgressSink &progress);
     void recodeOne(const QString &path, const QByteArray &from, const QByteArray &to);
