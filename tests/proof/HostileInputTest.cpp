@@ -281,19 +281,9 @@ bool holdable(QChar c)
 
 void writeUsers(const QString &dataDir, const QList<std::tuple<QByteArray, QByteArray, int>> &users)
 {
-    QByteArray bytes;
-    for (const auto &[name, password, rank] : users) {
-        QByteArray record(67, '\0');
-        record[0] = char(name.size());
-        record.replace(1, name.size(), name);
-        record[33] = char(password.size());
-        record.replace(34, password.size(), password);
-        record[66] = char(rank);
-        bytes += record;
-    }
     QFile f(dataDir + QStringLiteral("/ini.mpg"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+    f.write(proof::userFileBytes(users));
 }
 
 TEST_F(HostileInputTest, userDialog_storesNameAndPasswordAsShownOrSaysWhyNot)

@@ -301,4 +301,19 @@ FolderState inspectFolder(const QString &dataDir)
     return state;
 }
 
+QByteArray userFileBytes(const QList<std::tuple<QByteArray, QByteArray, int>> &entries)
+{
+    QByteArray bytes;
+    for (const auto &[name, password, rank] : entries) {
+        QByteArray record(67, '\0');
+        record[0] = char(name.size());
+        record.replace(1, name.size(), name);
+        record[33] = char(password.size());
+        record.replace(34, password.size(), password);
+        record[66] = char(rank);
+        bytes += record;
+    }
+    return bytes;
+}
+
 } // namespace dosarium::proof

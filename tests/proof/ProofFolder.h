@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <tuple>
 
 namespace dosarium::proof {
 
@@ -55,5 +56,8 @@ QString archiveRelativePath(const ActRow &row);
 
 // Bytes XORed with the key, repeated: coding and decoding alike.
 QByteArray xorWithKey(QByteArray bytes, const QByteArray &key);
+
+// The user file's bytes for entries of (name, password, rank).
+QByteArray userFileBytes(const QList<std::tuple<QByteArray, QByteArray, int>> &entries);
 
 } // namespace dosarium::proof

@@ -1,5 +1,6 @@
 #include "Workstations.h"
 
+#include "ProofFolder.h"
 #include "Station.h"
 
 #include <QDir>
@@ -30,21 +31,6 @@ QList<QStringList> StationRun::linesOf(const QString &kind, const QString &op) c
             out.append(fields);
     }
     return out;
-}
-
-QByteArray userFileBytes(const QList<std::tuple<QByteArray, QByteArray, int>> &entries)
-{
-    QByteArray bytes;
-    for (const auto &[name, password, rank] : entries) {
-        QByteArray record(67, '\0');
-        record[0] = char(name.size());
-        record.replace(1, name.size(), name);
-        record[33] = char(password.size());
-        record.replace(34, password.size(), password);
-        record[66] = char(rank);
-        bytes += record;
-    }
-    return bytes;
 }
 
 QString proofFolderBase()

@@ -66,7 +66,4 @@ private:
 // temporary folder.
 QString proofFolderBase();
 
-// The user file's bytes for entries of (name, password, rank).
-QByteArray userFileBytes(const QList<std::tuple<QByteArray, QByteArray, int>> &entries);
-
 } // namespace dosarium::proof
