@@ -1,8 +1,7 @@
 #include "store/CodePage.h"
 
+#include "store/CodePageTables.h"
 #include "store/Error.h"
-
-#include <QStringDecoder>
 
 namespace dosarium {
 
@@ -51,14 +50,11 @@ quint16 romanianWeight(QChar c)
 
 CodePage::CodePage(const char *codecName) : m_name(QString::fromLatin1(codecName))
 {
-    QStringDecoder decoder(codecName);
-    if (!decoder.isValid())
+    const std::array<char16_t, 256> *chars = codePageCharacters(codecName);
+    if (chars == nullptr)
         throw Error(QStringLiteral("Pagina de cod %1 nu este disponibila.").arg(m_name));
     for (int b = 0; b < 256; ++b) {
-        const char byte = char(b);
-        QString s = decoder.decode(QByteArrayView(&byte, 1));
-        decoder.resetState();
-        const QChar c = s.size() == 1 ? s.at(0) : QChar(QChar::ReplacementCharacter);
+        const QChar c((*chars)[b]);
         m_decode[b] = c;
         m_weights[b] = romanianWeight(c);
         if (c != QChar(QChar::ReplacementCharacter) && !m_encode.contains(c.unicode()))
