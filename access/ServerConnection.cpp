@@ -1,6 +1,8 @@
 #include "access/ServerConnection.h"
 
+#include "app/SettingsFile.h"
 #include "app/Workspace.h"
+#include "store/Error.h"
 #include "store/FilePath.h"
 #include "ui/MessageKinds.h"
 
@@ -40,6 +42,44 @@ bool holdsDocuments(const QString &folder)
     return fileExistsAnyCase(joinPath(folder, QStringLiteral("Acte.dbf")));
 }
 
+QString serverSettingValue(const QString &path)
+{
+    const QString trimmed = path.trimmed();
+    if (trimmed == path)
+        return path;
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
+
+QString unstorableServerText(const QString &path)
+{
+    const QString section = QStringLiteral("CONST");
+    const QString key = QStringLiteral("SERVER");
+    QString back;
+    try {
+        back = iniValue(withIniValue(QByteArray(), section, key, serverSettingValue(path)), section,
+                        key);
+    } catch (const Error &e) {
+        return QStringLiteral("Calea dosarului nu poate fi pastrata in setarile programului: ") +
+               e.message() + QStringLiteral("\rNimic nu s-a schimbat.");
+    }
+    if (back == path)
+        return QString();
+    return QStringLiteral("Calea ") + path +
+           QStringLiteral("\rnu poate fi pastrata exact in setarile programului: la pornire "
+                          "ar fi citita ca ") +
+           back +
+           QStringLiteral(", alt dosar.\rRedenumiti dosarul (de exemplu fara literele cu virgula "
+                          "dedesubt) sau alegeti altul. Nimic nu s-a schimbat.");
+}
+
+QString serverOutOfReachText(const QString &path)
+{
+    return QStringLiteral("Baza de date de pe server ") + path +
+           QStringLiteral("\rNU este accesibila: dosarul nu exista, nu poate fi citit sau nu "
+                          "cuprinde Acte.dbf.\rDaca lucrati pe datele locale, actele de acum nu "
+                          "vor fi in registrul de pe server.\rLucrati pe datele locale?");
+}
+
 bool namesServer(const QString &caleServer)
 {
     return caleServer.size() >= 7;
@@ -68,7 +108,11 @@ bool ConnectServer(Workspace &workspace, const ServerSteps &steps)
         steps.ask(ServerTexts::ConnectTitle, unreachableText(path), KindError, kButtonOk);
         return false;
     }
-    WriteServerSetting(workspace, path);
+    if (const QString unstorable = unstorableServerText(path); !unstorable.isEmpty()) {
+        steps.ask(ServerTexts::ConnectTitle, unstorable, KindError, kButtonOk);
+        return false;
+    }
+    WriteServerSetting(workspace, serverSettingValue(path));
     steps.setCaleServer(path);
     steps.closeUsers();
     steps.ask(ServerTexts::ConnectedTitle, ServerTexts::Connected, KindInformation, kButtonOk);

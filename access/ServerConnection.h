@@ -35,6 +35,17 @@ QString unreachableText(const QString &path);
 QString serverFolderText(const QString &chosen);
 // Whether the folder holds the documents table, its name in any letter case.
 bool holdsDocuments(const QString &folder);
+
+// The SERVER value that reads back as `path`: between double quotes when blanks begin or end it,
+// which the reader would otherwise drop.
+QString serverSettingValue(const QString &path);
+// Why `path` cannot be stored so that the next start reads the same folder (a letter the
+// settings file's code page holds only in another form, such as comma-below ș ț); empty when
+// it can.
+QString unstorableServerText(const QString &path);
+
+// The start's question when the server folder of the settings cannot be used.
+QString serverOutOfReachText(const QString &path);
 // The label names a server folder only from 7 characters on.
 bool namesServer(const QString &caleServer);
 
@@ -57,9 +68,10 @@ struct ServerSteps {
     std::function<void()> endProgram; // at once: no exit question, TEMP stays, no log entry
 };
 
-// BitBtn1Click: a server folder that holds the documents table becomes the setting. Returns
-// whether the program was ended. The setting is written before anything else changes: when it
-// cannot be, the error reaches the caller and the window stays as it was.
+// BitBtn1Click: a server folder that holds the documents table, and whose path the settings
+// file can hold exactly, becomes the setting. Returns whether the program was ended. The setting is
+// written before anything else changes: when it cannot be, the error reaches the caller and the
+// window stays as it was.
 bool ConnectServer(Workspace &workspace, const ServerSteps &steps);
 // BitBtn2Click: after the question, back to local work. Returns whether the program was ended.
 bool DisconnectServer(Workspace &workspace, const ServerSteps &steps);

@@ -11,16 +11,19 @@ namespace dosarium {
 
 QString NextId(const QString &dataDir, const QString &counter)
 {
-    const QString taken =
-        SettingsFile(dataDir).update(QStringLiteral("INDEX"), counter, [](const QString &value) {
-            const QString id = value.isEmpty() ? QStringLiteral("1") : value;
-            bool ok = false;
-            const qint64 number = id.toLongLong(&ok);
-            if (!ok || number == std::numeric_limits<qint64>::max())
-                throw Error(QStringLiteral("'%1' is not a valid integer value").arg(id));
-            return QString::number(number + 1);
-        });
-    return taken.isEmpty() ? QStringLiteral("1") : taken;
+    // The id is the number read, in its canonical digits: "0004" or "+4" hands out 4, the
+    // text that names the act's file and the text its row holds.
+    qint64 taken = 1;
+    SettingsFile(dataDir).update(QStringLiteral("INDEX"), counter, [&taken](const QString &value) {
+        const QString id = value.isEmpty() ? QStringLiteral("1") : value;
+        bool ok = false;
+        const qint64 number = id.toLongLong(&ok);
+        if (!ok || number == std::numeric_limits<qint64>::max())
+            throw Error(QStringLiteral("'%1' is not a valid integer value").arg(id));
+        taken = number;
+        return QString::number(number + 1);
+    });
+    return QString::number(taken);
 }
 
 void WriteLog(Query &sx, const AppContext &context, const QString &action, const QDateTime &now)

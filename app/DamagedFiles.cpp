@@ -1,11 +1,13 @@
 #include "app/DamagedFiles.h"
 
+#include "app/ActIds.h"
 #include "app/SettingsFile.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/ReplacementFile.h"
+#include "store/TableFile.h"
 #include "store/TableLayout.h"
 
 #include <QDir>
@@ -38,9 +40,10 @@ qint64 highestActId(const QString &actePath)
     const RowSet set = Engine::select(QStringLiteral("SELECT IDACT FROM ") + quoteText(actePath));
     const Field &field = set.layout.fields.at(0);
     qint64 highest = 0;
+    // Only act numbers count: a value that is none ("1.5", "1e300") names no act's file.
     for (int r = 0; r < set.size(); ++r) {
-        if (const std::optional<double> id = fieldNumber(field, set.record(r)))
-            highest = std::max(highest, qint64(*id));
+        if (const std::optional<qint64> id = actIdNumber(storedActIdText(field, set.record(r))))
+            highest = std::max(highest, *id);
     }
     return highest;
 }
@@ -73,6 +76,25 @@ QString repairActCounter(const QString &dataDir, const QString &actePath)
         .arg(shown(settings.path()), before.isEmpty() ? QStringLiteral("gol") : before)
         .arg(highest)
         .arg(highest + 1);
+}
+
+// Once its bytes are kept, a table whose header counts fewer rows than it holds is made to
+// count them all: until then no change may write to it (its next row would go over the first
+// one not counted). Returns the notice, empty when the count stood.
+QString countEveryRow(const QString &path)
+{
+    try {
+        const std::optional<quint32> before =
+            TableFile::open(path, TableFile::Mode::Shared)->countUncountedRecords();
+        if (!before)
+            return QString();
+        return QStringLiteral("Antetul tabelului %1 numara %2 randuri; acum le numara pe toate "
+                              "cele din fisier, ca niciun rand sa nu fie scris peste altul.")
+            .arg(shown(path))
+            .arg(*before);
+    } catch (const Error &e) {
+        return e.message();
+    }
 }
 
 } // namespace
@@ -198,17 +220,23 @@ QStringList CheckDataFiles(const QString &dataDir)
     QStringList notices;
     const auto keep = [&notices](const QString &path, const QString &damage) {
         if (damage.isEmpty())
-            return;
+            return false;
         try {
             notices << keepDamagedCopy(path, damage);
+            return true;
         } catch (const Error &e) {
             notices << e.message();
+            return false;
         }
     };
     const QString acte = resolveFileName(joinPath(dataDir, QStringLiteral("Acte.dbf")));
     for (const QString &table :
-         {acte, resolveFileName(joinPath(dataDir, QStringLiteral("Log.dbf")))})
-        keep(table, tableDamage(table));
+         {acte, resolveFileName(joinPath(dataDir, QStringLiteral("Log.dbf")))}) {
+        if (keep(table, tableDamage(table))) {
+            if (const QString counted = countEveryRow(table); !counted.isEmpty())
+                notices << counted;
+        }
+    }
     for (const auto &[name, check] : {std::pair{QStringLiteral("ini.mpg"), &userFileDamage},
                                       std::pair{QStringLiteral("Dsm.in"), &settingsDamage}}) {
         const QString path = resolveFileName(joinPath(dataDir, name));

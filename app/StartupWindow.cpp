@@ -224,7 +224,14 @@ void TForm1::Timer1Timer()
         return;
     }
 
-    const QString server = m_workspace.chooseDataFolder();
+    QString unreachable;
+    const QString server = m_workspace.chooseDataFolder(&unreachable);
+    // Working locally while the office's register is on the server splits it in two: the
+    // person decides, knowing which folder could not be reached.
+    if (!unreachable.isEmpty() && m_hooks.goOnLocally && !m_hooks.goOnLocally(unreachable)) {
+        QCoreApplication::exit(0);
+        return;
+    }
     if (!server.isEmpty())
         notices += m_workspace.CheckDataFiles();
     if (!server.isEmpty() && m_hooks.setServerPath)

@@ -33,6 +33,9 @@ public:
         std::function<void(const QString &caption)> setCaption;
         std::function<void(const QString &path)> setServerPath; // administrator window label
         std::function<void()> show;
+        // The server folder of the settings is out of reach: true to go on with the local
+        // data, false to end the program. Unset, the program goes on locally.
+        std::function<bool(const QString &server)> goOnLocally;
     };
     void setMainWindowHooks(MainWindowHooks hooks);
 

@@ -149,12 +149,18 @@ void Workspace::prepareFolders()
     QDir().mkpath(m_context.TempDir);
 }
 
-QString Workspace::chooseDataFolder()
+QString Workspace::chooseDataFolder(QString *unreachable)
 {
     const QString server = ReadSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"));
     m_context.LocalDataDir = m_context.DataDir;
-    if (server.isEmpty() || !QFileInfo(server).isDir())
+    if (server.isEmpty())
         return QString();
+    if (!QFileInfo(server).isDir() ||
+        !fileExistsAnyCase(joinPath(server, QStringLiteral("Acte.dbf")))) {
+        if (unreachable)
+            *unreachable = server;
+        return QString();
+    }
     m_context.DataDir = server;
     return server;
 }

@@ -72,8 +72,10 @@ public:
     // made when missing.
     void prepareFolders();
     // Start-up: the server folder of the local settings file becomes the data folder when it
-    // exists; returns it, or empty text for local work.
-    QString chooseDataFolder();
+    // exists and holds the documents table; returns it, or empty text for local work. A server
+    // folder that is set but out of reach (a share not mounted, a mount point left empty) is
+    // put in `unreachable`, for the caller to ask whether to go on locally.
+    QString chooseDataFolder(QString *unreachable = nullptr);
     bool worksLocally() const { return m_context.LocalDataDir == m_context.DataDir; }
 
     // Settings file of DataDir (section/key without regard to case; missing reads as empty).

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace dosarium {
 
@@ -19,6 +20,18 @@ QString folderPiece(const QString &text, const char *what)
         throw Error(QStringLiteral("%1 \"%2\" nu poate fi nume de director in arhiva.")
                         .arg(QLatin1String(what), text));
     return piece;
+}
+
+// The folders a domain or subdomain text gives, outermost first.
+QStringList folderLevels(const QString &text, FolderText kind, const char *what)
+{
+    if (kind == FolderText::Entered)
+        return {folderPiece(text, what)};
+    QStringList levels;
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    for (const QString &part : text.split(separators))
+        levels << folderPiece(part, what);
+    return levels;
 }
 
 #ifndef Q_OS_WIN
@@ -101,22 +114,34 @@ QString ArchiveFolderName(const QString &text)
     return piece;
 }
 
+QStringList StoredFolderNames(const QString &text)
+{
+    try {
+        return folderLevels(text, FolderText::Stored, "");
+    } catch (const Error &) {
+        return {};
+    }
+}
+
 QString ArchiveFolder(const QString &dataDir, qint64 year, const QString &domain,
-                      const QString &subdomain)
+                      const QString &subdomain, FolderText domainText, FolderText subdomainText)
 {
     if (year < 0)
         throw Error(QStringLiteral("Anul %1 nu poate fi nume de director in arhiva.").arg(year));
-    const QString domainPiece = folderPiece(domain, "Domeniul");
-    const QString subdomainPiece = folderPiece(subdomain, "Subdomeniul");
-    return resolvedFolder(dataDir, {QString::number(year), domainPiece, subdomainPiece});
+    const QStringList levels = QStringList{QString::number(year)} +
+                               folderLevels(domain, domainText, "Domeniul") +
+                               folderLevels(subdomain, subdomainText, "Subdomeniul");
+    return resolvedFolder(dataDir, levels);
 }
 
 QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
-                    const QString &subdomain, qint64 actId)
+                    const QString &subdomain, qint64 actId, FolderText domainText,
+                    FolderText subdomainText)
 {
     if (actId < 0)
         throw Error(QStringLiteral("Actul %1 nu poate avea un fisier in arhiva.").arg(actId));
-    return joinPath(ArchiveFolder(dataDir, year, domain, subdomain), QString::number(actId));
+    return joinPath(ArchiveFolder(dataDir, year, domain, subdomain, domainText, subdomainText),
+                    QString::number(actId));
 }
 
 bool EnsureArchiveFolder(const QString &folder)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace dosarium {
 
@@ -12,19 +13,33 @@ namespace dosarium {
 // the data folder: empty, "." or "..", holding a separator or a NUL character.
 QString ArchiveFolderName(const QString &text);
 
+// How a domain or subdomain text names its folders. A value entered now is one folder; a value
+// read from a row may hold separators ("ACTE/2005", written by the older program, which made
+// nested folders of it), and then reaches those nested folders, each a name that stays inside
+// the data folder.
+enum class FolderText { Entered, Stored };
+
+// The folders a row's domain or subdomain text reaches, outermost first (several for a text
+// with separators); empty when it reaches no folder inside the data folder.
+QStringList StoredFolderNames(const QString &text);
+
 // The folder of an act's file: the data folder, the year, the domain and the subdomain. Every
 // level that does not exist under its exact name but exists in another letter case is written
 // as it exists, so that every workstation reaches the same folder. A domain or subdomain loses
 // its trailing dots and blanks, as the Windows workstations' folders do. Throws Error for a
 // piece that would reach outside the data folder: empty, "." or "..", holding a separator or a
-// NUL character, and for a negative year.
+// NUL character, and for a negative year. A Stored text is split at its separators first, and
+// each of its pieces is held to the same rules.
 QString ArchiveFolder(const QString &dataDir, qint64 year, const QString &domain,
-                      const QString &subdomain);
+                      const QString &subdomain, FolderText domainText = FolderText::Entered,
+                      FolderText subdomainText = FolderText::Entered);
 
 // The path of an act's archived file: its folder (as ArchiveFolder) and the act's identifier in
 // decimal digits. Throws Error as ArchiveFolder does, and for a negative identifier.
 QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
-                    const QString &subdomain, qint64 actId);
+                    const QString &subdomain, qint64 actId,
+                    FolderText domainText = FolderText::Entered,
+                    FolderText subdomainText = FolderText::Entered);
 
 // True when the folder exists, or could be created together with every missing level.
 bool EnsureArchiveFolder(const QString &folder);

@@ -4,6 +4,7 @@
 #include "access/ArchiveRecoding.h"
 #include "access/MainWindow.h"
 #include "access/PasswordPrompt.h"
+#include "access/ServerConnection.h"
 #include "access/UserDialog.h"
 #include "access/UserFile.h"
 #include "app/StartupWindow.h"
@@ -14,6 +15,7 @@
 #include "register/LogWindow.h"
 #include "register/RegisterWindow.h"
 #include "ui/MessageDialog.h"
+#include "ui/MessageKinds.h"
 #include "ui/ProgressWindow.h"
 
 #include <QApplication>
@@ -84,6 +86,10 @@ Windows::Windows()
                 if (!notice.isEmpty())
                     services->showNotice(notice);
             });
+        },
+        [erori = Erori.get()](const QString &server) {
+            return erori->Mesaj(ServerTexts::ConnectTitle, serverOutOfReachText(server), 3,
+                                kButtonDa | kButtonNu) == kResultYes;
         },
     });
 }

@@ -24,6 +24,8 @@ namespace dosarium {
 namespace {
 
 const QColor Navy(0x00, 0x00, 0x80);
+// The date box's lowest date, shown as a blank: the box of an act without a date.
+const QDate kEmptyDate(100, 1, 1);
 
 void navyText(QWidget *control)
 {
@@ -80,7 +82,8 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     DataAct->setObjectName(QStringLiteral("DataAct"));
     DataAct->setDisplayFormat(kShortDateFormat);
     DataAct->setCalendarPopup(true);
-    DataAct->setMinimumDate(QDate(1900, 1, 1));
+    DataAct->setMinimumDate(kEmptyDate);
+    DataAct->setSpecialValueText(QStringLiteral(" "));
     navyText(DataAct);
     Seria = editBox("Seria", 24, true, this);
     Nr = editBox("Nr", 24, true, this);
@@ -193,6 +196,7 @@ void TAddAct::PrepareFields()
     }
     Obs->clear();
     Fisier->setText(kNoFile);
+    m_loaded = false;
 }
 
 bool TAddAct::RunDialog(const QString &title)
@@ -207,7 +211,12 @@ bool TAddAct::RunDialog(const QString &title)
 
 void TAddAct::load(const StoredAct &act, const QString &archivedFile)
 {
-    DataAct->setDate(act.date);
+    m_loaded = true;
+    m_loadedDate = act.date;
+    m_loadedDomeniul = act.domeniul;
+    m_loadedSubdom = act.subdom;
+    DataAct->setDate(act.date.isValid() ? act.date : kEmptyDate);
+    m_shownDate = DataAct->date();
     Seria->setText(act.seria);
     Nr->setText(act.nr);
     COD->setEditText(act.cod);
@@ -218,10 +227,20 @@ void TAddAct::load(const StoredAct &act, const QString &archivedFile)
     Fisier->setText(archivedFile);
 }
 
+bool TAddAct::dateUntouched() const
+{
+    return m_loaded && DataAct->date() == m_shownDate;
+}
+
 ActEntry TAddAct::entry() const
 {
     ActEntry e;
-    e.date = DataAct->date();
+    // Only a date the box cannot show as it is (an empty one) needs keeping; any other is
+    // written back as it was read.
+    e.keepsStoredDate = dateUntouched() && m_shownDate != m_loadedDate;
+    e.date = e.keepsStoredDate               ? m_loadedDate
+             : DataAct->date() == kEmptyDate ? QDate()
+                                             : DataAct->date();
     e.seria = Seria->text();
     e.nr = Nr->text();
     e.cod = COD->currentText();
@@ -237,8 +256,15 @@ void TAddAct::BitBtn1Click()
 {
     for (QComboBox *list : {Domeniul, SubDom, Titlu, COD})
         list->setEditText(CleanText(list->currentText()));
-    const std::optional<ActProblem> problem =
-        checkActEntry(Domeniul->currentText(), SubDom->currentText(), Fisier->text());
+    // An empty date is kept only as a row held it; the person never empties one.
+    if (DataAct->date() == kEmptyDate && !dateUntouched()) {
+        if (m_showProblem)
+            m_showProblem(QStringLiteral("Nu ati trecut data actului!"), DataAct);
+        return;
+    }
+    const std::optional<ActProblem> problem = checkActEntry(
+        Domeniul->currentText(), SubDom->currentText(), Fisier->text(),
+        m_loaded ? m_loadedDomeniul : QString(), m_loaded ? m_loadedSubdom : QString());
     if (problem) {
         QWidget *at = problem->field == ActField::Domeniul ? static_cast<QWidget *>(Domeniul)
                       : problem->field == ActField::SubDom ? static_cast<QWidget *>(SubDom)

@@ -29,9 +29,10 @@ public:
     void PrepareFields();
     // Shows the dialog modally with `title` in its header; true when "Memoreaza" accepted it.
     bool RunDialog(const QString &title);
-    // Puts an act's values into the entries, with its archived file as the attached file.
+    // Puts an act's values into the entries, with its archived file as the attached file. An
+    // empty date shows as an empty box.
     void load(const StoredAct &act, const QString &archivedFile);
-    // The entries as they stand.
+    // The entries as they stand; a loaded date the person did not change is the row's own.
     ActEntry entry() const;
 
     void BitBtn1Click();
@@ -59,9 +60,16 @@ public:
 private:
     QList<QWidget *> inputs() const;
 
+    bool dateUntouched() const;
+
     Workspace &m_workspace;
     ProblemReport m_showProblem;
     bool m_saved = false;
+    // The act loaded for a modification, as its row holds it.
+    bool m_loaded = false;
+    QDate m_loadedDate;
+    QDate m_shownDate; // what the date box showed for it
+    QString m_loadedDomeniul, m_loadedSubdom;
 };
 
 } // namespace dosarium

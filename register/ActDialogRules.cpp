@@ -8,16 +8,17 @@
 namespace dosarium {
 
 std::optional<ActProblem> checkActEntry(const QString &domeniul, const QString &subdom,
-                                        const QString &fisier)
+                                        const QString &fisier, const QString &storedDomeniul,
+                                        const QString &storedSubdom)
 {
     if (domeniul.isEmpty())
         return ActProblem{ActField::Domeniul, QStringLiteral("Nu ati trecut Domeniul!")};
-    if (!isPortableFolderName(domeniul))
+    if (domeniul != storedDomeniul && !isPortableFolderName(domeniul))
         return ActProblem{ActField::Domeniul,
                           QStringLiteral("Domeniul contine caractere nepermise!")};
     if (subdom.isEmpty())
         return ActProblem{ActField::SubDom, QStringLiteral("Nu ati trecut Subdomeniul!")};
-    if (!isPortableFolderName(subdom))
+    if (subdom != storedSubdom && !isPortableFolderName(subdom))
         return ActProblem{ActField::SubDom,
                           QStringLiteral("Subdomeniul contine caractere nepermise!")};
     if (fisier == kNoFile || !QFileInfo(fisier).isFile())

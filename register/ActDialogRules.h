@@ -20,9 +20,12 @@ inline const QString kNoFile = QStringLiteral("-");
 constexpr int kExtensionWidth = 6;
 
 // `domeniul` and `subdom` are the cleaned texts; `fisier` the file label's text. The domain and
-// subdomain must be given and must be folder names on every workstation; the file must exist
-// and its extension fit the column.
+// subdomain must be given and must be folder names on every workstation, unless they are the
+// modified row's own (`storedDomeniul`, `storedSubdom`: an older program's value, such as one
+// holding a separator, stays usable); the file must exist and its extension fit the column.
 std::optional<ActProblem> checkActEntry(const QString &domeniul, const QString &subdom,
-                                        const QString &fisier);
+                                        const QString &fisier,
+                                        const QString &storedDomeniul = QString(),
+                                        const QString &storedSubdom = QString());
 
 } // namespace dosarium

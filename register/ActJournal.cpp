@@ -1,9 +1,11 @@
 #include "register/ActJournal.h"
 
+#include "app/ActIds.h"
 #include "app/AppContext.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
+#include "store/FileLock.h"
 #include "store/FilePath.h"
 #include "store/ReplacementFile.h"
 #include "store/Statement.h"
@@ -14,6 +16,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace dosarium {
 
@@ -83,7 +87,7 @@ std::optional<Row> readRow(const QString &dataDir, const QString &id)
         throw Error(QStringLiteral("Tabelul actelor nu are coloana IDACT."));
     const Field &field = set.layout.fields.at(column);
     for (int r = 0; r < set.size(); ++r) {
-        if (fieldText(set.layout, field, set.record(r)) == id)
+        if (storedActIdText(field, set.record(r)) == id)
             return Row{set.layout, QByteArray(set.record(r), set.layout.recordLength)};
     }
     return std::nullopt;
@@ -108,6 +112,44 @@ bool holdsUpdate(const Row &row, const QStringList &update)
 ActJournal::ActJournal(const AppContext &context)
     : m_path(joinPath(context.LocalDataDir, kFileName))
 {}
+
+ActJournal::~ActJournal()
+{
+    release();
+}
+
+bool ActJournal::hold(std::chrono::milliseconds wait)
+{
+    if (held())
+        return true;
+    // The journal itself is replaced by every write, so the lock is on a file of its own.
+    const QString lockPath = m_path + QStringLiteral(".lck");
+    const int fd =
+        ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw Error(QStringLiteral("Nu pot deschide fisierul %1: %2.")
+                        .arg(QDir::toNativeSeparators(lockPath), systemErrorText(errno)));
+    try {
+        if (!lockRange(fd, 0, 1, LockMode::Exclusive, wait, lockPath)) {
+            ::close(fd);
+            return false;
+        }
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    m_lock = fd;
+    return true;
+}
+
+void ActJournal::release()
+{
+    if (!held())
+        return;
+    unlockRange(m_lock, 0, 1);
+    ::close(m_lock);
+    m_lock = -1;
+}
 
 bool ActJournal::exists() const
 {
@@ -176,6 +218,10 @@ std::optional<ActJournal::Entry> ActJournal::parse(const QByteArray &text)
 
 void ActJournal::begin(const Entry &entry)
 {
+    if (!hold(std::chrono::milliseconds(0)))
+        throw Error(QStringLiteral("Jurnalul actelor %1 este folosit de alt exemplar al "
+                                   "programului, pornit pe acest calculator; incercati din nou.")
+                        .arg(QDir::toNativeSeparators(m_path)));
     ReplacementFile file(m_path);
     file.write(text(entry));
     file.commit();
@@ -188,6 +234,21 @@ void ActJournal::end()
 
 QString ActJournal::finishPending()
 {
+    if (!exists())
+        return QString();
+    // Held by another running copy: its operation is under way, not interrupted.
+    const bool heldBefore = held();
+    if (!hold(std::chrono::milliseconds(0)))
+        return QString();
+    const struct Release {
+        ActJournal *journal;
+        bool keep;
+        ~Release()
+        {
+            if (!keep)
+                journal->release();
+        }
+    } letGo{this, heldBefore};
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();

@@ -5,12 +5,16 @@
 // and brings the archive into step with it: the row decides whether the change happened, and the
 // files follow, so the act is wholly changed or wholly as it was. The journal lives in the
 // workstation's own data folder (Acte.jrn), so workstations sharing a server folder never meet
-// each other's; it names the data folder the operation worked on.
+// each other's; it names the data folder the operation worked on. Two running copies of one
+// installation (two people signed in on one computer) share it: an operation holds it, by a lock
+// beside it, from the end of an interrupted one through its own end, and a copy never finishes a
+// journal another live copy holds. A stopped program's lock goes with its process.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 
 namespace dosarium {
@@ -48,18 +52,28 @@ public:
     };
 
     explicit ActJournal(const AppContext &context);
+    ~ActJournal();
+    ActJournal(const ActJournal &) = delete;
+    ActJournal &operator=(const ActJournal &) = delete;
 
     QString path() const { return m_path; }
     bool exists() const;
 
-    // Writes the entry; it is on the disk when this returns. Throws Error.
+    // Holds the journal until this object goes: waits up to `wait` for another running copy
+    // that holds it; false when that copy kept it. Throws Error when the lock cannot be had.
+    bool hold(std::chrono::milliseconds wait);
+    bool held() const { return m_lock >= 0; }
+
+    // Writes the entry; it is on the disk when this returns. Holds the journal first; throws
+    // Error when another running copy holds it, or the entry cannot be written.
     void begin(const Entry &entry);
     // The operation is over (done, or undone by its own error handling).
     void end();
 
     // Brings an operation a stop interrupted to an end by its act's row, removes the journal
     // and returns what the user should be told (empty when there was nothing). A journal whose
-    // data folder cannot be read now stays for the next start. Throws Error when a file cannot
+    // data folder cannot be read now stays for the next start; one that another running copy
+    // holds is that copy's operation under way and is left alone. Throws Error when a file cannot
     // be brought into step (the journal then stays).
     QString finishPending();
 
@@ -68,7 +82,10 @@ public:
     static std::optional<Entry> parse(const QByteArray &text);
 
 private:
+    void release();
+
     QString m_path;
+    int m_lock = -1; // the open lock file while the journal is held
 };
 
 } // namespace dosarium

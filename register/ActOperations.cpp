@@ -1,5 +1,6 @@
 #include "register/ActOperations.h"
 
+#include "app/ActIds.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
@@ -34,6 +35,13 @@ QString stagedPath(const QString &archived)
     return archived + QStringLiteral(".nou");
 }
 
+// A row's text (which may name the nested folders the older program made) when it is kept as
+// it is; a new value follows today's rules.
+FolderText keptOr(const QString &edited, const QString &stored)
+{
+    return edited == stored ? FolderText::Stored : FolderText::Entered;
+}
+
 } // namespace
 
 ActOperations::ActOperations(Workspace &workspace, std::function<QByteArray()> archiveKey)
@@ -50,10 +58,34 @@ void ActOperations::run(const QStringList &lines)
     m_workspace.yield();
 }
 
-QString ActOperations::archivedFile(const StoredAct &act) const
+QString ActOperations::archivedFile(const StoredAct &act, const QString &title) const
 {
-    return ArchivePath(m_workspace.context().DataDir, act.year, act.domeniul, act.subdom,
-                       act.id.toLongLong());
+    const std::optional<qint64> id = actIdNumber(act.id);
+    if (!id)
+        throw ActRefused(title, invalidActIdText(act.id));
+    return ArchivePath(m_workspace.context().DataDir, act.year, act.domeniul, act.subdom, *id,
+                       FolderText::Stored, FolderText::Stored);
+}
+
+void ActOperations::holdJournal(ActJournal &journal, const QString &title)
+{
+    if (journal.hold(std::chrono::milliseconds(0)))
+        return;
+    // Another copy of this installation is in the middle of an act operation: its journal is
+    // waited for, never taken over.
+    m_workspace.startProgress(0, QStringLiteral("Astept ca celalalt program deschis pe acest "
+                                                "calculator sa termine lucrul la un act..."));
+    const auto deadline = std::chrono::steady_clock::now() + m_journalWait;
+    bool had = false;
+    while (!had && std::chrono::steady_clock::now() < deadline) {
+        had = journal.hold(std::chrono::milliseconds(100));
+        m_workspace.yield();
+    }
+    m_workspace.finishProgress();
+    if (!had)
+        throw ActRefused(title, QStringLiteral("\rProgramul mai este deschis o data pe acest "
+                                               "calculator si lucreaza inca la un act.\r"
+                                               "Incercati din nou dupa ce termina."));
 }
 
 void ActOperations::finishInterrupted(ActJournal &journal)
@@ -73,9 +105,17 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
         throw ActRefused(kAddTitle,
                          QStringLiteral("\rNu pot crea directorul ") + folder + QLatin1Char('!'));
     ActJournal journal(m_workspace.context());
+    holdJournal(journal, kAddTitle);
     finishInterrupted(journal);
+    // Past the last act number nothing can be added: said before anything is written.
+    const QString counter =
+        m_workspace.ReadSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT"));
+    if (!counter.isEmpty() && counter.toLongLong() > kLastActId)
+        throw ActRefused(kAddTitle, actIdsUsedUpText(counter));
     m_workspace.WriteLog(addedLogText(act));
     QString id = m_workspace.NextId(QStringLiteral("IDACT"));
+    if (!actIdNumber(id))
+        throw ActRefused(kAddTitle, actIdsUsedUpText(id));
     QString file = joinPath(folder, id);
     if (QFileInfo::exists(file)) {
         // A counter behind the register (a settings file lost, or put back from an old copy)
@@ -84,6 +124,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
         if (!repaired.isEmpty())
             m_workspace.showNotice(repaired);
         id = m_workspace.NextId(QStringLiteral("IDACT"));
+        if (!actIdNumber(id))
+            throw ActRefused(kAddTitle, actIdsUsedUpText(id));
         file = joinPath(folder, id);
         if (QFileInfo::exists(file))
             throw ActRefused(kAddTitle, QStringLiteral("\rIn arhiva exista deja fisierul ") + file +
@@ -112,12 +154,17 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
 void ActOperations::modify(const StoredAct &old, const ActEntry &edited, ProgressSink &progress)
 {
     const QString dataDir = m_workspace.context().DataDir;
-    const QString oldPath = archivedFile(old);
+    const QString oldPath = archivedFile(old, kModifyTitle);
     ActJournal journal(m_workspace.context());
+    holdJournal(journal, kModifyTitle);
     finishInterrupted(journal);
     m_workspace.WriteLog(modifiedLogText(edited));
-    const QString newPath = ArchivePath(dataDir, edited.date.year(), edited.domeniul, edited.subdom,
-                                        old.id.toLongLong());
+    // A date left as the row holds it (an empty one) stays; so do the nested folders
+    // of a domain or subdomain kept as the older program stored it.
+    const qint64 newYear = edited.keepsStoredDate ? old.year : edited.date.year();
+    const QString newPath =
+        ArchivePath(dataDir, newYear, edited.domeniul, edited.subdom, *actIdNumber(old.id),
+                    keptOr(edited.domeniul, old.domeniul), keptOr(edited.subdom, old.subdom));
     const bool fileChanged = !samePathAnyCase(edited.file, oldPath);
     const bool moved = !samePathAnyCase(oldPath, newPath);
     const QString extension = fileExtension(edited.file);
@@ -193,12 +240,16 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
 
 void ActOperations::remove(const StoredAct &act)
 {
+    const QString title = QStringLiteral("Stergere Act");
+    if (!actIdNumber(act.id))
+        throw ActRefused(title, invalidActIdText(act.id));
     ActJournal journal(m_workspace.context());
+    holdJournal(journal, title);
     finishInterrupted(journal);
     m_workspace.WriteLog(deletedLogText(act));
     QString path;
     try {
-        path = archivedFile(act);
+        path = archivedFile(act, title);
     } catch (const Error &) {
         // A row whose texts cannot name a file has no file to remove.
     }
@@ -222,6 +273,8 @@ void ActOperations::remove(const StoredAct &act)
 
 QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress)
 {
+    if (!act.id.isEmpty() && !actIdNumber(act.id)) // no row at all has no file to show
+        throw ActRefused(kViewTitle, invalidActIdText(act.id));
     QString path;
     try {
         path = archivedFile(act);

@@ -9,6 +9,7 @@
 #include "store/Error.h"
 
 #include <QByteArray>
+#include <chrono>
 #include <functional>
 
 namespace dosarium {
@@ -53,16 +54,27 @@ public:
     // cannot be replaced.
     QString readableCopy(const StoredAct &act, ProgressSink &progress);
 
-    // Where the act's file is archived.
-    QString archivedFile(const StoredAct &act) const;
+    // Where the act's file is archived: a domain or subdomain that the older program stored
+    // with a separator reaches the nested folders it made. Throws ActRefused (with `title`) for
+    // an act whose IDACT is no act number, Error for texts that can name no file.
+    QString archivedFile(const StoredAct &act,
+                         const QString &title = QStringLiteral("Vizualizare fisier")) const;
+
+    // How long an operation waits for another running copy of this installation that holds
+    // the act journal before it is refused.
+    void setJournalWait(std::chrono::milliseconds wait) { m_journalWait = wait; }
 
 private:
     void run(const QStringList &lines);
+    // Holds the journal for the operation, waiting under the progress window for another
+    // running copy that holds it; ActRefused with `title` when it does not let go in time.
+    void holdJournal(ActJournal &journal, const QString &title);
     // An operation a stop interrupted is first brought to its end.
     void finishInterrupted(ActJournal &journal);
 
     Workspace &m_workspace;
     std::function<QByteArray()> m_archiveKey;
+    std::chrono::milliseconds m_journalWait = std::chrono::seconds(30);
 };
 
 } // namespace dosarium

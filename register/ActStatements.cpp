@@ -48,19 +48,20 @@ QStringList insertActStatement(const QString &actePath, const QString &id, const
 QStringList updateActStatement(const QString &actePath, const QString &id, const ActEntry &act,
                                const QString *extension)
 {
-    QStringList lines{
-        QStringLiteral("UPDATE ") + quoteText(actePath),
-        QStringLiteral("SET DATAACT=") + quotedLine(shortDateText(act.date), ","),
-        QStringLiteral("ANUL=%1,").arg(act.date.year()),
-        QStringLiteral("LUNA=%1,").arg(act.date.month()),
-        QStringLiteral("SERIA=") + quotedLine(act.seria, ","),
+    QStringList lines{QStringLiteral("UPDATE ") + quoteText(actePath)};
+    if (!act.keepsStoredDate)
+        lines << QStringLiteral("SET DATAACT=") + quotedLine(shortDateText(act.date), ",")
+              << QStringLiteral("ANUL=%1,").arg(act.date.year())
+              << QStringLiteral("LUNA=%1,").arg(act.date.month());
+    lines.append(QStringList{
+        QLatin1String(act.keepsStoredDate ? "SET SERIA=" : "SERIA=") + quotedLine(act.seria, ","),
         QStringLiteral("NR=") + quotedLine(act.nr, ","),
         QStringLiteral("COD=") + quotedLine(act.cod, ","),
         QStringLiteral("DOMENIUL=") + quotedLine(act.domeniul, ","),
         QStringLiteral("SUBDOM=") + quotedLine(act.subdom, ","),
         QStringLiteral("TITLU=") + quotedLine(act.titlu, ","),
         QStringLiteral("OBS=") + quoteText(act.obs),
-    };
+    });
     if (extension)
         lines << QStringLiteral(",EXTENSIE=") + quoteText(*extension);
     lines << QStringLiteral("WHERE IDACT=") + id;

@@ -11,16 +11,19 @@ namespace dosarium {
 // What the act dialog gives after "Memoreaza": cleaned list texts, series, number and
 // observation as typed, and the attached file (a chosen file, or the archived one).
 struct ActEntry {
-    QDate date;
+    QDate date; // invalid when the box is empty
     QString seria, nr, cod, domeniul, subdom, titlu, obs;
     QString file;
+    // A modification whose date the person left as the row holds it, where the box could not
+    // show it as it is (an empty date): DATAACT, ANUL and LUNA stay as stored.
+    bool keepsStoredDate = false;
 };
 
 // An act as the register's current row shows it.
 struct StoredAct {
-    QString id; // IDACT as text
+    QString id; // IDACT as text: an act number in its canonical digits, or the stored characters
     qint64 year = 0;
-    QDate date;
+    QDate date; // invalid when the row's date is empty
     QString seria, nr, cod, domeniul, subdom, titlu, obs, extensie;
 };
 
@@ -29,7 +32,8 @@ QString fileExtension(const QString &path);
 
 QStringList insertActStatement(const QString &actePath, const QString &id, const ActEntry &act,
                                const QString &extension);
-// The extension line is written only when the file changed (`extension` not null).
+// The extension line is written only when the file changed (`extension` not null); the date
+// lines only when the entry does not keep the stored date.
 QStringList updateActStatement(const QString &actePath, const QString &id, const ActEntry &act,
                                const QString *extension);
 QStringList deleteActStatement(const QString &actePath, const QString &id);

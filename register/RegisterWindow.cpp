@@ -1,6 +1,7 @@
 #include "register/RegisterWindow.h"
 
 #include "access/UserFile.h"
+#include "app/ActIds.h"
 #include "app/QueryModel.h"
 #include "app/Workspace.h"
 #include "register/ActDialog.h"
@@ -380,9 +381,12 @@ StoredAct TEvidente::currentAct() const
     StoredAct a;
     if (!ox.isOpen())
         return a;
-    a.id = ox.asString(QStringLiteral("IDACT"));
+    // An IDACT that is no act number keeps its own characters, never rounded into another
+    // act's; an empty date stays empty.
+    a.id = actIdText(ox.asStoredText(QStringLiteral("IDACT")));
     a.year = ox.asInteger(QStringLiteral("ANUL"));
-    a.date = ox.asDate(QStringLiteral("DATAACT"));
+    if (!ox.asString(QStringLiteral("DATAACT")).isEmpty())
+        a.date = ox.asDate(QStringLiteral("DATAACT"));
     a.seria = ox.asString(QStringLiteral("SERIA"));
     a.nr = ox.asString(QStringLiteral("NR"));
     a.cod = ox.asString(QStringLiteral("COD"));
@@ -438,8 +442,12 @@ void TEvidente::ModButClick()
     if (!m_addAct || !m_listing->hasRows())
         return;
     const StoredAct old = currentAct();
+    QString archived;
+    if (refusedShown(
+            [&] { archived = m_acts->archivedFile(old, QStringLiteral("Modificare Act")); }))
+        return;
     m_addAct->PrepareFields();
-    m_addAct->load(old, m_acts->archivedFile(old));
+    m_addAct->load(old, archived);
     if (!m_addAct->RunDialog(QStringLiteral("Modificare Act")))
         return;
     const ActEntry edited = m_addAct->entry();
@@ -457,7 +465,8 @@ void TEvidente::DelButClick()
               QStringLiteral("Vreti sa stergeti actul nr.") + act.nr + QLatin1Char('?'), 3,
               kButtonDa | kButtonNu) != kResultYes)
         return;
-    m_acts->remove(act);
+    if (refusedShown([&] { m_acts->remove(act); }))
+        return;
     m_listing->reopenAtLast();
 }
 

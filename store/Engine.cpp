@@ -52,6 +52,7 @@ void Engine::createTable(const Statement &s)
 void Engine::alterTable(const Statement &s)
 {
     auto file = TableFile::open(s.table, TableFile::Mode::Exclusive);
+    file->refuseUncountedRecords();
     TableSnapshot snap = file->readSnapshot();
     const TableLayout &old = snap.layout;
     if (old.isLevel7())
@@ -291,6 +292,7 @@ bool Engine::pack(TableFile &file)
         throw TableInUseError(QStringLiteral("Tabelul %1 trebuie deschis doar pentru acest "
                                              "program ca sa poata fi refacut.")
                                   .arg(file.path()));
+    file.refuseUncountedRecords();
     // A table without deleted rows stays the very file it is: no new file for the other users'
     // handles, no rewrite of a large table at every start.
     bool anyDeleted = false;

@@ -214,6 +214,16 @@ qint64 Query::asInteger(const QString &field) const
     throw Error(QStringLiteral("'%1' is not a valid integer value").arg(t));
 }
 
+QString Query::asStoredText(const QString &field) const
+{
+    const int column = requireField(field);
+    const char *rec = currentRecord();
+    if (!rec || column >= int(m_rows->layout.fields.size()))
+        return text(m_current, column);
+    const QByteArrayView v = fieldBytesTrimmed(m_rows->layout.fields.at(column), rec);
+    return m_rows->layout.codePage->decode(v.data(), v.size()).trimmed();
+}
+
 QDate Query::asDate(const QString &field) const
 {
     const int column = requireField(field);

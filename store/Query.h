@@ -57,6 +57,9 @@ public:
     QString asString(const QString &field) const;
     qint64 asInteger(const QString &field) const;
     QDate asDate(const QString &field) const; // an empty date is 30.12.1899
+    // The characters the file stores in the column, without the blanks around them: a number
+    // as written ("1.5" in a column without decimals), not as read.
+    QString asStoredText(const QString &field) const;
 
     // Moves to the first visible row whose column, read as text, equals `value` exactly.
     bool locate(const QString &field, const QString &value);

@@ -36,6 +36,25 @@ QByteArray nativePath(const QString &path)
     return QFile::encodeName(path);
 }
 
+// Whole records past the header's count beyond the one a stop between a record and its
+// header leaves.
+bool holdsUncounted(const TableLayout &layout, qint64 fileSize)
+{
+    return quint64(recordsInFile(layout, fileSize)) > quint64(layout.declaredCount) + 1;
+}
+
+DamagedTableError uncountedError(const QString &path, const TableLayout &layout, qint64 fileSize)
+{
+    return DamagedTableError(
+        QStringLiteral("Tabelul %1 numara in antet %2 randuri, dar fisierul cuprinde %3: nu il "
+                       "modific, ca sa nu scriu peste randurile pe care antetul nu le numara. "
+                       "Reporniti programul: pornirea pastreaza o copie a tabelului si ii "
+                       "repara antetul.")
+            .arg(path)
+            .arg(layout.declaredCount)
+            .arg(recordsInFile(layout, fileSize)));
+}
+
 } // namespace
 
 std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
@@ -214,6 +233,34 @@ QString TableFile::scanRecords(const std::function<void(const TableLayout &)> &b
     return notice;
 }
 
+void TableFile::refuseUncountedRecords()
+{
+    qint64 size = 0;
+    const TableLayout layout = readLayout(&size);
+    if (holdsUncounted(layout, size))
+        throw uncountedError(m_path, layout, size);
+}
+
+std::optional<quint32> TableFile::countUncountedRecords()
+{
+    if ((fcntl(m_fd, F_GETFL) & O_ACCMODE) == O_RDONLY)
+        throw Error(QStringLiteral("Tabelul %1 nu poate fi reparat: fisierul este doar pentru "
+                                   "citire.")
+                        .arg(m_path));
+    if (!lockRange(m_fd, TableLocks::kHeader, 1, LockMode::Exclusive, kHeaderWait, m_path))
+        throw TableInUseError(
+            QStringLiteral("Tabelul %1 este ocupat de alta statie; incercati din nou.")
+                .arg(m_path));
+    RangeLock held(m_fd, TableLocks::kHeader, 1);
+    qint64 size = 0;
+    const TableLayout layout = readLayout(&size);
+    if (!holdsUncounted(layout, size))
+        return std::nullopt;
+    finishChange(layout, recordsInFile(layout, size));
+    fdatasync(m_fd);
+    return layout.declaredCount;
+}
+
 void TableFile::beginChange()
 {
     if ((fcntl(m_fd, F_GETFL) & O_ACCMODE) == O_RDONLY)
@@ -227,6 +274,8 @@ void TableFile::beginChange()
     try {
         qint64 size = 0;
         m_changeLayout = readLayout(&size);
+        if (holdsUncounted(m_changeLayout, size))
+            throw uncountedError(m_path, m_changeLayout, size);
         m_changeCount = std::min(m_changeLayout.declaredCount, recordsInFile(m_changeLayout, size));
     } catch (...) {
         unlockRange(m_fd, TableLocks::kHeader, 1);

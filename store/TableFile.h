@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace dosarium {
 
@@ -43,6 +44,15 @@ public:
     Mode mode() const { return m_mode; }
 
     TableSnapshot readSnapshot();
+
+    // A table whose header counts fewer records than the file holds (past the one record a
+    // stop between a record and its header leaves) is never written: a change would go over the
+    // records it does not count. Throws DamagedTableError then; every change checks it.
+    void refuseUncountedRecords();
+    // Makes the header count every whole record of the file when it counts fewer than that
+    // (past the one a stop leaves); returns the count it held before, nothing when it stood.
+    // Takes the header lock as every writer does.
+    std::optional<quint32> countUncountedRecords();
 
     // The header alone: the columns and the shape of the records. Taken without the header
     // lock: the columns change only when the table is rebuilt, which its open lock excludes.

@@ -2,6 +2,7 @@
 
 #include "access/ArchiveRecoding.h"
 #include "access/UserFile.h"
+#include "app/ActIds.h"
 #include "app/DamagedFiles.h"
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
@@ -32,8 +33,9 @@ const QString kLog = QStringLiteral("Log.dbf");
 const QString kIndex = QStringLiteral("INDEX");
 
 struct ActRow {
-    quint32 row = 0; // 1-based, in the table's order
-    std::optional<qint64> id;
+    quint32 row = 0;          // 1-based, in the table's order
+    std::optional<qint64> id; // an act number; nothing for any other value
+    QString idText;
     qint64 year = 0;
     QString domain;
     QString subdomain;
@@ -105,7 +107,8 @@ std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
                     return;
                 ActRow act;
                 act.row = row;
-                act.id = wholeNumber(*idact, record);
+                act.idText = storedActIdText(*idact, record);
+                act.id = actIdNumber(act.idText);
                 act.year = wholeNumber(*anul, record).value_or(0);
                 act.domain = fieldText(*layout, *domeniul, record);
                 act.subdomain = fieldText(*layout, *subdom, record);
@@ -164,6 +167,21 @@ void checkCounter(const QString &dataDir, const QString &counter, std::optional<
     bool ok = true;
     const qint64 next = value.isEmpty() ? 1 : value.toLongLong(&ok);
     QString text;
+    if (counter == QLatin1String("IDACT") && ok && (next > kLastActId || top >= kLastActId)) {
+        // Raising the counter cannot help: there is no act number left to hand out.
+        const QString reached =
+            next > kLastActId ? QStringLiteral("contorul IDACT din Dsm.in a ajuns la %1").arg(next)
+                              : QStringLiteral("registrul are deja actul %1").arg(top);
+        findings.append({Finding::Kind::IdsUsedUp,
+                         QStringLiteral("Numerele actelor s-au terminat: %1, iar %2 este cel mai "
+                                        "mare numar pe care il tine coloana IDACT (zece cifre). "
+                                        "Programul nu mai poate adauga acte in acest registru; "
+                                        "actele de acum raman cum sunt.")
+                             .arg(reached)
+                             .arg(kLastActId),
+                         SettingsFile(dataDir).path(), counter, top});
+        return;
+    }
     if (!ok)
         text = QStringLiteral("Contorul %1 din Dsm.in are valoarea \"%2\", care nu este un numar "
                               "intreg: programul nu poate da numere noi.")
@@ -351,36 +369,51 @@ CheckResult checkDataFolder(const QString &dataFolder)
     for (const ActRow &act : acts) {
         if (act.id && *act.id >= 0 && (!highestAct || *act.id > *highestAct))
             highestAct = act.id;
-        if (!act.id || *act.id < 0 || act.year < 0)
+        if (!act.id)
             findings.append(
                 {Finding::Kind::InvalidId,
-                 QStringLiteral("Randul %1 din Acte.dbf nu are un %2 bun: actul nu "
-                                "poate avea fisier in arhiva.")
+                 QStringLiteral("Randul %1 din Acte.dbf are IDACT \"%2\", care nu este un numar "
+                                "de act (intreg de la 1 la %3): programul nu il ia drept alt act, "
+                                "dar nici nu ii poate gasi fisierul; randul nu poate fi "
+                                "modificat, sters sau vizualizat din program.")
                      .arg(act.row)
-                     .arg(act.id && *act.id >= 0 ? QStringLiteral("an") : QStringLiteral("IDACT")),
+                     .arg(act.idText)
+                     .arg(kLastActId),
                  {},
                  {},
                  0});
+        else if (act.year < 0)
+            findings.append({Finding::Kind::InvalidId,
+                             QStringLiteral("Randul %1 din Acte.dbf nu are un an bun: actul nu "
+                                            "poate avea fisier in arhiva.")
+                                 .arg(act.row),
+                             {},
+                             {},
+                             0});
     }
     for (const ActRow &act : acts) {
         if (!act.id || *act.id < 0 || act.year < 0)
             continue;
         const QString domain = ArchiveFolderName(act.domain);
         const QString subdomain = ArchiveFolderName(act.subdomain);
-        const bool reachable = !domain.isEmpty() && !subdomain.isEmpty();
+        // A text with separators reaches the nested folders the older program made.
+        const QStringList domainLevels = StoredFolderNames(act.domain);
+        const QStringList subdomainLevels = StoredFolderNames(act.subdomain);
+        const bool reachable = !domainLevels.isEmpty() && !subdomainLevels.isEmpty();
         if (!isPortableFolderName(domain)) {
             NameUse &use = badNames[{0, act.domain}];
             ++use.acts;
-            use.reachable = use.reachable && !domain.isEmpty();
+            use.reachable = use.reachable && !domainLevels.isEmpty();
         }
         if (!isPortableFolderName(subdomain)) {
             NameUse &use = badNames[{1, act.subdomain}];
             ++use.acts;
-            use.reachable = use.reachable && !subdomain.isEmpty();
+            use.reachable = use.reachable && !subdomainLevels.isEmpty();
         }
         if (!reachable)
             continue; // reported with its name
-        const QStringList levels = {QString::number(act.year), domain, subdomain};
+        const QStringList levels =
+            QStringList{QString::number(act.year)} + domainLevels + subdomainLevels;
         const int folder = tree.resolve(levels);
         const QString fileName = QString::number(*act.id);
         TreeEntry *file = folder >= 0 ? tree.folders[size_t(folder)].find(fileName) : nullptr;

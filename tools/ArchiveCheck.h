@@ -22,6 +22,7 @@ struct Finding {
         InvalidId,       // a row whose IDACT can name no file
         FolderName,      // a domain or subdomain that is no folder name on every workstation
         CounterBehind,   // a counter of Dsm.in that would hand out an id in use
+        IdsUsedUp,       // the acts' numbers have reached the last one IDACT holds
         PartialFile,     // the temporary file of an interrupted write
         RecodingLeft,    // the journal of an interrupted re-coding of the archive
         RecodingRunning, // a re-coding going on now in another program

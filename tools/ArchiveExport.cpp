@@ -357,7 +357,8 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
     const QDir base(dataDir);
     for (PlannedAct &act : acts) {
         try {
-            act.source = ArchivePath(dataDir, act.year, act.domain, act.subdomain, act.id);
+            act.source = ArchivePath(dataDir, act.year, act.domain, act.subdomain, act.id,
+                                     FolderText::Stored, FolderText::Stored);
             act.archivePath = base.relativeFilePath(act.source);
         } catch (const Error &) {
             act.archivePath = QStringLiteral("%1/%2/%3/%4")

@@ -353,6 +353,39 @@ TEST_F(AdminWindowTest, connecting_checksTheFolder_writesTheLocalSetting_andEnds
     EXPECT_FALSE(QFileInfo::exists(server + QStringLiteral("/Dsm.in")));
 }
 
+TEST_F(AdminWindowTest, connecting_storesAPathThatReadsBackTheSame_orRefusesItBeforeAnyChange)
+{
+    QString chosen;
+    setChooserHook([&](ChooserKind, const QString &) { return chosen; });
+    const auto serverFolder = [this](const QString &name) {
+        const QString folder = exe.path() + QLatin1Char('/') + name;
+        EXPECT_TRUE(QDir().mkpath(folder));
+        QFile(folder + QStringLiteral("/Acte.dbf")).open(QIODevice::WriteOnly);
+        return folder;
+    };
+
+    // Comma-below letters would come back from the settings file in their cedilla forms:
+    // another folder. Refused, and nothing written.
+    chosen = serverFolder(QStringLiteral("Re\u021Bea"));
+    inside([this] { form4.BitBtn1->click(); });
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("Conectare server|Calea ") + chosen))
+        << qPrintable(messages.at(0));
+    EXPECT_TRUE(messages.at(0).contains(QStringLiteral("Nimic nu s-a schimbat.")));
+    EXPECT_EQ(ended, 0);
+    EXPECT_FALSE(setting(dataDir()).contains(QStringLiteral("SERVER")));
+
+    // Trailing blanks are kept: the next start reaches this very folder.
+    chosen = serverFolder(QStringLiteral("Server  "));
+    messages.clear();
+    inside([this] { form4.BitBtn1->click(); });
+    EXPECT_EQ(ended, 1);
+    Workspace next;
+    next.setWorkstation(workspace.workstation());
+    next.prepareFolders();
+    EXPECT_EQ(next.chooseDataFolder(), chosen);
+}
+
 TEST_F(AdminWindowTest, disconnecting_asksThenClears_refusesInLocalWork_andAFailedWriteKeepsAll)
 {
     // Local work: the balloon at the label, nothing asked.

@@ -92,6 +92,17 @@ TEST_F(ActivityLogTest, counterThatIsNoNumber_failsWithoutAdvancingOrWriting)
     EXPECT_EQ(log()->recordCount(), 0);
 }
 
+TEST_F(ActivityLogTest, counterWrittenOtherwise_handsOutTheNumbersCanonicalText)
+{
+    // The id names the act's file and fills its row: both must read the same number.
+    for (const char *stored : {"0004", "+4", " 4 "}) {
+        SettingsFile(dir.path())
+            .write(QStringLiteral("INDEX"), QStringLiteral("IDACT"), QLatin1String(stored));
+        EXPECT_EQ(NextId(dir.path(), QStringLiteral("IDACT")), QStringLiteral("4")) << stored;
+        EXPECT_EQ(counter(QStringLiteral("IDACT")), QStringLiteral("5"));
+    }
+}
+
 TEST_F(ActivityLogTest, failingInsert_skipsItsIdForGood)
 {
     QFile::remove(resolveFileName(joinPath(dir.path(), QStringLiteral("Log.dbf"))));

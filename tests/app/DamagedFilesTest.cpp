@@ -7,6 +7,7 @@
 #include "app/DataTables.h"
 #include "app/SettingsFile.h"
 #include "store/Engine.h"
+#include "store/Error.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
 #include "store/Statement.h"
@@ -116,6 +117,32 @@ TEST_F(DamagedFilesTest, tablesWhoseHeaderAndSizeDisagree_orOnlyByACrashedAppend
     // A file no reader takes is nobody's to rewrite.
     write(acte, QByteArrayLiteral("\x03short"));
     EXPECT_EQ(tableDamage(acte), QString());
+}
+
+TEST_F(DamagedFilesTest, headerCountingFewerRowsThanItHolds_isNeverWrittenUntilTheStartCountsAll)
+{
+    addActs(6);
+    setDeclaredCount(2);
+    const QByteArray damaged = read(acte);
+    // No change goes over the rows the header does not count.
+    const QString table = quoteText(acte);
+    EXPECT_THROW(Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (7)").arg(table)),
+                 DamagedTableError);
+    EXPECT_THROW(Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=1").arg(table)),
+                 DamagedTableError);
+    Table sursa;
+    EXPECT_THROW(PackTable(sursa, acte, [] {}), DamagedTableError);
+    EXPECT_EQ(read(acte), damaged);
+
+    // The start keeps the file as it was, then makes the header count every row.
+    const QStringList notices = CheckDataFiles(dir.path());
+    ASSERT_EQ(copiesOf(QStringLiteral("Acte")).size(), 1);
+    EXPECT_EQ(read(path(copiesOf(QStringLiteral("Acte")).first())), damaged);
+    EXPECT_TRUE(notices.join(QLatin1Char('\n')).contains(QStringLiteral("acum le numara pe toate")))
+        << qPrintable(notices.join(QLatin1Char('\n')));
+    EXPECT_EQ(rows(), 6);
+    Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT) VALUES (7)").arg(table));
+    EXPECT_EQ(rows(), 7);
 }
 
 TEST_F(DamagedFilesTest, startCheck_keepsEveryDamagedFileOnce_andMovesALostCounterPastTheActs)

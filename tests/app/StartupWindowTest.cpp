@@ -74,7 +74,8 @@ protected:
         form.setMainWindowHooks({[this](const QString &t) { databaseText = t; },
                                  [this](const QString &c) { caption = c; },
                                  [this](const QString &p) { serverPath = p; },
-                                 [this] { ++shown; }});
+                                 [this] { ++shown; },
+                                 {}});
     }
     void TearDown() override { setErrorReportHook(previousReport); }
 
@@ -154,6 +155,8 @@ TEST_F(StartupWindowTest, serverFolderThatExists_isUsed_withoutPackingAndWithIts
     const QString serverLog = joinPath(server.path(), QStringLiteral("Log.dbf"));
     Engine::execute(QStringLiteral("CREATE TABLE %1 (IDLOG DECIMAL(10,0), ACTIUNE CHAR(120))")
                         .arg(quoteText(serverLog)));
+    Engine::execute(QStringLiteral("CREATE TABLE %1 (IDACT DECIMAL(10,0))")
+                        .arg(quoteText(joinPath(server.path(), QStringLiteral("Acte.dbf")))));
     // Ids 1 to 10,003: the server's log keeps the newest id minus 10,000 and up.
     for (int id = 1; id <= 10003; ++id)
         Engine::execute(
@@ -169,7 +172,7 @@ TEST_F(StartupWindowTest, serverFolderThatExists_isUsed_withoutPackingAndWithIts
     LaterStart later(exe.path());
     TForm1 &second = later.form;
     QString text;
-    second.setMainWindowHooks({[&text](const QString &t) { text = t; }, {}, {}, {}});
+    second.setMainWindowHooks({[&text](const QString &t) { text = t; }, {}, {}, {}, {}});
     second.Timer1Timer();
     EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(second.context().DataDir, server.path());
@@ -182,6 +185,36 @@ TEST_F(StartupWindowTest, serverFolderThatExists_isUsed_withoutPackingAndWithIts
     first.appendSql(QStringLiteral("ORDER BY IDLOG"));
     first.open();
     EXPECT_EQ(first.asInteger(QStringLiteral("IDLOG")), 3);
+}
+
+TEST_F(StartupWindowTest, serverFolderOutOfReach_isNamed_andTheUserChoosesLocalWorkOrTheEnd)
+{
+    form.Timer1Timer();
+    const QString server = joinPath(exe.path(), QStringLiteral("retea"));
+    form.WriteSetting(QStringLiteral("CONST"), QStringLiteral("SERVER"), server);
+    // Gone, or there but empty (a share not mounted on its mount point): the same question.
+    for (const bool mounted : {false, true}) {
+        if (mounted) {
+            ASSERT_TRUE(QDir().mkpath(server));
+        }
+        for (const bool goOn : {false, true}) {
+            LaterStart later(exe.path());
+            QStringList asked;
+            int mainShown = 0;
+            later.form.setMainWindowHooks({{},
+                                           {},
+                                           {},
+                                           [&mainShown] { ++mainShown; },
+                                           [&asked, goOn](const QString &folder) {
+                                               asked << folder;
+                                               return goOn;
+                                           }});
+            later.form.Timer1Timer();
+            EXPECT_EQ(asked, QStringList{server});
+            EXPECT_EQ(mainShown, goOn ? 1 : 0);
+            EXPECT_EQ(later.form.context().DataDir, later.form.context().LocalDataDir);
+        }
+    }
 }
 
 TEST_F(StartupWindowTest, serverFolderThatIsGone_meansLocalWork_andLocalDeletionsArePacked)
@@ -198,7 +231,7 @@ TEST_F(StartupWindowTest, serverFolderThatIsGone_meansLocalWork_andLocalDeletion
 
     LaterStart later(exe.path());
     QString path;
-    later.form.setMainWindowHooks({{}, {}, [&path](const QString &p) { path = p; }, {}});
+    later.form.setMainWindowHooks({{}, {}, [&path](const QString &p) { path = p; }, {}, {}});
     later.form.Timer1Timer();
     EXPECT_TRUE(reports.isEmpty()) << reports.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(later.form.context().DataDir, later.form.context().LocalDataDir);
@@ -252,7 +285,7 @@ TEST_F(StartupWindowTest, upkeepErrors_stillShowTheMainWindowAndThenTheError)
     LaterStart later(exe.path());
     TForm1 &again = later.form;
     int mainShown = 0;
-    again.setMainWindowHooks({{}, {}, {}, [&mainShown] { ++mainShown; }});
+    again.setMainWindowHooks({{}, {}, {}, [&mainShown] { ++mainShown; }, {}});
     again.Timer1Timer();
     EXPECT_EQ(mainShown, 1);
     EXPECT_EQ(reports.size(), 1);

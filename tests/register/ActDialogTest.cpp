@@ -16,7 +16,9 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -200,6 +202,119 @@ TEST_F(ActDialogTest, aWorkingDay_addModifyViewAndDeleteThroughTheRegister)
     register_.OpenRegister(0);
     EXPECT_FALSE(QFile::exists(data.workspace.context().DataDir +
                                QStringLiteral("/2010/CONTRACTE/FURNIZORI/2")));
+}
+
+TEST_F(ActDialogTest, oldRows_keepTheirUntouchedDateAndReachTheNestedFoldersTheyWereFiledIn)
+{
+    // Written by the older program: no date, a domain with a separator, filed in nested
+    // folders; and a date before 1900.
+    Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT, ANUL, LUNA, DATAACT, DOMENIUL, SUBDOM, "
+                                   "NR, EXTENSIE) VALUES (1, 2005, 12, \"\", \"ACTE/2005\", "
+                                   "\"PRIMITE\", \"5\", \".pdf\")")
+                        .arg(quoteText(data.workspace.actePath())));
+    data.add({2, QDate(1850, 6, 15), QStringLiteral("ACTE"), QStringLiteral("VECHI"), QString(),
+              QString(), QStringLiteral("6")});
+    const QString dataDir = data.workspace.context().DataDir;
+    const QString nested = dataDir + QStringLiteral("/2005/ACTE/2005/PRIMITE/1");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(nested).path()));
+    QFile(nested).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QDir().mkpath(dataDir + QStringLiteral("/1850/ACTE/VECHI")));
+    QFile(dataDir + QStringLiteral("/1850/ACTE/VECHI/2")).open(QIODevice::WriteOnly);
+
+    const auto row = [this](const char *id) {
+        Query q;
+        q.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(data.workspace.actePath()));
+        q.open();
+        EXPECT_TRUE(q.locate(QStringLiteral("IDACT"), QLatin1String(id)));
+        return q.asString(QStringLiteral("DATAACT")) + QLatin1Char('|') +
+               q.asString(QStringLiteral("ANUL")) + QLatin1Char('|') +
+               q.asString(QStringLiteral("DOMENIUL")) + QLatin1Char('|') +
+               q.asString(QStringLiteral("OBS"));
+    };
+    QTimer::singleShot(0, &register_, [&] {
+        // Only the observation changes: the empty date, shown empty, and the nested folders stay.
+        ASSERT_TRUE(register_.Ox().locate(QStringLiteral("IDACT"), QStringLiteral("1")));
+        QTimer::singleShot(0, &dialog, [&] {
+            EXPECT_EQ(dialog.DataAct->text().trimmed(), QString());
+            EXPECT_EQ(dialog.Fisier->text(), nested);
+            dialog.Obs->setText(QStringLiteral("vazut"));
+            dialog.BitBtn1->click();
+        });
+        register_.ModBut->click();
+        EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(QLatin1Char('\n')));
+        EXPECT_EQ(row("1"), QStringLiteral("|2005|ACTE/2005|vazut"));
+        EXPECT_TRUE(QFile::exists(nested));
+
+        // Viewing finds the file there.
+        ASSERT_TRUE(register_.Ox().locate(QStringLiteral("IDACT"), QStringLiteral("1")));
+        emit register_.SMDBGrid3->rowDoubleClicked(register_.Ox().recNo());
+        EXPECT_EQ(viewed.size(), 1) << qPrintable(messages.join(QLatin1Char('\n')));
+
+        // A date before 1900 stays; a date the person empties is refused.
+        ASSERT_TRUE(register_.Ox().locate(QStringLiteral("IDACT"), QStringLiteral("2")));
+        QTimer::singleShot(0, &dialog, [&] {
+            EXPECT_EQ(dialog.DataAct->date(), QDate(1850, 6, 15));
+            dialog.Obs->setText(QStringLiteral("vechi"));
+            dialog.BitBtn1->click();
+        });
+        register_.ModBut->click();
+        EXPECT_EQ(row("2"), QStringLiteral("15.06.1850|1850|ACTE|vechi"));
+        ASSERT_TRUE(register_.Ox().locate(QStringLiteral("IDACT"), QStringLiteral("2")));
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.DataAct->setDate(dialog.DataAct->minimumDate());
+            dialog.BitBtn1->click();
+            EXPECT_TRUE(dialog.isVisible());
+            QTest::keyClick(dialog.Obs, Qt::Key_Escape);
+        });
+        register_.ModBut->click();
+        EXPECT_EQ(problems, QStringList{QStringLiteral("Nu ati trecut data actului!")});
+
+        // Deleting takes the file from the nested folders.
+        ASSERT_TRUE(register_.Ox().locate(QStringLiteral("IDACT"), QStringLiteral("1")));
+        register_.DelBut->click();
+        EXPECT_FALSE(QFile::exists(nested));
+        QTest::keyClick(register_.ANUL, Qt::Key_Escape);
+    });
+    register_.OpenRegister(0);
+}
+
+TEST_F(ActDialogTest, anIdThatIsNoActNumber_isNeverTakenForTheActItRoundsTo)
+{
+    const QString dataDir = data.workspace.context().DataDir;
+    data.add({2, QDate(2009, 3, 5), QStringLiteral("ACTE"), QStringLiteral("PRIMITE"), QString(),
+              QString(), QStringLiteral("2")});
+    data.add({7777, QDate(2009, 3, 5), QStringLiteral("ACTE"), QStringLiteral("PRIMITE"), QString(),
+              QString(), QStringLiteral("ciudat")});
+    const QString file2 = dataDir + QStringLiteral("/2009/ACTE/PRIMITE/2");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file2).path()));
+    QFile(file2).open(QIODevice::WriteOnly);
+    // Written elsewhere: an IDACT that reads 1.5.
+    QFile table(resolveFileName(data.workspace.actePath()));
+    ASSERT_TRUE(table.open(QIODevice::ReadWrite));
+    QByteArray bytes = table.readAll();
+    ASSERT_EQ(bytes.count("      7777"), 1);
+    bytes.replace("      7777", "       1.5");
+    table.seek(0);
+    table.write(bytes);
+    table.close();
+
+    QTimer::singleShot(0, &register_, [&] {
+        ASSERT_TRUE(register_.Ox().locate(QStringLiteral("NR"), QStringLiteral("ciudat")));
+        register_.DelBut->click();
+        register_.ModBut->click();
+        emit register_.SMDBGrid3->rowDoubleClicked(register_.Ox().recNo());
+        QTest::keyClick(register_.ANUL, Qt::Key_Escape);
+    });
+    register_.OpenRegister(0);
+    ASSERT_EQ(messages.size(), 4) << qPrintable(messages.join(QLatin1Char('\n')));
+    for (const QString &refused : messages.mid(1))
+        EXPECT_TRUE(refused.contains(QStringLiteral("IDACT \"1.5\""))) << qPrintable(refused);
+    EXPECT_TRUE(viewed.isEmpty());
+    EXPECT_TRUE(QFile::exists(file2));
+    Query q;
+    q.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(data.workspace.actePath()));
+    q.open();
+    EXPECT_EQ(q.recordCount(), 2);
 }
 
 } // namespace

@@ -162,6 +162,34 @@ TEST_F(ActJournalTest, additionStoppedInsideItsCopy_leavesNoActAndNoFile)
     EXPECT_FALSE(ActJournal(data.workspace.context()).exists());
 }
 
+TEST_F(ActJournalTest, aSecondRunningCopyLeavesTheFirstsJournal_untilThatCopyStops)
+{
+    // Two people signed in on one computer, each running the program: the first is between
+    // its addition's coded copy and its row.
+    const QString file = archived(2009, QStringLiteral("1"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+    QFile(file).open(QIODevice::WriteOnly);
+    auto first = std::make_unique<ActJournal>(data.workspace.context());
+    first->begin(ActJournal::Entry::of(ActJournal::Kind::Add, data.workspace.context().DataDir,
+                                       QStringLiteral("1"), QString(), file));
+
+    // The second copy's start and its own act operations leave that addition alone.
+    EXPECT_EQ(ActJournal(data.workspace.context()).finishPending(), QString());
+    acts.setJournalWait(std::chrono::milliseconds(300));
+    NoProgress none;
+    EXPECT_THROW(acts.add(contract(2010, scan), none), ActRefused);
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_TRUE(first->exists());
+
+    // The first copy stops before its row: the next start removes what it left.
+    first.reset();
+    EXPECT_EQ(ActJournal(data.workspace.context()).finishPending(),
+              QStringLiteral("Adaugarea actului 1 a fost intrerupta la ultima oprire a "
+                             "programului; actul nu a fost adaugat."));
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(acts.add(contract(2010, scan), none), QStringLiteral("1"));
+}
+
 TEST_F(ActJournalTest, additionStoppedAfterItsRow_keepsTheWholeAct)
 {
     NoProgress none;

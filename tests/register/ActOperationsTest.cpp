@@ -163,6 +163,30 @@ TEST_F(ActOperationsTest, lostSettingsFile_neverPutsANewDocumentOverAnActs)
     EXPECT_EQ(rows(data.workspace.actePath()), 3);
 }
 
+TEST_F(ActOperationsTest, actNumbersUsedUp_areSaidPlainly_beforeAnythingIsWritten)
+{
+    // The register holds the last number IDACT takes: the start moves the counter past it.
+    data.add({1, QDate(2009, 3, 5), QStringLiteral("CONTRACTE"), QStringLiteral("FURNIZORI"),
+              QString(), QString(), QString()});
+    Engine::execute(QStringLiteral("UPDATE %1 SET IDACT=9999999999 WHERE IDACT=1")
+                        .arg(quoteText(data.workspace.actePath())));
+    data.workspace.CheckDataFiles();
+    ASSERT_EQ(data.workspace.ReadSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT")),
+              QStringLiteral("10000000000"));
+    try {
+        acts.add(contract(writeSource(QStringLiteral("a.pdf"), scan)), progress);
+        FAIL();
+    } catch (const ActRefused &refused) {
+        EXPECT_EQ(refused.title(), QStringLiteral("Memorare act"));
+        EXPECT_TRUE(refused.message().startsWith(
+            QStringLiteral("\rNumerele actelor s-au terminat: contorul IDACT a ajuns la "
+                           "10000000000")))
+            << qPrintable(refused.message());
+    }
+    EXPECT_TRUE(log().isEmpty());
+    EXPECT_EQ(rows(data.workspace.actePath()), 1);
+}
+
 TEST_F(ActOperationsTest, aFolderThatCannotBeMade_stopsTheAdditionBeforeAnythingIsWritten)
 {
     // A file where the year's folder should be.

@@ -226,6 +226,33 @@ TEST(ArchiveCheck, foldersInAnotherLetterCase_areReachedAsTheProgramReachesThem)
     EXPECT_TRUE(found.findings.at(0).text.contains(QStringLiteral("2005/contracte/Furnizori/")));
 }
 
+TEST(ArchiveCheck, anIdThatIsNoActNumber_andActNumbersUsedUp_areExplained)
+{
+    ToolData data;
+    data.add(QStringLiteral("Contracte"), QStringLiteral("Furnizori"), "a");
+    data.add(QStringLiteral("Contracte"), QStringLiteral("Furnizori"), "b");
+    Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT, ANUL, DOMENIUL, SUBDOM) VALUES (7777, "
+                                   "2005, \"Contracte\", \"Furnizori\")")
+                        .arg(quoteText(data.workspace.actePath())));
+    // Written elsewhere: an IDACT that reads 1.5, which is neither act 1 nor act 2.
+    const QString table = resolveFileName(data.workspace.actePath());
+    QByteArray bytes = readAll(table);
+    ASSERT_EQ(bytes.count("      7777"), 1);
+    writeFile(table, bytes.replace("      7777", "       1.5"));
+    SettingsFile(data.dataDir())
+        .write(QStringLiteral("INDEX"), QStringLiteral("IDACT"), QStringLiteral("10000000000"));
+
+    const CheckResult found = checkDataFolder(data.dataDir());
+    ASSERT_EQ(kindsOf(found),
+              (QList<Finding::Kind>{Finding::Kind::InvalidId, Finding::Kind::IdsUsedUp}));
+    EXPECT_TRUE(found.findings.at(0).text.contains(QStringLiteral("IDACT \"1.5\"")))
+        << qPrintable(found.findings.at(0).text);
+    EXPECT_TRUE(found.findings.at(1).text.startsWith(
+        QStringLiteral("Numerele actelor s-au terminat: contorul IDACT din Dsm.in a ajuns la "
+                       "10000000000")))
+        << qPrintable(found.findings.at(1).text);
+}
+
 TEST(ArchiveCheck, writesThatMayBeGoingOnElsewhere_areReportedAndLeftAlone)
 {
     ToolData data;
