@@ -75,6 +75,13 @@ std::optional<quint8> byteAt(const QString &path, qint64 offset)
     return byte;
 }
 
+// Whether an act's texts can name a file of the archive at all (see ArchivePath).
+bool namesArchiveFile(qint64 year, const QString &domain, const QString &subdomain, qint64 id)
+{
+    return year >= 0 && id >= 0 && !ArchiveFolderName(domain).isEmpty() &&
+           !ArchiveFolderName(subdomain).isEmpty();
+}
+
 std::optional<qint64> number(const QByteArray &text)
 {
     bool ok = false;
@@ -385,38 +392,34 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
     if (m_fd < 0)
         throw Error(QStringLiteral("Jurnalul recodarii arhivei nu este deschis."));
     const QString folder = dataDir();
-    Query &sx = m_workspace.Sx();
-    Workspace::ResetQuery(sx);
-    sx.appendSql(QStringLiteral("SELECT IDACT, ANUL, DOMENIUL, SUBDOM"));
-    sx.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
-    sx.appendSql(QStringLiteral("ORDER BY ANUL, DOMENIUL, SUBDOM"));
-    sx.open();
-    struct Close {
-        Query &q;
-        ~Close() { q.close(); }
-    } closeRows{sx};
+    // A query of the plan's own: whatever runs while the plan yields may reset the shared one.
+    Query rows;
+    rows.appendSql(QStringLiteral("SELECT IDACT, ANUL, DOMENIUL, SUBDOM"));
+    rows.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
+    rows.appendSql(QStringLiteral("ORDER BY ANUL, DOMENIUL, SUBDOM"));
+    rows.open();
     m_workspace.yield();
 
     Plan plan;
     plan.oldKey = oldKey;
     plan.newKey = newKey;
-    plan.rows = sx.recordCount();
-    const int idact = sx.fieldIndex(QStringLiteral("IDACT"));
-    const int anul = sx.fieldIndex(QStringLiteral("ANUL"));
-    const int domeniul = sx.fieldIndex(QStringLiteral("DOMENIUL"));
-    const int subdom = sx.fieldIndex(QStringLiteral("SUBDOM"));
+    plan.rows = rows.recordCount();
+    const int idact = rows.fieldIndex(QStringLiteral("IDACT"));
+    const int anul = rows.fieldIndex(QStringLiteral("ANUL"));
+    const int domeniul = rows.fieldIndex(QStringLiteral("DOMENIUL"));
+    const int subdom = rows.fieldIndex(QStringLiteral("SUBDOM"));
     const QDir base(folder);
     QSet<QString> planned;
     for (int row = 0; row < plan.rows; ++row) {
         if (row % 256 == 255)
             m_workspace.yield();
-        QString path;
-        try {
-            path = ArchivePath(folder, sx.text(row, anul).toLongLong(), sx.text(row, domeniul),
-                               sx.text(row, subdom), sx.text(row, idact).toLongLong());
-        } catch (const Error &) {
-            continue; // texts that can name no file of the archive
-        }
+        const qint64 year = rows.text(row, anul).toLongLong();
+        const qint64 id = rows.text(row, idact).toLongLong();
+        const QString domain = rows.text(row, domeniul);
+        const QString subdomain = rows.text(row, subdom);
+        if (!namesArchiveFile(year, domain, subdomain, id))
+            continue; // the act's texts can name no file of the archive: it has none
+        const QString path = ArchivePath(folder, year, domain, subdomain, id);
         // Rows that share an id share its file, which is re-coded once: a second pass over it
         // would turn it back to the old key.
         if (planned.contains(path))
@@ -433,6 +436,10 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
             continue;
         plan.files.append({row, base.relativeFilePath(path), offset, *byte});
     }
+    // A row lost on the way would leave its file under the old key: nothing changes then.
+    if (!rows.isOpen() || rows.recordCount() != plan.rows)
+        throw Error(QStringLiteral("\rLista actelor nu a putut fi citita pana la capat pentru "
+                                   "recodarea arhivei.\rParola nu a fost schimbata."));
     plan.complete = true;
     writeJournalFile(journalText(plan));
     m_plan = std::move(plan);
