@@ -174,7 +174,10 @@ void UserAdministration::open()
         sx.setSqlLine(4, quoteText(entry.passwordText()) + QLatin1Char(','));
         sx.setSqlLine(5, QString::number(entry.Rank));
         sx.execSql();
-        m_exact.insert(asTableReads(entry.Name), entry);
+        // A name written twice (a user file made elsewhere) is its first entry, as at sign-in
+        // and for the archive key.
+        if (!m_exact.contains(asTableReads(entry.Name)))
+            m_exact.insert(asTableReads(entry.Name), entry);
         m_workspace.yield();
     }
 

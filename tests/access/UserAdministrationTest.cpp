@@ -3,6 +3,7 @@
 // failures and crashes part-way.
 #include "access/UserAdministration.h"
 #include "AdminData.h"
+#include "access/Session.h"
 #include "archive/CodedCopy.h"
 #include "store/Query.h"
 
@@ -210,6 +211,30 @@ TEST_F(UserAdministrationTest, clicksWhileThePassIsPrepared_findTheWindowDisable
     expectArchiveCodedWith("NOUA");
     for (const QString &path : std::as_const(more))
         EXPECT_EQ(readAll(path), coded("act", "NOUA")) << qPrintable(path);
+}
+
+TEST_F(UserAdministrationTest, aNameWrittenTwice_signsInKeysAndChangesByItsFirstEntry)
+{
+    fillArchive("UNU");
+    writeUsers({{"ADMIN", "UNU", 0}, {"ADMIN", "DOI", 0}, {"SEF", "S", 0}});
+    EXPECT_EQ(SignIn(dataDir(), QStringLiteral("ADMIN"), QStringLiteral("UNU")).Password, "UNU");
+    EXPECT_TRUE(SignIn(dataDir(), QStringLiteral("ADMIN"), QStringLiteral("DOI")).isEmpty());
+    EXPECT_EQ(SignInRefusal(dataDir(), QStringLiteral("ADMIN"), QStringLiteral("DOI")),
+              QStringLiteral("Numele ADMIN apare de mai multe ori in lista utilizatorilor; este "
+                             "folosit numai primul, iar parola data este a altuia."));
+    EXPECT_EQ(SignInRefusal(dataDir(), QStringLiteral("ADMIN"), QStringLiteral("TREI")),
+              SessionTexts::SignInFailed);
+
+    // A second administrator changes ADMIN's password: the first entry's is the archive key.
+    current = {"SEF", "S", 0};
+    typedName = QStringLiteral("SEF");
+    admin.open();
+    EXPECT_EQ(admin.passwordOf(QStringLiteral("ADMIN")), QStringLiteral("UNU"));
+    admin.changePassword(QStringLiteral("ADMIN"), QStringLiteral("NOUA"), progress);
+    expectArchiveCodedWith("NOUA");
+    EXPECT_EQ(ReadArchiveKey(dataDir()), QByteArray("NOUA"));
+    EXPECT_EQ(users().at(0), (StoredUser{"ADMIN", "NOUA", 0}));
+    EXPECT_EQ(users().at(1), (StoredUser{"ADMIN", "NOUA", 0}));
 }
 
 TEST_F(UserAdministrationTest, twoRowsOfOneId_shareTheirFile_whichIsRecodedOnce)
