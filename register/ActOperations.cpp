@@ -1,9 +1,11 @@
 #include "register/ActOperations.h"
 
+#include "access/ArchiveRecoding.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
+#include "archive/ProgressSink.h"
 #include "register/ActJournal.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -13,6 +15,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <thread>
 
 namespace dosarium {
 
@@ -22,10 +25,21 @@ const QString kAddTitle = QStringLiteral("Memorare act");
 const QString kModifyTitle = QStringLiteral("Modificare Act");
 const QString kViewTitle = QStringLiteral("Vizualizare fisier");
 const QString kNotModified = QStringLiteral("\rActul nu a fost modificat.");
+const QString kDeleteTitle = QStringLiteral("Stergere Act");
 
 bool samePathAnyCase(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A change turned back in its row whose file could not be put back: the journal stays, and the
+// next start (or the next act operation) puts the file where the row says.
+QString leftForNextStart(const QString &file)
+{
+    return QStringLiteral("\rActul nu a fost modificat, dar fisierul %1 nu a putut fi pus la loc."
+                          "\rInchideti programul si porniti-l din nou: fisierul va fi pus la "
+                          "locul lui la pornire. Pana atunci nu modificati si nu stergeti actul.")
+        .arg(QDir::toNativeSeparators(file));
 }
 
 // A new document beside the archived file it is to replace, until the row names it.
@@ -56,6 +70,29 @@ QString ActOperations::archivedFile(const StoredAct &act) const
                        act.id.toLongLong());
 }
 
+void ActOperations::waitForRecoding(const QString &title, const QString &notDone)
+{
+    const QString dataDir = m_workspace.context().DataDir;
+    if (!ArchiveRecoding::isJournalHeld(dataDir))
+        return;
+    using namespace std::chrono_literals;
+    constexpr auto kProbe = 100ms;
+    ProgressSink &progress = m_workspace.progress();
+    FinishGuard guard(progress);
+    progress.start(std::max<qint64>(1, m_recodingWait / kProbe),
+                   QStringLiteral("Se asteapta recodarea arhivei..."));
+    const auto deadline = std::chrono::steady_clock::now() + m_recodingWait;
+    while (ArchiveRecoding::isJournalHeld(dataDir)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw ActRefused(title, QStringLiteral("\rArhiva este recodata chiar acum de pe alt "
+                                                   "calculator.\rIncercati din nou mai tarziu.") +
+                                        notDone);
+        std::this_thread::sleep_for(kProbe);
+        progress.step();
+    }
+    guard.finish();
+}
+
 void ActOperations::finishInterrupted(ActJournal &journal)
 {
     if (!journal.exists())
@@ -72,9 +109,9 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     if (!EnsureArchiveFolder(folder))
         throw ActRefused(kAddTitle,
                          QStringLiteral("\rNu pot crea directorul ") + folder + QLatin1Char('!'));
+    waitForRecoding(kAddTitle, QStringLiteral("\rActul nu a fost adaugat."));
     ActJournal journal(m_workspace.context());
     finishInterrupted(journal);
-    m_workspace.WriteLog(addedLogText(act));
     QString id = m_workspace.NextId(QStringLiteral("IDACT"));
     QString file = joinPath(folder, id);
     if (QFileInfo::exists(file)) {
@@ -89,6 +126,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
             throw ActRefused(kAddTitle, QStringLiteral("\rIn arhiva exista deja fisierul ") + file +
                                             QStringLiteral("!\rActul nu a fost adaugat."));
     }
+    // Logged once every check has passed: a refused addition leaves no entry.
+    m_workspace.WriteLog(addedLogText(act));
     // The document is in the archive before the row lists it: a stop in between leaves a file
     // that the journal names and the next start removes, never an act without its document.
     journal.begin(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file));
@@ -115,7 +154,6 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     const QString oldPath = archivedFile(old);
     ActJournal journal(m_workspace.context());
     finishInterrupted(journal);
-    m_workspace.WriteLog(modifiedLogText(edited));
     const QString newPath = ArchivePath(dataDir, edited.date.year(), edited.domeniul, edited.subdom,
                                         old.id.toLongLong());
     const bool fileChanged = !samePathAnyCase(edited.file, oldPath);
@@ -124,10 +162,12 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     const QStringList update = updateActStatement(m_workspace.actePath(), old.id, edited,
                                                   fileChanged ? &extension : nullptr);
     if (!fileChanged && !moved) {
+        m_workspace.WriteLog(modifiedLogText(edited));
         run(update);
         return;
     }
 
+    waitForRecoding(kModifyTitle, kNotModified);
     const QString newFolder = QFileInfo(newPath).path();
     if (!EnsureArchiveFolder(newFolder))
         throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot crea directorul ") + newFolder +
@@ -146,6 +186,7 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
         const QString copy = moved ? newPath : stagedPath(newPath);
         entry.stagedFile = moved ? QString() : copy;
         entry.newCopy = moved;
+        m_workspace.WriteLog(modifiedLogText(edited));
         journal.begin(entry);
         try {
             CopyCoded(edited.file, copy, m_archiveKey(), progress);
@@ -156,7 +197,8 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
         try {
             run(update);
         } catch (const Error &e) {
-            QFile::remove(copy);
+            if (QFileInfo::exists(copy) && !QFile::remove(copy))
+                throw Error(e.message() + leftForNextStart(copy));
             journal.end();
             throw Error(e.message() + kNotModified);
         }
@@ -181,10 +223,13 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
                                            QStringLiteral(" in ") + newFolder +
                                            QStringLiteral("!\rActul nu a fost modificat."));
     }
+    // Logged once the move is done: a refused move leaves no entry.
     try {
+        m_workspace.WriteLog(modifiedLogText(edited));
         run(update);
     } catch (const Error &e) {
-        QFile::rename(newPath, oldPath);
+        if (QFileInfo::exists(newPath) && !QFile::rename(newPath, oldPath))
+            throw Error(e.message() + leftForNextStart(newPath));
         journal.end();
         throw Error(e.message() + kNotModified);
     }
@@ -193,6 +238,7 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
 
 void ActOperations::remove(const StoredAct &act)
 {
+    waitForRecoding(kDeleteTitle, QStringLiteral("\rActul nu a fost sters."));
     ActJournal journal(m_workspace.context());
     finishInterrupted(journal);
     m_workspace.WriteLog(deletedLogText(act));

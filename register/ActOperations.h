@@ -9,6 +9,7 @@
 #include "store/Error.h"
 
 #include <QByteArray>
+#include <chrono>
 #include <functional>
 
 namespace dosarium {
@@ -56,13 +57,22 @@ public:
     // Where the act's file is archived.
     QString archivedFile(const StoredAct &act) const;
 
+    // How long an operation that touches the archive waits for another workstation's
+    // re-coding of it to end before it is refused.
+    void setRecodingWait(std::chrono::milliseconds wait) { m_recodingWait = wait; }
+
 private:
     void run(const QStringList &lines);
     // An operation a stop interrupted is first brought to its end.
     void finishInterrupted(ActJournal &journal);
+    // While another workstation re-codes the archive, a file written or moved now could stay
+    // under the old key: waits with the progress window, then throws ActRefused (`title`, the
+    // message ending with `notDone`).
+    void waitForRecoding(const QString &title, const QString &notDone);
 
     Workspace &m_workspace;
     std::function<QByteArray()> m_archiveKey;
+    std::chrono::milliseconds m_recodingWait{std::chrono::minutes(2)};
 };
 
 } // namespace dosarium

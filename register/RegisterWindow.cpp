@@ -457,7 +457,8 @@ void TEvidente::DelButClick()
               QStringLiteral("Vreti sa stergeti actul nr.") + act.nr + QLatin1Char('?'), 3,
               kButtonDa | kButtonNu) != kResultYes)
         return;
-    m_acts->remove(act);
+    if (refusedShown([&] { m_acts->remove(act); }))
+        return;
     m_listing->reopenAtLast();
 }
 
