@@ -1,5 +1,6 @@
 #include "access/ArchiveRecoding.h"
 
+#include "access/ArchiveUseLock.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
@@ -19,6 +20,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dosarium {
@@ -262,6 +264,7 @@ bool ArchiveRecoding::take(bool create)
 
 void ArchiveRecoding::release()
 {
+    m_use.reset();
     if (m_fd >= 0)
         ::close(std::exchange(m_fd, -1));
 }
@@ -371,6 +374,18 @@ void ArchiveRecoding::open(ProgressSink &progress)
 {
     release();
     take(true);
+    // An act operation under way elsewhere may be writing a file the plan would not see.
+    m_use = std::make_unique<ArchiveUseLock>(dataDir(), ArchiveUseLock::Holder::Recoding);
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!m_use->tryTake()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            release();
+            throw RecodingBusy(QStringLiteral("\rPe alt calculator se lucreaza chiar acum cu "
+                                              "actele arhivei.\rIncercati din nou mai tarziu."));
+        }
+        m_workspace.yield();
+        std::this_thread::sleep_for(50ms);
+    }
     m_plan = Plan();
     finishJournal(progress);
 }

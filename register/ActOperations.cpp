@@ -1,6 +1,7 @@
 #include "register/ActOperations.h"
 
 #include "access/ArchiveRecoding.h"
+#include "access/ArchiveUseLock.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
@@ -70,10 +71,17 @@ QString ActOperations::archivedFile(const StoredAct &act) const
                        act.id.toLongLong());
 }
 
-void ActOperations::waitForRecoding(const QString &title, const QString &notDone)
+void ActOperations::waitForRecoding(ArchiveUseLock &archive, const QString &title,
+                                    const QString &notDone)
 {
     const QString dataDir = m_workspace.context().DataDir;
-    if (!ArchiveRecoding::isJournalHeld(dataDir))
+    const auto free = [&] {
+        if (archive.tryTake() && !ArchiveRecoding::isJournalHeld(dataDir))
+            return true;
+        archive.release();
+        return false;
+    };
+    if (free())
         return;
     using namespace std::chrono_literals;
     constexpr auto kProbe = 100ms;
@@ -82,7 +90,7 @@ void ActOperations::waitForRecoding(const QString &title, const QString &notDone
     progress.start(std::max<qint64>(1, m_recodingWait / kProbe),
                    QStringLiteral("Se asteapta recodarea arhivei..."));
     const auto deadline = std::chrono::steady_clock::now() + m_recodingWait;
-    while (ArchiveRecoding::isJournalHeld(dataDir)) {
+    while (!free()) {
         if (std::chrono::steady_clock::now() >= deadline)
             throw ActRefused(title, QStringLiteral("\rArhiva este recodata chiar acum de pe alt "
                                                    "calculator.\rIncercati din nou mai tarziu.") +
@@ -109,7 +117,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     if (!EnsureArchiveFolder(folder))
         throw ActRefused(kAddTitle,
                          QStringLiteral("\rNu pot crea directorul ") + folder + QLatin1Char('!'));
-    waitForRecoding(kAddTitle, QStringLiteral("\rActul nu a fost adaugat."));
+    ArchiveUseLock archive(dataDir, ArchiveUseLock::Holder::ActOperation);
+    waitForRecoding(archive, kAddTitle, QStringLiteral("\rActul nu a fost adaugat."));
     ActJournal journal(m_workspace.context());
     finishInterrupted(journal);
     QString id = m_workspace.NextId(QStringLiteral("IDACT"));
@@ -167,7 +176,8 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
         return;
     }
 
-    waitForRecoding(kModifyTitle, kNotModified);
+    ArchiveUseLock archive(dataDir, ArchiveUseLock::Holder::ActOperation);
+    waitForRecoding(archive, kModifyTitle, kNotModified);
     const QString newFolder = QFileInfo(newPath).path();
     if (!EnsureArchiveFolder(newFolder))
         throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot crea directorul ") + newFolder +
@@ -238,7 +248,8 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
 
 void ActOperations::remove(const StoredAct &act)
 {
-    waitForRecoding(kDeleteTitle, QStringLiteral("\rActul nu a fost sters."));
+    ArchiveUseLock archive(m_workspace.context().DataDir, ArchiveUseLock::Holder::ActOperation);
+    waitForRecoding(archive, kDeleteTitle, QStringLiteral("\rActul nu a fost sters."));
     ActJournal journal(m_workspace.context());
     finishInterrupted(journal);
     m_workspace.WriteLog(deletedLogText(act));

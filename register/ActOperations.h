@@ -15,6 +15,7 @@
 namespace dosarium {
 
 class ActJournal;
+class ArchiveUseLock;
 class ProgressSink;
 class Workspace;
 
@@ -66,9 +67,10 @@ private:
     // An operation a stop interrupted is first brought to its end.
     void finishInterrupted(ActJournal &journal);
     // While another workstation re-codes the archive, a file written or moved now could stay
-    // under the old key: waits with the progress window, then throws ActRefused (`title`, the
-    // message ending with `notDone`).
-    void waitForRecoding(const QString &title, const QString &notDone);
+    // under the old key: waits with the progress window until `archive` is taken and no pass
+    // runs, then throws ActRefused (`title`, the message ending with `notDone`). The caller
+    // holds `archive` to the end of its operation, so that no pass begins meanwhile.
+    void waitForRecoding(ArchiveUseLock &archive, const QString &title, const QString &notDone);
 
     Workspace &m_workspace;
     std::function<QByteArray()> m_archiveKey;

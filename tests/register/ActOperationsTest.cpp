@@ -3,6 +3,7 @@
 #include "register/ActOperations.h"
 #include "RegisterData.h"
 #include "access/ArchiveRecoding.h"
+#include "access/ArchiveUseLock.h"
 #include "archive/ProgressSink.h"
 #include "register/ActJournal.h"
 #include "store/FilePath.h"
@@ -328,6 +329,36 @@ TEST_F(ActOperationsTest, aRecodingElsewhere_holdsBackEveryFileOperationUntilItE
     EXPECT_EQ(acts.add(contract(writeSource(QStringLiteral("c.pdf"), scan)), progress),
               QStringLiteral("2"));
     EXPECT_GE(steps, 2);
+
+    // An operation under way keeps a pass from reading the acts until it ends...
+    int keptOut = 0;
+    steps = 0;
+    reports.yield = [&] {
+        ++steps;
+        ArchiveUseLock pass(dataDir(), ArchiveUseLock::Holder::Recoding);
+        keptOut += pass.tryTake() ? 0 : 1;
+    };
+    data.workspace.setReports(reports);
+    acts.add(contract(writeSource(QStringLiteral("d.pdf"), scan)), progress);
+    EXPECT_GT(steps, 0);
+    EXPECT_EQ(keptOut, steps);
+
+    // ...and a pass waits for it.
+    auto underWay =
+        std::make_unique<ArchiveUseLock>(dataDir(), ArchiveUseLock::Holder::ActOperation);
+    ASSERT_TRUE(underWay->tryTake());
+    steps = 0;
+    reports.yield = [&] {
+        if (++steps == 3)
+            underWay.reset();
+    };
+    data.workspace.setReports(reports);
+    ArchiveRecoding pass(data.workspace, [] { return QByteArray(); });
+    pass.open(progress);
+    EXPECT_GE(steps, 3);
+    EXPECT_FALSE(ArchiveUseLock(dataDir(), ArchiveUseLock::Holder::ActOperation).tryTake());
+    pass.close();
+    EXPECT_TRUE(ArchiveUseLock(dataDir(), ArchiveUseLock::Holder::ActOperation).tryTake());
 }
 
 TEST_F(ActOperationsTest, aMoveTurnedBackThatCannotPutItsFileBack_leavesItToTheNextStart)
