@@ -37,9 +37,10 @@ bool samePathAnyCase(const QString &a, const QString &b)
 // next start (or the next act operation) puts the file where the row says.
 QString leftForNextStart(const QString &file)
 {
-    return QStringLiteral("\rActul nu a fost modificat, dar fisierul %1 nu a putut fi pus la loc."
-                          "\rInchideti programul si porniti-l din nou: fisierul va fi pus la "
-                          "locul lui la pornire. Pana atunci nu modificati si nu stergeti actul.")
+    return QStringLiteral("\rActul nu a fost modificat, dar fisierul %1 nu a putut fi adus "
+                          "inapoi cum era.\rInchideti programul si porniti-l din nou: arhiva va "
+                          "fi pusa in ordine la pornire. Pana atunci nu modificati si nu stergeti "
+                          "actul.")
         .arg(QDir::toNativeSeparators(file));
 }
 

@@ -391,7 +391,7 @@ TEST_F(ActOperationsTest, aMoveTurnedBackThatCannotPutItsFileBack_leavesItToTheN
     } catch (const Error &e) {
         EXPECT_TRUE(
             e.message().contains(QStringLiteral("Actul nu a fost modificat, dar fisierul ") +
-                                 in2009 + QStringLiteral(" nu a putut fi pus la loc.")))
+                                 in2009 + QStringLiteral(" nu a putut fi adus inapoi cum era.")))
             << qPrintable(e.message());
         EXPECT_TRUE(e.message().contains(QStringLiteral("Inchideti programul")));
     }
