@@ -1,5 +1,6 @@
 #include "access/ArchiveRecoding.h"
 
+#include "access/ArchiveUseLock.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
@@ -19,6 +20,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dosarium {
@@ -73,6 +75,14 @@ std::optional<quint8> byteAt(const QString &path, qint64 offset)
         throw Error(QStringLiteral("Nu pot citi fisierul %1: %2.")
                         .arg(nativeText(path), systemError(n < 0 ? errno : EIO)));
     return byte;
+}
+
+// Whether a row's texts can name a file of the archive at all (see ArchivePath): a domain or
+// subdomain the older program stored with separators names its nested folders.
+bool namesArchiveFile(qint64 year, const QString &domain, const QString &subdomain, qint64 id)
+{
+    return year >= 0 && id >= 0 && !StoredFolderNames(domain).isEmpty() &&
+           !StoredFolderNames(subdomain).isEmpty();
 }
 
 std::optional<qint64> number(const QByteArray &text)
@@ -255,6 +265,7 @@ bool ArchiveRecoding::take(bool create)
 
 void ArchiveRecoding::release()
 {
+    m_use.reset();
     if (m_fd >= 0)
         ::close(std::exchange(m_fd, -1));
 }
@@ -364,6 +375,18 @@ void ArchiveRecoding::open(ProgressSink &progress)
 {
     release();
     take(true);
+    // An act operation under way elsewhere may be writing a file the plan would not see.
+    m_use = std::make_unique<ArchiveUseLock>(dataDir(), ArchiveUseLock::Holder::Recoding);
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!m_use->tryTake()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            release();
+            throw RecodingBusy(QStringLiteral("\rPe alt calculator se lucreaza chiar acum cu "
+                                              "actele arhivei.\rIncercati din nou mai tarziu."));
+        }
+        m_workspace.yield();
+        std::this_thread::sleep_for(50ms);
+    }
     m_plan = Plan();
     finishJournal(progress);
 }
@@ -385,38 +408,35 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
     if (m_fd < 0)
         throw Error(QStringLiteral("Jurnalul recodarii arhivei nu este deschis."));
     const QString folder = dataDir();
-    Query &sx = m_workspace.Sx();
-    Workspace::ResetQuery(sx);
-    sx.appendSql(QStringLiteral("SELECT IDACT, ANUL, DOMENIUL, SUBDOM"));
-    sx.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
-    sx.appendSql(QStringLiteral("ORDER BY ANUL, DOMENIUL, SUBDOM"));
-    sx.open();
-    struct Close {
-        Query &q;
-        ~Close() { q.close(); }
-    } closeRows{sx};
+    // A query of the plan's own: whatever runs while the plan yields may reset the shared one.
+    Query rows;
+    rows.appendSql(QStringLiteral("SELECT IDACT, ANUL, DOMENIUL, SUBDOM"));
+    rows.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
+    rows.appendSql(QStringLiteral("ORDER BY ANUL, DOMENIUL, SUBDOM"));
+    rows.open();
     m_workspace.yield();
 
     Plan plan;
     plan.oldKey = oldKey;
     plan.newKey = newKey;
-    plan.rows = sx.recordCount();
-    const int idact = sx.fieldIndex(QStringLiteral("IDACT"));
-    const int anul = sx.fieldIndex(QStringLiteral("ANUL"));
-    const int domeniul = sx.fieldIndex(QStringLiteral("DOMENIUL"));
-    const int subdom = sx.fieldIndex(QStringLiteral("SUBDOM"));
+    plan.rows = rows.recordCount();
+    const int idact = rows.fieldIndex(QStringLiteral("IDACT"));
+    const int anul = rows.fieldIndex(QStringLiteral("ANUL"));
+    const int domeniul = rows.fieldIndex(QStringLiteral("DOMENIUL"));
+    const int subdom = rows.fieldIndex(QStringLiteral("SUBDOM"));
     const QDir base(folder);
     QSet<QString> planned;
     for (int row = 0; row < plan.rows; ++row) {
         if (row % 256 == 255)
             m_workspace.yield();
-        QString path;
-        try {
-            path = ArchivePath(folder, sx.text(row, anul).toLongLong(), sx.text(row, domeniul),
-                               sx.text(row, subdom), sx.text(row, idact).toLongLong());
-        } catch (const Error &) {
-            continue; // texts that can name no file of the archive
-        }
+        const qint64 year = rows.text(row, anul).toLongLong();
+        const qint64 id = rows.text(row, idact).toLongLong();
+        const QString domain = rows.text(row, domeniul);
+        const QString subdomain = rows.text(row, subdom);
+        if (!namesArchiveFile(year, domain, subdomain, id))
+            continue; // the act's texts can name no file of the archive: it has none
+        const QString path = ArchivePath(folder, year, domain, subdomain, id, FolderText::Stored,
+                                         FolderText::Stored);
         // Rows that share an id share its file, which is re-coded once: a second pass over it
         // would turn it back to the old key.
         if (planned.contains(path))
@@ -433,6 +453,10 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
             continue;
         plan.files.append({row, base.relativeFilePath(path), offset, *byte});
     }
+    // A row lost on the way would leave its file under the old key: nothing changes then.
+    if (!rows.isOpen() || rows.recordCount() != plan.rows)
+        throw Error(QStringLiteral("\rLista actelor nu a putut fi citita pana la capat pentru "
+                                   "recodarea arhivei.\rParola nu a fost schimbata."));
     plan.complete = true;
     writeJournalFile(journalText(plan));
     m_plan = std::move(plan);

@@ -15,9 +15,11 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace dosarium {
 
+class ArchiveUseLock;
 class ProgressSink;
 class Workspace;
 
@@ -76,9 +78,12 @@ public:
     // without taking anything, so a pass starting meanwhile is never turned away.
     static bool isJournalHeld(const QString &dataDir);
 
-    // Takes the journal of the data folder for a pass; a pass left unfinished there is first
-    // brought to the user file's key. Throws RecodingBusy when another program holds the
-    // journal, Error when the unfinished pass cannot be brought to an end (the journal stays).
+    // Takes the journal of the data folder for a pass, then waits (letting events run) for the
+    // act operations under way on any workstation to end, and keeps new ones waiting until the
+    // pass is closed or left; a pass left unfinished there is first brought to the user file's
+    // key. Throws RecodingBusy when another program holds the journal or the act operations do
+    // not end in time, Error when the unfinished pass cannot be brought to an end (the journal
+    // stays).
     void open(ProgressSink &progress);
     // Reads the acts in the re-coding order and writes the journal of the pass; it is on the disk
     // when this returns, and no file has changed yet.
@@ -139,6 +144,7 @@ private:
     std::function<bool(int)> m_crashPoint;
     QString m_journal;
     int m_fd = -1;
+    std::unique_ptr<ArchiveUseLock> m_use;
     Plan m_plan;
     int m_recoded = 0;
 };

@@ -294,7 +294,7 @@ void TForm3::StartBClick()
     m_workspace.guard([this] {
         const UserEntry user = SignIn(dataDir(), UtzNume->text(), UtzParola->text());
         if (user.isEmpty()) {
-            m_showProblem(SessionTexts::SignInFailed, UtzNume);
+            m_showProblem(SignInRefusal(dataDir(), UtzNume->text(), UtzParola->text()), UtzNume);
             return;
         }
         m_currentUser = user;

@@ -26,6 +26,24 @@ UserEntry SignIn(const QString &dataDir, const QString &name, const QString &pas
     return found;
 }
 
+QString SignInRefusal(const QString &dataDir, const QString &name, const QString &password)
+{
+    const CodePage &page = CodePage::windows1250();
+    const auto storedName = page.tryEncode(name.left(UserEntry::TextSize));
+    const auto storedPassword = page.tryEncode(password.left(UserEntry::TextSize));
+    if (!storedName || !storedPassword)
+        return SessionTexts::SignInFailed;
+    bool first = true;
+    for (const UserEntry &entry : ReadUserFile(dataDir)) {
+        if (entry.Name != *storedName)
+            continue;
+        if (!first && entry.Password == *storedPassword)
+            return SessionTexts::RepeatedName.arg(name);
+        first = false;
+    }
+    return SessionTexts::SignInFailed;
+}
+
 bool ConfirmExit(const ExitSteps &steps)
 {
     if (steps.ask(SessionTexts::ExitTitle, SessionTexts::ExitQuestion, KindConfirmation,

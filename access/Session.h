@@ -10,6 +10,9 @@ namespace dosarium {
 
 namespace SessionTexts {
 inline const QString SignInFailed = QStringLiteral("Nume sau parola incorecta!");
+inline const QString RepeatedName =
+    QStringLiteral("Numele %1 apare de mai multe ori in lista utilizatorilor; este folosit "
+                   "numai primul, iar parola data este a altuia.");
 inline const QString SignedInLog = QStringLiteral("Acces in program.");
 inline const QString ExitTitle = QStringLiteral("Inchidere program");
 inline const QString ExitQuestion = QStringLiteral("\rVreti sa inchideti programul?");
@@ -20,6 +23,9 @@ inline const QString ExitLog = QStringLiteral("Inchidere program.");
 // 32 characters and not trimmed; an empty entry when none matches. A missing user file is
 // created with its default entry first.
 UserEntry SignIn(const QString &dataDir, const QString &name, const QString &password);
+// Why SignIn found no user: RepeatedName when the password is that of a later entry of a name
+// the user file holds more than once (only the first counts), SignInFailed otherwise.
+QString SignInRefusal(const QString &dataDir, const QString &name, const QString &password);
 
 // What ending the program needs from the windows around it.
 struct ExitSteps {

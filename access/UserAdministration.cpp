@@ -46,6 +46,22 @@ bool removeLeftOver(const QString &path)
     return QFile::remove(path);
 }
 
+// The progress window of a password change that re-codes the archive, up from before the pass
+// is prepared to its end: each part restarts its bar, and only the change takes it down.
+class HeldProgress final : public ProgressSink {
+public:
+    explicit HeldProgress(ProgressSink &window) : m_window(window) {}
+    void start(qint64 maximum, const QString &description) override
+    {
+        m_window.start(maximum, description);
+    }
+    void step() override { m_window.step(); }
+    void finish() override {}
+
+private:
+    ProgressSink &m_window;
+};
+
 } // namespace
 
 QString rankText(qint64 rank)
@@ -158,7 +174,10 @@ void UserAdministration::open()
         sx.setSqlLine(4, quoteText(entry.passwordText()) + QLatin1Char(','));
         sx.setSqlLine(5, QString::number(entry.Rank));
         sx.execSql();
-        m_exact.insert(asTableReads(entry.Name), entry);
+        // A name written twice (a user file made elsewhere) is its first entry, as at sign-in
+        // and for the archive key.
+        if (!m_exact.contains(asTableReads(entry.Name)))
+            m_exact.insert(asTableReads(entry.Name), entry);
         m_workspace.yield();
     }
 
@@ -305,9 +324,15 @@ void UserAdministration::changePassword(const QString &name, const QString &pass
             throw UserRefused(AdminTexts::ModifyTitle, AdminTexts::StaleKey);
         recode = newPassword != oldKey;
     }
+    // The progress window disables the window behind it before the pass is prepared: a click
+    // there meanwhile would run on the same tables while the acts are read.
+    std::optional<FinishGuard> window;
+    HeldProgress held(progress);
     if (recode) {
+        window.emplace(progress);
+        progress.start(0, ArchiveRecoding::kDescription);
         try {
-            m_recoding->open(progress);
+            m_recoding->open(held);
         } catch (const RecodingBusy &busy) {
             throw UserRefused(AdminTexts::ModifyTitle, busy.message());
         }
@@ -332,8 +357,10 @@ void UserAdministration::changePassword(const QString &name, const QString &pass
             m_recoding->close();
         throw;
     }
-    if (recode)
-        RecodeArchive(oldKey, newPassword, progress);
+    if (recode) {
+        RecodeArchive(oldKey, newPassword, held);
+        window->finish();
+    }
 }
 
 void UserAdministration::RecodeArchive(const QByteArray &oldKey, const QByteArray &newKey,

@@ -150,8 +150,10 @@ UserEntry FindUser(const QString &dataDir, const UserEntry &wanted)
     char record[UserEntry::RecordSize];
     while (readRecord(file, path, record)) {
         UserEntry entry = UserEntry::fromRecord(record);
-        if (entry.Name == wanted.Name && entry.Password == wanted.Password)
-            return entry;
+        // A name's first entry is the user: a later one of the same name never signs in, as
+        // the archive key and the administrator window take the first too.
+        if (entry.Name == wanted.Name)
+            return entry.Password == wanted.Password ? entry : UserEntry();
     }
     return UserEntry();
 }

@@ -50,8 +50,9 @@ UserEntry defaultUserEntry();
 // The user file of `dataDir`, its name matched without regard to letter case.
 QString userFilePath(const QString &dataDir);
 
-// The first entry whose name and password both equal those of `wanted` byte for byte, or an
-// empty entry. A missing file is first created holding the default entry.
+// The first entry named as `wanted`, byte for byte, when its password equals that of `wanted`
+// byte for byte; otherwise an empty entry (a later entry of the same name never matches). A
+// missing file is first created holding the default entry.
 UserEntry FindUser(const QString &dataDir, const UserEntry &wanted);
 
 // The password of the first entry named exactly "ADMIN" (empty when there is none), read from

@@ -1,10 +1,13 @@
 #include "register/ActOperations.h"
 
 #include "app/ActIds.h"
+#include "access/ArchiveRecoding.h"
+#include "access/ArchiveUseLock.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
+#include "archive/ProgressSink.h"
 #include "register/ActJournal.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -14,6 +17,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <thread>
 
 namespace dosarium {
 
@@ -23,10 +27,22 @@ const QString kAddTitle = QStringLiteral("Memorare act");
 const QString kModifyTitle = QStringLiteral("Modificare Act");
 const QString kViewTitle = QStringLiteral("Vizualizare fisier");
 const QString kNotModified = QStringLiteral("\rActul nu a fost modificat.");
+const QString kDeleteTitle = QStringLiteral("Stergere Act");
 
 bool samePathAnyCase(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A change turned back in its row whose file could not be put back: the journal stays, and the
+// next start (or the next act operation) puts the file where the row says.
+QString leftForNextStart(const QString &file)
+{
+    return QStringLiteral("\rActul nu a fost modificat, dar fisierul %1 nu a putut fi adus "
+                          "inapoi cum era.\rInchideti programul si porniti-l din nou: arhiva va "
+                          "fi pusa in ordine la pornire. Pana atunci nu modificati si nu stergeti "
+                          "actul.")
+        .arg(QDir::toNativeSeparators(file));
 }
 
 // A new document beside the archived file it is to replace, until the row names it.
@@ -88,6 +104,36 @@ void ActOperations::holdJournal(ActJournal &journal, const QString &title)
                                                "Incercati din nou dupa ce termina."));
 }
 
+void ActOperations::waitForRecoding(ArchiveUseLock &archive, const QString &title,
+                                    const QString &notDone)
+{
+    const QString dataDir = m_workspace.context().DataDir;
+    const auto free = [&] {
+        if (archive.tryTake() && !ArchiveRecoding::isJournalHeld(dataDir))
+            return true;
+        archive.release();
+        return false;
+    };
+    if (free())
+        return;
+    using namespace std::chrono_literals;
+    constexpr auto kProbe = 100ms;
+    ProgressSink &progress = m_workspace.progress();
+    FinishGuard guard(progress);
+    progress.start(std::max<qint64>(1, m_recodingWait / kProbe),
+                   QStringLiteral("Se asteapta recodarea arhivei..."));
+    const auto deadline = std::chrono::steady_clock::now() + m_recodingWait;
+    while (!free()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw ActRefused(title, QStringLiteral("\rArhiva este recodata chiar acum de pe alt "
+                                                   "calculator.\rIncercati din nou mai tarziu.") +
+                                        notDone);
+        std::this_thread::sleep_for(kProbe);
+        progress.step();
+    }
+    guard.finish();
+}
+
 void ActOperations::finishInterrupted(ActJournal &journal)
 {
     if (!journal.exists())
@@ -104,6 +150,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     if (!EnsureArchiveFolder(folder))
         throw ActRefused(kAddTitle,
                          QStringLiteral("\rNu pot crea directorul ") + folder + QLatin1Char('!'));
+    ArchiveUseLock archive(dataDir, ArchiveUseLock::Holder::ActOperation);
+    waitForRecoding(archive, kAddTitle, QStringLiteral("\rActul nu a fost adaugat."));
     ActJournal journal(m_workspace.context());
     holdJournal(journal, kAddTitle);
     finishInterrupted(journal);
@@ -112,7 +160,6 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
         m_workspace.ReadSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT"));
     if (!counter.isEmpty() && counter.toLongLong() > kLastActId)
         throw ActRefused(kAddTitle, actIdsUsedUpText(counter));
-    m_workspace.WriteLog(addedLogText(act));
     QString id = m_workspace.NextId(QStringLiteral("IDACT"));
     if (!actIdNumber(id))
         throw ActRefused(kAddTitle, actIdsUsedUpText(id));
@@ -131,6 +178,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
             throw ActRefused(kAddTitle, QStringLiteral("\rIn arhiva exista deja fisierul ") + file +
                                             QStringLiteral("!\rActul nu a fost adaugat."));
     }
+    // Logged once every check has passed: a refused addition leaves no entry.
+    m_workspace.WriteLog(addedLogText(act));
     // The document is in the archive before the row lists it: a stop in between leaves a file
     // that the journal names and the next start removes, never an act without its document.
     journal.begin(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file));
@@ -158,7 +207,6 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     ActJournal journal(m_workspace.context());
     holdJournal(journal, kModifyTitle);
     finishInterrupted(journal);
-    m_workspace.WriteLog(modifiedLogText(edited));
     // A date left as the row holds it (an empty one) stays; so do the nested folders
     // of a domain or subdomain kept as the older program stored it.
     const qint64 newYear = edited.keepsStoredDate ? old.year : edited.date.year();
@@ -171,10 +219,13 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
     const QStringList update = updateActStatement(m_workspace.actePath(), old.id, edited,
                                                   fileChanged ? &extension : nullptr);
     if (!fileChanged && !moved) {
+        m_workspace.WriteLog(modifiedLogText(edited));
         run(update);
         return;
     }
 
+    ArchiveUseLock archive(dataDir, ArchiveUseLock::Holder::ActOperation);
+    waitForRecoding(archive, kModifyTitle, kNotModified);
     const QString newFolder = QFileInfo(newPath).path();
     if (!EnsureArchiveFolder(newFolder))
         throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot crea directorul ") + newFolder +
@@ -193,6 +244,7 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
         const QString copy = moved ? newPath : stagedPath(newPath);
         entry.stagedFile = moved ? QString() : copy;
         entry.newCopy = moved;
+        m_workspace.WriteLog(modifiedLogText(edited));
         journal.begin(entry);
         try {
             CopyCoded(edited.file, copy, m_archiveKey(), progress);
@@ -203,7 +255,8 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
         try {
             run(update);
         } catch (const Error &e) {
-            QFile::remove(copy);
+            if (QFileInfo::exists(copy) && !QFile::remove(copy))
+                throw Error(e.message() + leftForNextStart(copy));
             journal.end();
             throw Error(e.message() + kNotModified);
         }
@@ -228,10 +281,13 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
                                            QStringLiteral(" in ") + newFolder +
                                            QStringLiteral("!\rActul nu a fost modificat."));
     }
+    // Logged once the move is done: a refused move leaves no entry.
     try {
+        m_workspace.WriteLog(modifiedLogText(edited));
         run(update);
     } catch (const Error &e) {
-        QFile::rename(newPath, oldPath);
+        if (QFileInfo::exists(newPath) && !QFile::rename(newPath, oldPath))
+            throw Error(e.message() + leftForNextStart(newPath));
         journal.end();
         throw Error(e.message() + kNotModified);
     }
@@ -240,16 +296,17 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
 
 void ActOperations::remove(const StoredAct &act)
 {
-    const QString title = QStringLiteral("Stergere Act");
     if (!actIdNumber(act.id))
-        throw ActRefused(title, invalidActIdText(act.id));
+        throw ActRefused(kDeleteTitle, invalidActIdText(act.id));
+    ArchiveUseLock archive(m_workspace.context().DataDir, ArchiveUseLock::Holder::ActOperation);
+    waitForRecoding(archive, kDeleteTitle, QStringLiteral("\rActul nu a fost sters."));
     ActJournal journal(m_workspace.context());
-    holdJournal(journal, title);
+    holdJournal(journal, kDeleteTitle);
     finishInterrupted(journal);
     m_workspace.WriteLog(deletedLogText(act));
     QString path;
     try {
-        path = archivedFile(act, title);
+        path = archivedFile(act, kDeleteTitle);
     } catch (const Error &) {
         // A row whose texts cannot name a file has no file to remove.
     }

@@ -15,6 +15,7 @@
 namespace dosarium {
 
 class ActJournal;
+class ArchiveUseLock;
 class ProgressSink;
 class Workspace;
 
@@ -64,6 +65,10 @@ public:
     // the act journal before it is refused.
     void setJournalWait(std::chrono::milliseconds wait) { m_journalWait = wait; }
 
+    // How long an operation that touches the archive waits for another workstation's
+    // re-coding of it to end before it is refused.
+    void setRecodingWait(std::chrono::milliseconds wait) { m_recodingWait = wait; }
+
 private:
     void run(const QStringList &lines);
     // Holds the journal for the operation, waiting under the progress window for another
@@ -71,10 +76,16 @@ private:
     void holdJournal(ActJournal &journal, const QString &title);
     // An operation a stop interrupted is first brought to its end.
     void finishInterrupted(ActJournal &journal);
+    // While another workstation re-codes the archive, a file written or moved now could stay
+    // under the old key: waits with the progress window until `archive` is taken and no pass
+    // runs, then throws ActRefused (`title`, the message ending with `notDone`). The caller
+    // holds `archive` to the end of its operation, so that no pass begins meanwhile.
+    void waitForRecoding(ArchiveUseLock &archive, const QString &title, const QString &notDone);
 
     Workspace &m_workspace;
     std::function<QByteArray()> m_archiveKey;
     std::chrono::milliseconds m_journalWait = std::chrono::seconds(30);
+    std::chrono::milliseconds m_recodingWait{std::chrono::minutes(2)};
 };
 
 } // namespace dosarium

@@ -45,14 +45,20 @@ struct CountingProgress : ProgressSink {
     int starts = 0, steps = 0, finishes = 0;
     qint64 maximum = -1;
     QString description;
+    bool shown = false; // started and not finished since: the window behind it is disabled
     void start(qint64 max, const QString &text) override
     {
         ++starts;
         maximum = max;
         description = text;
+        shown = true;
     }
     void step() override { ++steps; }
-    void finish() override { ++finishes; }
+    void finish() override
+    {
+        ++finishes;
+        shown = false;
+    }
 };
 
 class AdminData {

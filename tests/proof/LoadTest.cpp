@@ -127,4 +127,34 @@ TEST_F(LoadTest, fourWorkstationsAddingThenChangingAtOnce_loseNothingAndShareNoI
     EXPECT_EQ(state.logIds.size(), 2 * kStations + kStations * (kAdditions + kChanges));
 }
 
+TEST_F(LoadTest, actsChangedWhileAnotherWorkstationRecodesTheArchive_endUnderTheLastKey)
+{
+    // One workstation changes ADMIN's password again and again, re-coding the whole archive
+    // each time, while another adds, modifies, moves and deletes acts.
+    QStringList passwords{QStringLiteral("start"), QStringLiteral("signin"),
+                          QStringLiteral("ADMIN"), QLatin1String(kArchiveKey)};
+    for (int pass = 1; pass <= 8; ++pass)
+        passwords << QStringLiteral("password") << QStringLiteral("ADMIN")
+                  << QStringLiteral("CHEIA-%1").arg(QString(pass, QLatin1Char('X')));
+    const QStringList acts = stations.stationArgs(2, 302) +
+                             QStringList{QStringLiteral("--largest"), QStringLiteral("16000"),
+                                         QStringLiteral("start"),     QStringLiteral("signin"),
+                                         QStringLiteral("OPERATOR"),  QStringLiteral("OP1"),
+                                         QStringLiteral("add"),       QStringLiteral("300"),
+                                         QStringLiteral("mixed"),     QStringLiteral("100")};
+    QElapsedTimer clock;
+    clock.start();
+    const QList<StationRun> runs =
+        stations.runTogether({stations.stationArgs(1, 301) + passwords, acts}, 240000);
+    std::cout << "[ figures  ] 8 re-codings beside 300 additions and 100 changes: "
+              << clock.elapsed() << " ms\n";
+    for (const StationRun &r : runs)
+        EXPECT_EQ(r.exitCode, 0) << r.text().right(3000).toStdString();
+    EXPECT_EQ(runs.at(0).linesOf(QStringLiteral("DONE"), QStringLiteral("password")).size(), 8);
+    const FolderState state = inspectFolder(stations.server());
+    expectSound(state);
+    EXPECT_EQ(state.key, QByteArray("CHEIA-XXXXXXXX"));
+    EXPECT_GT(state.acts.size(), 200);
+}
+
 } // namespace

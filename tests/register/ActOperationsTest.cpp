@@ -2,7 +2,10 @@
 // archive and the log, and how each operation keeps them together when a step fails.
 #include "register/ActOperations.h"
 #include "RegisterData.h"
+#include "access/ArchiveRecoding.h"
+#include "access/ArchiveUseLock.h"
 #include "archive/ProgressSink.h"
+#include "register/ActJournal.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
 
@@ -265,6 +268,168 @@ TEST_F(ActOperationsTest, failedFileSteps_leaveTheRowAndTheOldFileAsTheyWere)
     EXPECT_EQ(stored(id).year, 2009);
     EXPECT_EQ(readAll(archived), coded(scan, kKey));
     EXPECT_EQ(readAll(joinPath(occupied, QStringLiteral("1"))), QByteArray("altceva"));
+}
+
+TEST_F(ActOperationsTest, refusedChanges_leaveNoLogEntry)
+{
+    // Two files without rows where the next ids would go: the addition is refused.
+    const QString folder = dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const char *name : {"1", "2"}) {
+        QFile stray(joinPath(folder, QLatin1String(name)));
+        ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+    }
+    EXPECT_THROW(acts.add(contract(writeSource(QStringLiteral("a.pdf"), scan)), progress),
+                 ActRefused);
+    EXPECT_TRUE(log().isEmpty());
+
+    // A modification onto another file, or into a folder that cannot be made.
+    QFile::remove(joinPath(folder, QStringLiteral("1")));
+    QFile::remove(joinPath(folder, QStringLiteral("2")));
+    ActEntry act = contract(writeSource(QStringLiteral("b.pdf"), scan));
+    const QString id = acts.add(act, progress);
+    const QStringList logged = log();
+    const QString occupied = dataDir() + QStringLiteral("/2010/CONTRACTE/FURNIZORI");
+    ASSERT_TRUE(QDir().mkpath(occupied));
+    QFile stranger(joinPath(occupied, id));
+    ASSERT_TRUE(stranger.open(QIODevice::WriteOnly));
+    QFile blocker(dataDir() + QStringLiteral("/2011"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    act.file = acts.archivedFile(stored(id));
+    for (int year : {2010, 2011}) {
+        act.date = QDate(year, 1, 2);
+        EXPECT_THROW(acts.modify(stored(id), act, progress), ActRefused);
+        act.file = writeSource(QStringLiteral("c.pdf"), scan); // with a new file too
+        EXPECT_THROW(acts.modify(stored(id), act, progress), ActRefused);
+        act.file = acts.archivedFile(stored(id));
+    }
+    EXPECT_EQ(log(), logged);
+    EXPECT_EQ(stored(id).year, 2009);
+}
+
+TEST_F(ActOperationsTest, aRecodingElsewhere_holdsBackEveryFileOperationUntilItEnds)
+{
+    ActEntry act = contract(writeSource(QStringLiteral("scan.pdf"), scan));
+    const QString id = acts.add(act, progress);
+    const QString archived = acts.archivedFile(stored(id));
+    const QStringList logged = log();
+    ArchiveRecoding elsewhere(data.workspace, [] { return QByteArray(); });
+    elsewhere.open(progress);
+    acts.setRecodingWait(std::chrono::milliseconds(300));
+    const auto refusal = [](const std::function<void()> &operation) {
+        try {
+            operation();
+        } catch (const ActRefused &refused) {
+            return refused.message();
+        }
+        return QString();
+    };
+    const QString busy = QStringLiteral("\rArhiva este recodata chiar acum de pe alt calculator."
+                                        "\rIncercati din nou mai tarziu.");
+    EXPECT_EQ(
+        refusal([&] { acts.add(contract(writeSource(QStringLiteral("b.pdf"), scan)), progress); }),
+        busy + QStringLiteral("\rActul nu a fost adaugat."));
+    ActEntry moved = act;
+    moved.file = archived;
+    moved.date = QDate(2010, 1, 2);
+    EXPECT_EQ(refusal([&] { acts.modify(stored(id), moved, progress); }),
+              busy + QStringLiteral("\rActul nu a fost modificat."));
+    EXPECT_EQ(refusal([&] { acts.remove(stored(id)); }),
+              busy + QStringLiteral("\rActul nu a fost sters."));
+    EXPECT_EQ(rows(data.workspace.actePath()), 1);
+    EXPECT_EQ(stored(id).year, 2009);
+    EXPECT_EQ(readAll(archived), coded(scan, kKey));
+    EXPECT_EQ(log(), logged);
+
+    // The pass ends while an addition waits: the addition goes on.
+    int steps = 0;
+    WorkspaceReports reports;
+    reports.yield = [&] {
+        if (++steps == 2)
+            elsewhere.close();
+    };
+    data.workspace.setReports(reports);
+    acts.setRecodingWait(std::chrono::seconds(60));
+    EXPECT_EQ(acts.add(contract(writeSource(QStringLiteral("c.pdf"), scan)), progress),
+              QStringLiteral("2"));
+    EXPECT_GE(steps, 2);
+
+    // An operation under way keeps a pass from reading the acts until it ends...
+    int keptOut = 0;
+    steps = 0;
+    reports.yield = [&] {
+        ++steps;
+        ArchiveUseLock pass(dataDir(), ArchiveUseLock::Holder::Recoding);
+        keptOut += pass.tryTake() ? 0 : 1;
+    };
+    data.workspace.setReports(reports);
+    acts.add(contract(writeSource(QStringLiteral("d.pdf"), scan)), progress);
+    EXPECT_GT(steps, 0);
+    EXPECT_EQ(keptOut, steps);
+
+    // ...and a pass waits for it.
+    auto underWay =
+        std::make_unique<ArchiveUseLock>(dataDir(), ArchiveUseLock::Holder::ActOperation);
+    ASSERT_TRUE(underWay->tryTake());
+    steps = 0;
+    reports.yield = [&] {
+        if (++steps == 3)
+            underWay.reset();
+    };
+    data.workspace.setReports(reports);
+    ArchiveRecoding pass(data.workspace, [] { return QByteArray(); });
+    pass.open(progress);
+    EXPECT_GE(steps, 3);
+    EXPECT_FALSE(ArchiveUseLock(dataDir(), ArchiveUseLock::Holder::ActOperation).tryTake());
+    pass.close();
+    EXPECT_TRUE(ArchiveUseLock(dataDir(), ArchiveUseLock::Holder::ActOperation).tryTake());
+}
+
+TEST_F(ActOperationsTest, aMoveTurnedBackThatCannotPutItsFileBack_leavesItToTheNextStart)
+{
+    ActEntry act = contract(writeSource(QStringLiteral("scan.pdf"), scan));
+    act.date = QDate(2008, 6, 1);
+    const QString id = acts.add(act, progress);
+    const QString folder2008 = dataDir() + QStringLiteral("/2008/CONTRACTE/FURNIZORI");
+    const QString in2008 = joinPath(folder2008, id);
+    const QString in2009 = dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1");
+    const QString table = resolveFileName(data.workspace.actePath());
+    const QString aside = table + QStringLiteral(".aside");
+    // Once the file has moved, the register goes out of reach and so does the old folder.
+    WorkspaceReports reports;
+    reports.yield = [&] {
+        if (QFileInfo::exists(in2009) && QFileInfo::exists(table)) {
+            QFile::rename(table, aside);
+            QDir().rmdir(folder2008);
+        }
+    };
+    data.workspace.setReports(reports);
+    act.file = in2008;
+    act.date = QDate(2009, 3, 5);
+    const StoredAct before = stored(id);
+    try {
+        acts.modify(before, act, progress);
+        FAIL() << "the modification went through";
+    } catch (const ActRefused &) {
+        FAIL() << "refused before the move";
+    } catch (const Error &e) {
+        EXPECT_TRUE(
+            e.message().contains(QStringLiteral("Actul nu a fost modificat, dar fisierul ") +
+                                 in2009 + QStringLiteral(" nu a putut fi adus inapoi cum era.")))
+            << qPrintable(e.message());
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Inchideti programul")));
+    }
+    ActJournal journal(data.workspace.context());
+    EXPECT_TRUE(journal.exists());
+
+    // The next start, with the register back, puts the file where the row says.
+    data.workspace.setReports({});
+    ASSERT_TRUE(QFile::rename(aside, table));
+    ASSERT_TRUE(QDir().mkpath(folder2008));
+    EXPECT_FALSE(journal.finishPending().isEmpty());
+    EXPECT_EQ(readAll(in2008), coded(scan, kKey));
+    EXPECT_FALSE(QFileInfo::exists(in2009));
+    EXPECT_EQ(stored(id).year, 2008);
 }
 
 TEST_F(ActOperationsTest, deleting_removesFileAndRowAndLogsTheDomainAndYear)
