@@ -1,8 +1,8 @@
 #include "register/ActOperations.h"
 
-#include "app/ActIds.h"
 #include "access/ArchiveRecoding.h"
 #include "access/ArchiveUseLock.h"
+#include "app/ActIds.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"

@@ -248,6 +248,16 @@ TEST_F(UserAdministrationTest, twoRowsOfOneId_shareTheirFile_whichIsRecodedOnce)
     EXPECT_EQ(readAll(path), coded(plain, "CHEIE"));
 }
 
+TEST_F(UserAdministrationTest, aRowFiledInTheOlderProgramsNestedFolders_isRecodedThere)
+{
+    const QByteArray plain("%PDF filed under ACTE/2005");
+    const QString path =
+        addAct(8, 2005, QStringLiteral("ACTE/2005"), QStringLiteral("VECHI"), plain, {});
+    admin.open();
+    admin.changePassword(QStringLiteral("ADMIN"), QStringLiteral("CHEIE"), progress);
+    EXPECT_EQ(readAll(path), coded(plain, "CHEIE"));
+}
+
 TEST_F(UserAdministrationTest,
        aKeyChangedElsewhere_orAPassRunningElsewhere_refusesAndChangesNothing)
 {
