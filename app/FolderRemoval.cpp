@@ -4,6 +4,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dosarium {
 
@@ -39,6 +43,26 @@ QStringList removeFolderTree(const QString &folder)
             left << QDir::toNativeSeparators(f);
     }
     return left;
+}
+
+void clearOwnScratchFiles(const QString &folder)
+{
+    // An act's readable copy is named by its id and extension; the users' table is u.dbf.
+    static const QRegularExpression ownName(
+        QStringLiteral("^(\\d+(\\.[^/]*)?|u\\.dbf)(\\.~dsm-.*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (!ownName.match(name).hasMatch())
+            continue;
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        struct stat info {};
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::getuid())
+            ::unlink(path.constData());
+    }
 }
 
 } // namespace dosarium

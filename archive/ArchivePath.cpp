@@ -2,10 +2,13 @@
 
 #include "store/Error.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace dosarium {
 
@@ -19,6 +22,35 @@ QString folderPiece(const QString &text, const char *what)
         throw Error(QStringLiteral("%1 \"%2\" nu poate fi nume de director in arhiva.")
                         .arg(QLatin1String(what), text));
     return piece;
+}
+
+bool allDigits(const QString &text)
+{
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString linkText(const QString &path)
+{
+    return QStringLiteral("In arhiva, %1 este o legatura simbolica sau un fisier special, nu un "
+                          "director sau fisier al arhivei; programul nu trece prin ea. Stergeti-o "
+                          "sau puneti in locul ei directorul sau fisierul adevarat.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+// Refuses a link or a special file on the levels of `path` below `dataDir`.
+void refuseLinks(const QString &dataDir, const QString &path)
+{
+    QString level = dataDir;
+    for (const QString &name :
+         path.mid(dataDir.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        level = joinPath(level, name);
+        const EntryKind kind = entryKind(level);
+        if (kind == EntryKind::Link || kind == EntryKind::Other)
+            throw LinkInArchive(linkText(level));
+        if (kind != EntryKind::Folder)
+            return; // nothing below a missing level; a file there is no folder to make
+    }
 }
 
 #ifndef Q_OS_WIN
@@ -108,7 +140,10 @@ QString ArchiveFolder(const QString &dataDir, qint64 year, const QString &domain
         throw Error(QStringLiteral("Anul %1 nu poate fi nume de director in arhiva.").arg(year));
     const QString domainPiece = folderPiece(domain, "Domeniul");
     const QString subdomainPiece = folderPiece(subdomain, "Subdomeniul");
-    return resolvedFolder(dataDir, {QString::number(year), domainPiece, subdomainPiece});
+    const QString folder =
+        resolvedFolder(dataDir, {QString::number(year), domainPiece, subdomainPiece});
+    refuseLinks(dataDir, folder);
+    return folder;
 }
 
 QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
@@ -116,7 +151,36 @@ QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
 {
     if (actId < 0)
         throw Error(QStringLiteral("Actul %1 nu poate avea un fisier in arhiva.").arg(actId));
-    return joinPath(ArchiveFolder(dataDir, year, domain, subdomain), QString::number(actId));
+    const QString path =
+        joinPath(ArchiveFolder(dataDir, year, domain, subdomain), QString::number(actId));
+    const EntryKind kind = entryKind(path);
+    if (kind == EntryKind::Link || kind == EntryKind::Other)
+        throw LinkInArchive(linkText(path));
+    return path;
+}
+
+QString ArchiveFileProblem(const QString &dataDir, const QString &path, const QString &suffix,
+                           const QString &actId)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString prefix = QDir::toNativeSeparators(dataDir + QLatin1Char('/'));
+    const QStringList levels =
+        path.startsWith(prefix) ? path.mid(prefix.size()).split(QLatin1Char('/')) : QStringList();
+    if (levels.size() != 4)
+        return QStringLiteral("%1 nu este un fisier al arhivei din %2")
+            .arg(shown, QDir::toNativeSeparators(dataDir));
+    const QString &name = levels.at(3);
+    const QString digits = name.chopped(std::min(name.size(), suffix.size()));
+    if (!allDigits(levels.at(0)) || levels.at(1).isEmpty() ||
+        ArchiveFolderName(levels.at(1)) != levels.at(1) || levels.at(2).isEmpty() ||
+        ArchiveFolderName(levels.at(2)) != levels.at(2) || !name.endsWith(suffix) ||
+        !allDigits(digits) || (!actId.isEmpty() && digits != actId))
+        return QStringLiteral("%1 nu este fisierul unui act in arhiva").arg(shown);
+    const QString foreign = firstForeignLevel(dataDir, levels);
+    if (!foreign.isEmpty())
+        return QStringLiteral("%1 este o legatura simbolica sau un fisier special")
+            .arg(QDir::toNativeSeparators(foreign));
+    return QString();
 }
 
 bool EnsureArchiveFolder(const QString &folder)

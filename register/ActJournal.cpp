@@ -1,10 +1,13 @@
 #include "register/ActJournal.h"
 
 #include "app/AppContext.h"
+#include "app/DamagedFiles.h"
+#include "register/ActJournalCheck.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 #include "store/Statement.h"
 
@@ -106,7 +109,8 @@ bool holdsUpdate(const Row &row, const QStringList &update)
 } // namespace
 
 ActJournal::ActJournal(const AppContext &context)
-    : m_path(joinPath(context.LocalDataDir, kFileName))
+    : m_path(joinPath(context.LocalDataDir, kFileName)), m_dataDirs{context.DataDir,
+                                                                    context.LocalDataDir}
 {}
 
 bool ActJournal::exists() const
@@ -188,17 +192,26 @@ void ActJournal::end()
 
 QString ActJournal::finishPending()
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    const EntryKind kind = entryKind(m_path);
+    if (kind != EntryKind::File && kind != EntryKind::Missing)
+        return setJournalAside(m_path, QStringLiteral("nu este un fisier obisnuit"));
+    std::optional<QByteArray> bytes;
+    try {
+        bytes = readPlainFile(m_path);
+    } catch (const Error &) {
+        return QString(); // unreadable now: it stays for the next start
+    }
+    if (!bytes)
         return QString();
-    const std::optional<Entry> read = parse(file.readAll());
-    file.close();
+    const std::optional<Entry> read = parse(*bytes);
     if (!read) {
         // Cut short while it was written: nothing of the operation had begun.
         end();
         return QString();
     }
     const Entry &e = *read;
+    if (const QString problem = ActJournalProblem(e, m_dataDirs); !problem.isEmpty())
+        return setJournalAside(m_path, problem);
     if (!fileExistsAnyCase(joinPath(e.dataDir, QStringLiteral("Acte.dbf"))))
         return QString(); // the server folder is out of reach: next time
 

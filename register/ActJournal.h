@@ -59,7 +59,9 @@ public:
 
     // Brings an operation a stop interrupted to an end by its act's row, removes the journal
     // and returns what the user should be told (empty when there was nothing). A journal whose
-    // data folder cannot be read now stays for the next start. Throws Error when a file cannot
+    // data folder cannot be read now stays for the next start. A journal that is no plain file,
+    // or that names files outside the archive tree (ActJournalProblem), is never acted on: it
+    // is moved aside under a dated name and the notice says so. Throws Error when a file cannot
     // be brought into step (the journal then stays).
     QString finishPending();
 
@@ -69,6 +71,7 @@ public:
 
 private:
     QString m_path;
+    QStringList m_dataDirs; // the data folders a journal may name
 };
 
 } // namespace dosarium

@@ -199,6 +199,8 @@ void ActOperations::remove(const StoredAct &act)
     QString path;
     try {
         path = archivedFile(act);
+    } catch (const LinkInArchive &) {
+        throw; // a link on the way is shown, and nothing is deleted
     } catch (const Error &) {
         // A row whose texts cannot name a file has no file to remove.
     }
@@ -225,6 +227,8 @@ QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress
     QString path;
     try {
         path = archivedFile(act);
+    } catch (const LinkInArchive &) {
+        throw;
     } catch (const Error &) {
         // Texts that can name no file of the archive: there is no file to show.
     }
@@ -238,7 +242,8 @@ QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress
     if (QFileInfo::exists(copy) && !QFile::remove(copy))
         throw ActRefused(kViewTitle,
                          QStringLiteral("\rFisierul este deja deschis sau nu-l pot crea!"));
-    CopyCoded(path, copy, m_archiveKey(), progress);
+    // Readable by this account alone: the folder is shared by every user of the computer.
+    CopyCoded(path, copy, m_archiveKey(), progress, true);
     return copy;
 }
 

@@ -321,6 +321,15 @@ CheckResult checkDataFolder(const QString &dataFolder)
                          {},
                          {},
                          0});
+    for (const QString &link : std::as_const(tree.links))
+        findings.append({Finding::Kind::Link,
+                         QStringLiteral("%1 este o legatura simbolica: verificarea nu trece prin "
+                                        "ea, iar programul nu o urmeaza. Stergeti legatura sau "
+                                        "puneti in locul ei fisierul sau directorul adevarat.")
+                             .arg(link),
+                         joinPath(dataDir, link),
+                         {},
+                         0});
 
     // Acts in the order of their ids; rows of one id together, in the table's order.
     std::stable_sort(acts.begin(), acts.end(), [](const ActRow &a, const ActRow &b) {
