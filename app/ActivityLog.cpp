@@ -7,20 +7,32 @@
 #include "store/Query.h"
 #include "store/Statement.h"
 
+#include <QDir>
+
 namespace dosarium {
 
 QString NextId(const QString &dataDir, const QString &counter)
 {
+    SettingsFile settings(dataDir);
+    const QString path = settings.path();
     const QString taken =
-        SettingsFile(dataDir).update(QStringLiteral("INDEX"), counter, [](const QString &value) {
+        settings.update(QStringLiteral("INDEX"), counter, [&](const QString &value) {
             const QString id = value.isEmpty() ? QStringLiteral("1") : value;
             bool ok = false;
             const qint64 number = id.toLongLong(&ok);
             if (!ok || number == std::numeric_limits<qint64>::max())
-                throw Error(QStringLiteral("'%1' is not a valid integer value").arg(id));
+                throw Error(QStringLiteral("'%1' is not a valid integer value").arg(id) +
+                            QStringLiteral("\rContorul %1 din fisierul de setari %2 nu este un "
+                                           "numar intreg, asa ca programul nu poate da numere "
+                                           "noi. Reparati-l cu \"dosarium-arhiva verifica "
+                                           "--repara %3\" sau corectati valoarea in fisier.")
+                                .arg(counter, QDir::toNativeSeparators(path),
+                                     QDir::toNativeSeparators(dataDir)));
             return QString::number(number + 1);
         });
-    return taken.isEmpty() ? QStringLiteral("1") : taken;
+    // The id as digits alone: blanks or stray bytes around the stored number never reach a
+    // statement.
+    return taken.isEmpty() ? QStringLiteral("1") : QString::number(taken.toLongLong());
 }
 
 void WriteLog(Query &sx, const AppContext &context, const QString &action, const QDateTime &now)

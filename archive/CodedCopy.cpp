@@ -49,6 +49,8 @@ QString causeOf(int error)
         return QStringLiteral("o parte a caii nu este director");
     case EIO:
         return QStringLiteral("eroare de citire sau scriere pe disc");
+    case ENAMETOOLONG:
+        return QStringLiteral("numele fisierului este prea lung");
     case ELOOP:
         return QStringLiteral("este o legatura simbolica, pe care programul nu o urmeaza");
     case EINVAL:

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace dosarium {
@@ -234,9 +235,21 @@ QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress
     }
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw ActRefused(kViewTitle, QStringLiteral("\rFisierul nu exista!"));
-    // The copy stays in the temporary folder whatever the stored extension holds.
-    const bool plainExtension =
-        !act.extensie.contains(QLatin1Char('/')) && !act.extensie.contains(QLatin1Char('\\'));
+    const bool digits = !act.id.isEmpty() && std::all_of(act.id.begin(), act.id.end(), [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    });
+    // A blank or damaged IDACT reads as 0: the file found is not this act's.
+    if (!digits)
+        throw ActRefused(kViewTitle,
+                         QStringLiteral("\rActul nu are un numar (IDACT) bun in tabelul %1, asa "
+                                        "ca nu are fisier in arhiva.\rVerificati dosarul cu "
+                                        "dosarium-arhiva verifica.")
+                             .arg(QDir::toNativeSeparators(m_workspace.actePath())));
+    // The copy stays in the temporary folder whatever the stored extension holds; an extension
+    // no file name can carry (a separator, only a dot, longer than a name may be) is left out.
+    const bool plainExtension = !act.extensie.contains(QLatin1Char('/')) &&
+                                !act.extensie.contains(QLatin1Char('\\')) &&
+                                act.extensie != QStringLiteral(".") && act.extensie.size() <= 32;
     const QString copy = joinPath(m_workspace.context().TempDir,
                                   act.id + (plainExtension ? act.extensie : QString()));
     if (QFileInfo::exists(copy) && !QFile::remove(copy))

@@ -87,6 +87,9 @@ std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
 void TableFile::create(const QString &path, const TableLayout &layout)
 {
     const QString resolved = resolveFileName(path);
+    // A folder, a link or a special file under the table's name is named as what it is.
+    if (const QString refused = notPlainFileText(resolved, entryKind(resolved)); !refused.isEmpty())
+        throw Error(QStringLiteral("Nu pot crea tabelul: ") + refused);
     if (QFileInfo::exists(resolved))
         throw Error(QStringLiteral("Tabelul %1 exista deja.").arg(resolved));
     QByteArray content = buildHeader(layout, 0, QDate::currentDate());

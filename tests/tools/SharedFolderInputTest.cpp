@@ -326,4 +326,49 @@ TEST_F(SharedFolderInputTest, privateFiles_stayPrivate)
     EXPECT_TRUE(QFileInfo::exists(other));
 }
 
+TEST_F(SharedFolderInputTest, damagedEntries_getAMessageNamingTheFileAndWhatToDo)
+{
+    // A counter that is no number; one with a sign no statement takes.
+    writeFile(data.path(QStringLiteral("Dsm.in")), "[INDEX]\r\nIDACT=abc\r\nIDLOG=+12\r\n");
+    try {
+        data.workspace.NextId(QStringLiteral("IDACT"));
+        ADD_FAILURE();
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Contorul IDACT din fisierul de setari ") +
+                                         data.path(QStringLiteral("Dsm.in"))))
+            << e.what();
+    }
+    EXPECT_EQ(data.workspace.NextId(QStringLiteral("IDLOG")), QStringLiteral("12"));
+    writeFile(data.path(QStringLiteral("Dsm.in")), "[INDEX]\r\nIDACT=1\r\n");
+
+    // Viewing: an extension no name can carry is left out; a blank IDACT is said to be one.
+    const QString id = data.add(QStringLiteral("CONTRACTE"), QStringLiteral("FURNIZORI"),
+                                QByteArrayLiteral("scanare"), QDate(2009, 3, 5));
+    StoredAct viewed = act(id, 2009);
+    viewed.extensie = QLatin1Char('.') + QString(300, QLatin1Char('x'));
+    NoProgress none;
+    EXPECT_TRUE(acts.readableCopy(viewed, none).endsWith(QLatin1Char('/') + id));
+    writeFile(data.path(QStringLiteral("2009/CONTRACTE/FURNIZORI/0")), "x");
+    viewed = act(QString(), 2009);
+    viewed.extensie = QStringLiteral(".");
+    try {
+        acts.readableCopy(viewed, none);
+        ADD_FAILURE();
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("nu are un numar (IDACT) bun")));
+    }
+
+    // A folder under the documents table's name.
+    QFile::remove(resolveFileName(data.path(QStringLiteral("Acte.dbf"))));
+    ASSERT_TRUE(QDir().mkpath(data.path(QStringLiteral("Acte.DBF"))));
+    try {
+        data.workspace.CreateTables();
+        ADD_FAILURE();
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains(data.path(QStringLiteral("Acte.DBF")) +
+                                         QStringLiteral(" este un director")))
+            << e.what();
+    }
+}
+
 } // namespace
