@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,11 +38,15 @@ QStringList removeFolderTree(const QString &folder)
     }
     std::sort(folders.begin(), folders.end(),
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    folders << folder;
-    for (const QString &f : folders) {
+    for (const QString &f : std::as_const(folders)) {
         if (!QDir().rmdir(f) && left.isEmpty())
             left << QDir::toNativeSeparators(f);
     }
+    // A folder whose parent this user may not change (the package's shared scratch folder, made
+    // by the installation) is emptied; the folder itself stays.
+    if (::rmdir(QFile::encodeName(folder).constData()) != 0 && left.isEmpty() &&
+        !((errno == EACCES || errno == EPERM) && QDir(folder).isEmpty()))
+        left << QDir::toNativeSeparators(folder);
     return left;
 }
 

@@ -4,6 +4,7 @@
 // was, and the user reads a Romanian message naming what was refused.
 #include "ToolData.h"
 #include "access/ArchiveRecoding.h"
+#include "app/AppContext.h"
 #include "app/DamagedFiles.h"
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
@@ -369,6 +370,21 @@ TEST_F(SharedFolderInputTest, damagedEntries_getAMessageNamingTheFileAndWhatToDo
                                          QStringLiteral(" este un director")))
             << e.what();
     }
+}
+
+TEST(PackageLayout, anExecutableInBin_findsTheDataFolderBesideIt)
+{
+    QTemporaryDir root;
+    const QString bin = root.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    // A fresh installation of its own: the data folder is made beside the executable.
+    EXPECT_EQ(programFolder(bin), bin);
+    ASSERT_TRUE(QDir().mkpath(root.filePath(QStringLiteral("Data"))));
+    EXPECT_EQ(programFolder(bin), root.path());
+    EXPECT_EQ(programFolder(root.path()), root.path());
+    // Data beside the executable always wins.
+    ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/Data")));
+    EXPECT_EQ(programFolder(bin), bin);
 }
 
 } // namespace
