@@ -9,6 +9,7 @@
 #include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 #include "store/TableFile.h"
 
@@ -68,12 +69,14 @@ void reportTableDamage(const QString &path, QList<Finding> &findings)
                          0});
 }
 
+// A plain file's bytes: a link is not followed, a pipe not waited on (the listing names them).
 std::optional<QByteArray> readBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return readPlainFile(path);
+    } catch (const Error &) {
         return std::nullopt;
-    return file.readAll();
+    }
 }
 
 // The documents table, read with its header lock shared like any reader's.
