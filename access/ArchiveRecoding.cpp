@@ -1,12 +1,15 @@
 #include "access/ArchiveRecoding.h"
 
 #include "access/ArchiveUseLock.h"
+#include "access/RecodingJournalCheck.h"
+#include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
 #include "archive/ProgressSink.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/Query.h"
 #include "store/Statement.h"
 
@@ -49,12 +52,14 @@ QString nativeText(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// The byte at `offset` of the file; no value when the file is gone or shorter than that.
+// The byte at `offset` of the file; no value when the file is gone or shorter than that, or a
+// link or special file stands in its place.
 std::optional<quint8> byteAt(const QString &path, qint64 offset)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = openPlainFile(path, O_RDONLY);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == EINVAL ||
+            errno == EISDIR)
             return std::nullopt;
         throw Error(QStringLiteral("Nu pot citi fisierul %1: %2.")
                         .arg(nativeText(path), systemError(errno)));
@@ -110,8 +115,7 @@ QString ArchiveRecoding::journalPath(const QString &dataDir)
 
 bool ArchiveRecoding::isJournalHeld(const QString &dataDir)
 {
-    const int fd =
-        ::open(QFile::encodeName(journalPath(dataDir)).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = openPlainFile(journalPath(dataDir), O_RDONLY);
     if (fd < 0)
         return false;
     struct flock probe {};
@@ -224,11 +228,15 @@ bool ArchiveRecoding::take(bool create)
     m_journal = journalPath(dataDir());
     const QByteArray native = QFile::encodeName(m_journal);
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const int fd =
-            ::open(native.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+        const int fd = openPlainFile(m_journal, O_RDWR, create);
         if (fd < 0) {
             if (!create && errno == ENOENT)
                 return false;
+            // A link or a special file in the journal's place is never opened: it goes aside.
+            if (errno == ELOOP || errno == EINVAL || errno == EISDIR)
+                throw Error(setJournalAside(
+                    m_journal, QStringLiteral("nu este un fisier obisnuit (este o legatura "
+                                              "simbolica, un director sau un fisier special)")));
             throw Error(QStringLiteral("Nu pot deschide jurnalul recodarii arhivei %1: %2.")
                             .arg(nativeText(m_journal), systemError(errno)));
         }
@@ -249,7 +257,7 @@ bool ArchiveRecoding::take(bool create)
         // The journal may have been removed, and another begun, while it was being opened.
         struct stat byFd {
         }, byName{};
-        if (::fstat(fd, &byFd) == 0 && ::stat(native.constData(), &byName) == 0 &&
+        if (::fstat(fd, &byFd) == 0 && ::lstat(native.constData(), &byName) == 0 &&
             byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev) {
             m_fd = fd;
             return true;
@@ -395,8 +403,13 @@ void ArchiveRecoding::finishJournal(ProgressSink &progress)
 {
     try {
         const QByteArray text = readJournalFile();
-        if (!text.isEmpty())
-            bringTo(readJournal(text, m_journal), m_archiveKey(), progress);
+        if (text.isEmpty())
+            return;
+        const Plan pending = readJournal(text, m_journal);
+        // Files named outside the archive tree, or reached through a link: nothing is touched.
+        if (const QString problem = RecodingJournalProblem(pending, dataDir()); !problem.isEmpty())
+            throw Error(setJournalAside(m_journal, problem));
+        bringTo(pending, m_archiveKey(), progress);
     } catch (...) {
         release();
         throw;
@@ -506,7 +519,7 @@ void ArchiveRecoding::close()
 bool ArchiveRecoding::finishPending(ProgressSink &progress)
 {
     release();
-    if (!QFileInfo::exists(journalPath(dataDir())) || !take(false))
+    if (entryKind(journalPath(dataDir())) == EntryKind::Missing || !take(false))
         return false;
     finishJournal(progress);
     close();

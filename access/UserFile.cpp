@@ -4,6 +4,7 @@
 #include "store/CodePage.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/Query.h"
 #include "store/ReplacementFile.h"
 
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace dosarium {
 
@@ -74,15 +77,24 @@ void writeEntries(const QString &path, const QList<UserEntry> &entries, const QS
 // Opens the file for reading, creating it with the default entry when `create` is set.
 void openForReading(QFile &file, const QString &path, bool create)
 {
-    if (!QFileInfo::exists(path)) {
+    // A link, a folder or a special file in its place is refused by name, never opened.
+    const EntryKind kind = entryKind(path);
+    if (kind != EntryKind::File && kind != EntryKind::Missing)
+        throw Error(QStringLiteral("Fisierul utilizatorilor nu poate fi citit: ") +
+                    notPlainFileText(path, kind));
+    if (kind == EntryKind::Missing) {
         if (!create)
             throw Error(QStringLiteral("Fisierul utilizatorilor %1 nu exista.")
                             .arg(QDir::toNativeSeparators(path)));
         writeEntries(path, {defaultUserEntry()}, QStringLiteral("nu poate fi creat"), true);
     }
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = openPlainFile(path, O_RDONLY);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        file.setFileName(path);
         fail(QStringLiteral("nu poate fi citit"), path, file);
+    }
 }
 
 // Reads the next whole record; false at the end or before a trailing fragment.
@@ -188,12 +200,12 @@ QString WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries)
 {
     const QString path = userFilePath(dataDir);
     QString notice;
-    QFile old(path);
-    if (old.open(QIODevice::ReadOnly)) {
-        const QString damage = userFileDamage(old.readAll());
-        old.close();
-        if (!damage.isEmpty())
-            notice = keepDamagedCopy(path, damage);
+    if (entryKind(path) == EntryKind::File) {
+        if (const std::optional<QByteArray> bytes = readPlainFile(path)) {
+            const QString damage = userFileDamage(*bytes);
+            if (!damage.isEmpty())
+                notice = keepDamagedCopy(path, damage);
+        }
     }
     writeEntries(path, entries, QStringLiteral("nu poate fi scris"));
     return notice;

@@ -7,19 +7,30 @@
 #include "store/Query.h"
 #include "store/Statement.h"
 
+#include <QDir>
+
 namespace dosarium {
 
 QString NextId(const QString &dataDir, const QString &counter)
 {
     // The id is the number read, in its canonical digits: "0004" or "+4" hands out 4, the
-    // text that names the act's file and the text its row holds.
+    // text that names the act's file and the text its row holds; blanks or stray bytes around
+    // the stored number never reach a statement.
+    SettingsFile settings(dataDir);
+    const QString path = settings.path();
     qint64 taken = 1;
-    SettingsFile(dataDir).update(QStringLiteral("INDEX"), counter, [&taken](const QString &value) {
+    settings.update(QStringLiteral("INDEX"), counter, [&](const QString &value) {
         const QString id = value.isEmpty() ? QStringLiteral("1") : value;
         bool ok = false;
         const qint64 number = id.toLongLong(&ok);
         if (!ok || number == std::numeric_limits<qint64>::max())
-            throw Error(QStringLiteral("'%1' is not a valid integer value").arg(id));
+            throw Error(QStringLiteral("'%1' is not a valid integer value").arg(id) +
+                        QStringLiteral("\rContorul %1 din fisierul de setari %2 nu este un "
+                                       "numar intreg, asa ca programul nu poate da numere "
+                                       "noi. Reparati-l cu \"dosarium-arhiva verifica "
+                                       "--repara %3\" sau corectati valoarea in fisier.")
+                            .arg(counter, QDir::toNativeSeparators(path),
+                                 QDir::toNativeSeparators(dataDir)));
         taken = number;
         return QString::number(number + 1);
     });

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <pwd.h>
 #include <unistd.h>
@@ -29,9 +30,20 @@ QString systemUserName()
 
 } // namespace
 
+QString programFolder(const QString &exeDir)
+{
+    const QDir exe(exeDir);
+    QDir parent(exeDir);
+    if (exe.dirName() != QStringLiteral("bin") || !parent.cdUp() ||
+        QFileInfo(exe.filePath(QStringLiteral("Data"))).exists() ||
+        !QFileInfo(parent.filePath(QStringLiteral("Data"))).isDir())
+        return exeDir;
+    return QDir::toNativeSeparators(parent.path());
+}
+
 Workstation Workstation::current()
 {
-    return {QDir::toNativeSeparators(QCoreApplication::applicationDirPath()),
+    return {programFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
             QSysInfo::machineHostName(), systemUserName()};
 }
 

@@ -21,6 +21,12 @@ struct Workstation {
     static Workstation current();
 };
 
+// The folder that holds the data folder and the scratch folders for an executable in `exeDir`:
+// that folder, or its parent when the executable sits in a folder named "bin" that holds no
+// "Data" while its parent does (the package's layout: the executables where only root writes,
+// the data beside them as in every installation).
+QString programFolder(const QString &exeDir);
+
 // The context of a start: the folders beside the executable, the local data folder in use.
 AppContext makeAppContext(const Workstation &station);
 

@@ -6,6 +6,7 @@
 #include "store/Error.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 #include "store/TableFile.h"
 #include "store/TableLayout.h"
@@ -13,6 +14,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dosarium {
 
@@ -26,12 +34,16 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+// A plain file's bytes; nothing for a link, a folder, a special file or one that cannot be read.
 std::optional<QByteArray> readBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return readPlainFile(path);
+    } catch (const Error &) {
         return std::nullopt;
-    return file.readAll();
+    } catch (const std::bad_alloc &) {
+        return std::nullopt; // more than the memory holds
+    }
 }
 
 // The highest IDACT of the register, 0 for an empty one.
@@ -101,19 +113,25 @@ QString countEveryRow(const QString &path)
 
 QString tableDamage(const QString &path)
 {
-    QFile file(resolveFileName(path));
-    if (!file.open(QIODevice::ReadOnly))
+    // A link, a pipe or a device is the readers' to refuse; it is never opened here.
+    const int fd = openPlainFile(resolveFileName(path), O_RDONLY);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return QString();
-    const qint64 size = file.size();
+    }
+    const qint64 fullSize = file.size();
     const QByteArray first = file.read(32);
     const QByteArray head = first + file.read(std::max(0, declaredHeaderLength(first) - 32));
     TableLayout layout;
     try {
-        layout = parseTableHeader(head, size, file.fileName());
+        layout = parseTableHeader(head, fullSize, resolveFileName(path));
     } catch (const Error &) {
         return QString(); // refused by every reader: nothing can rewrite it
     }
-    const quint32 held = recordsInFile(layout, size);
+    // Rows past a hole (space never written) are not held.
+    const quint32 held = recordsInFile(layout, dataEndFrom(fd, layout.headerLength, fullSize));
     if (layout.declaredCount > held)
         return QStringLiteral("antetul numara %1 randuri, dar fisierul le cuprinde doar pe "
                               "primele %2")
@@ -180,6 +198,9 @@ QString keepDamagedCopy(const QString &path, const QString &finding, const QDate
                         .arg(shown(path), finding));
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     const QString stem = info.completeBaseName() + QStringLiteral(".deteriorat-");
+    struct stat source {};
+    const unsigned sourceMode =
+        ::lstat(QFile::encodeName(path).constData(), &source) == 0 ? source.st_mode & 0666 : 0600;
     QDir folder = info.dir();
     QString copy;
     // A copy kept at an earlier start holds the same bytes: it stays the one named.
@@ -194,7 +215,8 @@ QString keepDamagedCopy(const QString &path, const QString &finding, const QDate
                              (attempt > 0 ? QStringLiteral("-%1").arg(attempt) : QString()) +
                              suffix;
         try {
-            ReplacementFile out(folder.filePath(name));
+            // No wider than the file it keeps: a private file stays private.
+            ReplacementFile out(folder.filePath(name), sourceMode);
             out.write(*bytes);
             if (out.commitIfAbsent())
                 copy = folder.filePath(name);
@@ -207,6 +229,34 @@ QString keepDamagedCopy(const QString &path, const QString &finding, const QDate
     return QStringLiteral("Fisierul %1 este deteriorat: %2. Asa cum era, fisierul a fost pastrat "
                           "in %3.")
         .arg(shown(path), finding, shown(copy));
+}
+
+QString setJournalAside(const QString &path, const QString &problem, const QDateTime &now)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stem = info.completeBaseName() + QStringLiteral(".respins-");
+    const QByteArray from = QFile::encodeName(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString aside =
+            joinPath(info.path(),
+                     stem + now.toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                         (attempt > 0 ? QStringLiteral("-%1").arg(attempt) : QString()) + suffix);
+        // The entry itself is renamed, a link as a link: nothing it leads to is touched.
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(aside).constData(),
+                        RENAME_NOREPLACE) == 0)
+            return QStringLiteral("Jurnalul %1 nu a fost folosit: %2. Nu s-a schimbat nimic in "
+                                  "arhiva; jurnalul a fost mutat in %3. Daca nu stiti de unde "
+                                  "vine, aratati-l administratorului.")
+                .arg(shown(path), problem, shown(aside));
+        if (errno != EEXIST)
+            throw Error(QStringLiteral("Jurnalul %1 nu poate fi folosit (%2) si nici mutat "
+                                       "deoparte: %3. Stergeti-l din dosarul de date.")
+                            .arg(shown(path), problem, systemErrorText(errno)));
+    }
+    throw Error(QStringLiteral("Jurnalul %1 nu poate fi folosit (%2). Stergeti-l din dosarul de "
+                               "date.")
+                    .arg(shown(path), problem));
 }
 
 QString RepairActCounter(const QString &dataDir)
@@ -229,6 +279,14 @@ QStringList CheckDataFiles(const QString &dataDir)
             return false;
         }
     };
+    // A link or a special file where the program keeps a file of its own is named, never read.
+    for (const QString &name :
+         {QStringLiteral("Acte.dbf"), QStringLiteral("Log.dbf"), QStringLiteral("ini.mpg"),
+          QStringLiteral("Dsm.in"), QStringLiteral("Dsm.lck")}) {
+        const QString path = resolveFileName(joinPath(dataDir, name));
+        if (const QString refused = notPlainFileText(path, entryKind(path)); !refused.isEmpty())
+            notices << refused;
+    }
     const QString acte = resolveFileName(joinPath(dataDir, QStringLiteral("Acte.dbf")));
     for (const QString &table :
          {acte, resolveFileName(joinPath(dataDir, QStringLiteral("Log.dbf")))}) {

@@ -26,6 +26,13 @@ QString settingsDamage(const QByteArray &bytes);
 QString keepDamagedCopy(const QString &path, const QString &finding,
                         const QDateTime &now = QDateTime::currentDateTime());
 
+// Moves a journal that must not be acted on (it names files outside the archive, or is no plain
+// file) out of the way, under a dated name beside it (Acte.respins-20091105-083012.jrn), without
+// opening it or following a link, and returns the notice for the user: the journal, `problem`,
+// and where it went. Throws Error when it cannot be moved.
+QString setJournalAside(const QString &path, const QString &problem,
+                        const QDateTime &now = QDateTime::currentDateTime());
+
 // Moves the IDACT counter of the settings file past the highest IDACT of the register; returns
 // the notice for the user, empty when the counter stood above it already.
 QString RepairActCounter(const QString &dataDir);

@@ -4,6 +4,11 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dosarium {
 
@@ -33,12 +38,36 @@ QStringList removeFolderTree(const QString &folder)
     }
     std::sort(folders.begin(), folders.end(),
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    folders << folder;
-    for (const QString &f : folders) {
+    for (const QString &f : std::as_const(folders)) {
         if (!QDir().rmdir(f) && left.isEmpty())
             left << QDir::toNativeSeparators(f);
     }
+    // A folder whose parent this user may not change (the package's shared scratch folder, made
+    // by the installation) is emptied; the folder itself stays.
+    if (::rmdir(QFile::encodeName(folder).constData()) != 0 && left.isEmpty() &&
+        !((errno == EACCES || errno == EPERM) && QDir(folder).isEmpty()))
+        left << QDir::toNativeSeparators(folder);
     return left;
+}
+
+void clearOwnScratchFiles(const QString &folder)
+{
+    // An act's readable copy is named by its id and extension; the users' table is u.dbf.
+    static const QRegularExpression ownName(
+        QStringLiteral("^(\\d+(\\.[^/]*)?|u\\.dbf)(\\.~dsm-.*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (!ownName.match(name).hasMatch())
+            continue;
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        struct stat info {};
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::getuid())
+            ::unlink(path.constData());
+    }
 }
 
 } // namespace dosarium

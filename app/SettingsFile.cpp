@@ -4,11 +4,13 @@
 #include "store/Error.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <optional>
@@ -141,7 +143,11 @@ public:
     SettingsLock(const QString &dataDir, const QString &settingsPath)
     {
         const QString path = resolveFileName(joinPath(dataDir, QStringLiteral("Dsm.lck")));
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // Never through a link: a lock planted as one would create or lock a file elsewhere.
+        m_fd = openPlainFile(path, O_RDWR, true);
+        if (m_fd < 0 && (errno == ELOOP || errno == EINVAL || errno == EISDIR))
+            throw Error(QStringLiteral("Fisierul de setari %1 nu poate fi schimbat: %2")
+                            .arg(settingsPath, notPlainFileText(path, entryKind(path))));
         if (m_fd < 0)
             throw Error(QStringLiteral("Unable to write to %1").arg(settingsPath));
         try {
@@ -183,7 +189,8 @@ std::optional<QByteArray> readContent(const QString &path)
                          .arg(QDir::toNativeSeparators(path), why));
     };
     // Without blocking, so that a pipe in the file's place is refused instead of waited on.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return std::nullopt;

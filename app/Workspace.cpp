@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <new>
+
 namespace dosarium {
 
 namespace {
@@ -118,6 +120,11 @@ QString Workspace::failureText(const std::exception_ptr &failure)
         std::rethrow_exception(failure);
     } catch (const Error &e) {
         return e.message();
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("Memoria calculatorului nu ajunge pentru aceasta operatie. Un "
+                              "fisier din dosarul de date poate fi deteriorat (un tabel mult mai "
+                              "mare decat actele lui): verificati dosarul cu dosarium-arhiva "
+                              "verifica.");
     } catch (const std::exception &e) {
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
@@ -147,6 +154,8 @@ void Workspace::prepareFolders()
     yield();
     QDir().mkpath(m_context.DataDir);
     QDir().mkpath(m_context.TempDir);
+    // Readable copies left by a run that never reached its end are not left readable.
+    clearOwnScratchFiles(m_context.TempDir);
 }
 
 QString Workspace::chooseDataFolder(QString *unreachable)

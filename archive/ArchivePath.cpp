@@ -2,11 +2,14 @@
 
 #include "store/Error.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace dosarium {
 
@@ -32,6 +35,35 @@ QStringList folderLevels(const QString &text, FolderText kind, const char *what)
     for (const QString &part : text.split(separators))
         levels << folderPiece(part, what);
     return levels;
+}
+
+bool allDigits(const QString &text)
+{
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString linkText(const QString &path)
+{
+    return QStringLiteral("In arhiva, %1 este o legatura simbolica sau un fisier special, nu un "
+                          "director sau fisier al arhivei; programul nu trece prin ea. Stergeti-o "
+                          "sau puneti in locul ei directorul sau fisierul adevarat.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+// Refuses a link or a special file on the levels of `path` below `dataDir`.
+void refuseLinks(const QString &dataDir, const QString &path)
+{
+    QString level = dataDir;
+    for (const QString &name :
+         path.mid(dataDir.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        level = joinPath(level, name);
+        const EntryKind kind = entryKind(level);
+        if (kind == EntryKind::Link || kind == EntryKind::Other)
+            throw LinkInArchive(linkText(level));
+        if (kind != EntryKind::Folder)
+            return; // nothing below a missing level; a file there is no folder to make
+    }
 }
 
 #ifndef Q_OS_WIN
@@ -131,7 +163,9 @@ QString ArchiveFolder(const QString &dataDir, qint64 year, const QString &domain
     const QStringList levels = QStringList{QString::number(year)} +
                                folderLevels(domain, domainText, "Domeniul") +
                                folderLevels(subdomain, subdomainText, "Subdomeniul");
-    return resolvedFolder(dataDir, levels);
+    const QString folder = resolvedFolder(dataDir, levels);
+    refuseLinks(dataDir, folder);
+    return folder;
 }
 
 QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
@@ -140,8 +174,40 @@ QString ArchivePath(const QString &dataDir, qint64 year, const QString &domain,
 {
     if (actId < 0)
         throw Error(QStringLiteral("Actul %1 nu poate avea un fisier in arhiva.").arg(actId));
-    return joinPath(ArchiveFolder(dataDir, year, domain, subdomain, domainText, subdomainText),
-                    QString::number(actId));
+    const QString path =
+        joinPath(ArchiveFolder(dataDir, year, domain, subdomain, domainText, subdomainText),
+                 QString::number(actId));
+    const EntryKind kind = entryKind(path);
+    if (kind == EntryKind::Link || kind == EntryKind::Other)
+        throw LinkInArchive(linkText(path));
+    return path;
+}
+
+QString ArchiveFileProblem(const QString &dataDir, const QString &path, const QString &suffix,
+                           const QString &actId)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString prefix = QDir::toNativeSeparators(dataDir + QLatin1Char('/'));
+    const QStringList levels =
+        path.startsWith(prefix) ? path.mid(prefix.size()).split(QLatin1Char('/')) : QStringList();
+    // The year, the domain's and subdomain's folders (several for the nested folders the older
+    // program made of a text with separators) and the file.
+    if (levels.size() < 4)
+        return QStringLiteral("%1 nu este un fisier al arhivei din %2")
+            .arg(shown, QDir::toNativeSeparators(dataDir));
+    const QString &name = levels.constLast();
+    const QString digits = name.chopped(std::min(name.size(), suffix.size()));
+    const bool foldersSound =
+        std::all_of(levels.begin() + 1, levels.end() - 1,
+                    [](const QString &f) { return !f.isEmpty() && ArchiveFolderName(f) == f; });
+    if (!allDigits(levels.at(0)) || !foldersSound || !name.endsWith(suffix) || !allDigits(digits) ||
+        (!actId.isEmpty() && digits != actId))
+        return QStringLiteral("%1 nu este fisierul unui act in arhiva").arg(shown);
+    const QString foreign = firstForeignLevel(dataDir, levels);
+    if (!foreign.isEmpty())
+        return QStringLiteral("%1 este o legatura simbolica sau un fisier special")
+            .arg(QDir::toNativeSeparators(foreign));
+    return QString();
 }
 
 bool EnsureArchiveFolder(const QString &folder)

@@ -49,6 +49,12 @@ QString causeOf(int error)
         return QStringLiteral("o parte a caii nu este director");
     case EIO:
         return QStringLiteral("eroare de citire sau scriere pe disc");
+    case ENAMETOOLONG:
+        return QStringLiteral("numele fisierului este prea lung");
+    case ELOOP:
+        return QStringLiteral("este o legatura simbolica, pe care programul nu o urmeaza");
+    case EINVAL:
+        return QStringLiteral("nu este un fisier obisnuit");
     default:
         return QStringLiteral("eroarea de sistem %1").arg(error);
     }
@@ -57,9 +63,12 @@ QString causeOf(int error)
 // A file opened for reading as raw bytes; closed when it goes out of scope.
 class SourceFile {
 public:
-    explicit SourceFile(const QString &path) : m_path(path)
+    // A pipe or a device is never waited on; an archived file (`followLinks` false) is never
+    // read through a link.
+    SourceFile(const QString &path, bool followLinks) : m_path(path)
     {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(QFile::encodeName(path).constData(),
+                      O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW));
         if (m_fd < 0)
             fail(QStringLiteral("deschide"), errno);
         struct stat info {};
@@ -67,6 +76,9 @@ public:
             fail(QStringLiteral("citi"), errno);
         if (S_ISDIR(info.st_mode))
             fail(QStringLiteral("deschide"), EISDIR);
+        if (!S_ISREG(info.st_mode))
+            fail(QStringLiteral("deschide"), EINVAL);
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
         m_size = info.st_size;
         m_mode = info.st_mode & 07777;
     }
@@ -111,10 +123,11 @@ private:
 };
 
 // The new file beside `target`; a missing folder is named as the cause.
-void createBeside(std::optional<ReplacementFile> &file, const QString &target)
+void createBeside(std::optional<ReplacementFile> &file, const QString &target,
+                  std::optional<unsigned> mode = std::nullopt)
 {
     try {
-        file.emplace(target);
+        file.emplace(target, mode);
     } catch (const Error &) {
         const QString folder = QFileInfo(target).path();
         if (!QFileInfo(folder).isDir())
@@ -127,15 +140,15 @@ void createBeside(std::optional<ReplacementFile> &file, const QString &target)
 } // namespace
 
 void CopyCoded(const QString &source, const QString &destination, const QByteArray &key,
-               ProgressSink &progress)
+               ProgressSink &progress, bool ownerOnly)
 {
     if (source == destination)
         return;
     FinishGuard guard(progress);
     KeyCursor cursor(key);
-    SourceFile in(source);
+    SourceFile in(source, true);
     std::optional<ReplacementFile> out;
-    createBeside(out, destination);
+    createBeside(out, destination, ownerOnly ? std::optional<unsigned>(0600) : std::nullopt);
     progress.start(in.size() / kCopyBlock, QStringLiteral("Pregatesc fisierul..."));
     QByteArray buffer(kCopyBlock * kCopyBlocksPerTransfer, Qt::Uninitialized);
     for (;;) {
@@ -157,7 +170,7 @@ void RecodeFile(const QString &path, const QByteArray &oldKey, const QByteArray 
 {
     KeyCursor oldCursor(oldKey);
     KeyCursor newCursor(newKey);
-    SourceFile in(path);
+    SourceFile in(path, false);
     std::optional<ReplacementFile> out;
     createBeside(out, path);
     QByteArray buffer(kRecodeBlock * kRecodeBlocksPerTransfer, Qt::Uninitialized);

@@ -21,8 +21,10 @@ inline constexpr qint64 kRecodeBlock = 1000;
 // nothing at all happens. The copy is written beside the destination and takes its place after
 // the last block, so a failure leaves an existing destination as it was and no partial file;
 // progress is finished in every case, then Error is thrown naming the file and the cause.
+// With `ownerOnly` the copy is readable and writable by its owner alone (a readable copy of an
+// archived document, which no other account of the computer may read).
 void CopyCoded(const QString &source, const QString &destination, const QByteArray &key,
-               ProgressSink &progress);
+               ProgressSink &progress, bool ownerOnly = false);
 
 // Turns a file coded with `oldKey` into the same file coded with `newKey` (either key may be
 // empty: plain), in blocks of kRecodeBlock bytes, both cursors running on across them. The file is

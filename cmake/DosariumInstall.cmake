@@ -3,11 +3,20 @@
 # The program keeps its data folder "Data" (and its scratch folders) beside its executable, so
 # the executable and the two consoles go to the root of the chosen prefix:
 #   cmake --install build/release --prefix ~/dosarium   ->  ~/dosarium/dosarium, ~/dosarium/Data
-# The package installs to /opt/dosarium with its desktop entry and icons under /usr/share.
+# The package installs to /opt/dosarium with its desktop entry and icons under /usr/share; its
+# executables go to /opt/dosarium/bin, which only root writes, while the office group writes
+# Data beside it (the program takes the parent of a "bin" folder as its folder).
 include(GNUInstallDirs)
 option(DOSARIUM_SYSTEM_MENU "Desktop entry and icons under /usr/share (the package's layout)" OFF)
 
-install(TARGETS dosarium dosarium-sql dosarium-arhiva RUNTIME DESTINATION .)
+if(DOSARIUM_SYSTEM_MENU)
+    set(_bin bin)
+    set(_program_in_prefix /bin/dosarium)
+else()
+    set(_bin .)
+    set(_program_in_prefix /dosarium)
+endif()
+install(TARGETS dosarium dosarium-sql dosarium-arhiva RUNTIME DESTINATION ${_bin})
 
 set(_icons ${CMAKE_BINARY_DIR}/icons)
 add_custom_command(OUTPUT ${_icons}/hicolor/256x256/apps/dosarium.png
@@ -24,7 +33,7 @@ endif()
 install(DIRECTORY ${_icons}/hicolor DESTINATION ${_share}/icons)
 # The desktop entry names the executable where it is installed, known only at install time.
 install(CODE "
-    set(_program \"\${CMAKE_INSTALL_PREFIX}/dosarium\")
+    set(_program \"\${CMAKE_INSTALL_PREFIX}${_program_in_prefix}\")
     file(READ \"${PROJECT_SOURCE_DIR}/packaging/dosarium.desktop.in\" _entry)
     string(REPLACE \"@DOSARIUM_EXEC@\" \"\${_program}\" _entry \"\${_entry}\")
     file(WRITE \"${CMAKE_BINARY_DIR}/dosarium.desktop\" \"\${_entry}\")

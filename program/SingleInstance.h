@@ -1,5 +1,6 @@
-// One copy of the program per user session: the first copy listens under a per-user name; a
-// later copy finds it, asks it to bring its window forward, and ends without touching anything.
+// One copy of the program per user session: the first copy listens under a per-user name in a
+// folder only that user can write; a later copy finds it, asks it to bring its window forward,
+// and ends without touching anything.
 #pragma once
 
 #include <QObject>
@@ -25,6 +26,7 @@ public:
     // The window to bring forward when a later copy starts; restored when minimised, else raised.
     void setActivationTarget(std::function<QWidget *()> target);
 
+    // The socket's whole path; empty when no folder of the user's own could be had.
     QString serverName() const { return m_name; }
 
     static void bringForward(QWidget *window);

@@ -4,20 +4,20 @@
 #include "program/SingleInstance.h"
 #include "program/ToolTipPolicy.h"
 #include "program/Windows.h"
+#include "store/PlainFile.h"
 #include "ui/ProgramIcon.h"
 #include "ui/QtTexts.h"
 
 #include <QApplication>
 #include <QPixmap>
-#include <sys/stat.h>
 
 using namespace dosarium;
 
 int main(int argc, char *argv[])
 {
-    // The data folder is shared by the office's users: what one writes, the others may change.
-    const mode_t inherited = umask(0);
-    umask(inherited & ~mode_t(S_IWGRP));
+    // The data folder is shared by the office's users: what one writes, the others may change;
+    // no other account of the computer reads it.
+    useOfficeFileMode();
 
     // The program takes no options: its arguments, Qt's own among them, are ignored.
     int ownArgc = argc > 0 ? 1 : 0;

@@ -2,11 +2,14 @@
 
 #include "app/ActIds.h"
 #include "app/AppContext.h"
+#include "app/DamagedFiles.h"
+#include "register/ActJournalCheck.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 #include "store/Statement.h"
 
@@ -110,7 +113,8 @@ bool holdsUpdate(const Row &row, const QStringList &update)
 } // namespace
 
 ActJournal::ActJournal(const AppContext &context)
-    : m_path(joinPath(context.LocalDataDir, kFileName))
+    : m_path(joinPath(context.LocalDataDir, kFileName)), m_dataDirs{context.DataDir,
+                                                                    context.LocalDataDir}
 {}
 
 ActJournal::~ActJournal()
@@ -124,8 +128,8 @@ bool ActJournal::hold(std::chrono::milliseconds wait)
         return true;
     // The journal itself is replaced by every write, so the lock is on a file of its own.
     const QString lockPath = m_path + QStringLiteral(".lck");
-    const int fd =
-        ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(QFile::encodeName(lockPath).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0)
         throw Error(QStringLiteral("Nu pot deschide fisierul %1: %2.")
                         .arg(QDir::toNativeSeparators(lockPath), systemErrorText(errno)));
@@ -234,8 +238,11 @@ void ActJournal::end()
 
 QString ActJournal::finishPending()
 {
-    if (!exists())
+    const EntryKind kind = entryKind(m_path);
+    if (kind == EntryKind::Missing)
         return QString();
+    if (kind != EntryKind::File)
+        return setJournalAside(m_path, QStringLiteral("nu este un fisier obisnuit"));
     // Held by another running copy: its operation is under way, not interrupted.
     const bool heldBefore = held();
     if (!hold(std::chrono::milliseconds(0)))
@@ -249,17 +256,23 @@ QString ActJournal::finishPending()
                 journal->release();
         }
     } letGo{this, heldBefore};
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> bytes;
+    try {
+        bytes = readPlainFile(m_path);
+    } catch (const Error &) {
+        return QString(); // unreadable now: it stays for the next start
+    }
+    if (!bytes)
         return QString();
-    const std::optional<Entry> read = parse(file.readAll());
-    file.close();
+    const std::optional<Entry> read = parse(*bytes);
     if (!read) {
         // Cut short while it was written: nothing of the operation had begun.
         end();
         return QString();
     }
     const Entry &e = *read;
+    if (const QString problem = ActJournalProblem(e, m_dataDirs); !problem.isEmpty())
+        return setJournalAside(m_path, problem);
     if (!fileExistsAnyCase(joinPath(e.dataDir, QStringLiteral("Acte.dbf"))))
         return QString(); // the server folder is out of reach: next time
 

@@ -73,7 +73,9 @@ public:
     // Brings an operation a stop interrupted to an end by its act's row, removes the journal
     // and returns what the user should be told (empty when there was nothing). A journal whose
     // data folder cannot be read now stays for the next start; one that another running copy
-    // holds is that copy's operation under way and is left alone. Throws Error when a file cannot
+    // holds is that copy's operation under way and is left alone. A journal that is no plain
+    // file, or that names files outside the archive tree (ActJournalProblem), is never acted on:
+    // it is moved aside under a dated name and the notice says so. Throws Error when a file cannot
     // be brought into step (the journal then stays).
     QString finishPending();
 
@@ -85,7 +87,8 @@ private:
     void release();
 
     QString m_path;
-    int m_lock = -1; // the open lock file while the journal is held
+    int m_lock = -1;        // the open lock file while the journal is held
+    QStringList m_dataDirs; // the data folders a journal may name
 };
 
 } // namespace dosarium

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -303,13 +304,15 @@ void ActOperations::remove(const StoredAct &act)
     ActJournal journal(m_workspace.context());
     holdJournal(journal, kDeleteTitle);
     finishInterrupted(journal);
-    m_workspace.WriteLog(deletedLogText(act));
     QString path;
     try {
         path = archivedFile(act, kDeleteTitle);
+    } catch (const LinkInArchive &) {
+        throw; // a link on the way is shown, and nothing is deleted
     } catch (const Error &) {
         // A row whose texts cannot name a file has no file to remove.
     }
+    m_workspace.WriteLog(deletedLogText(act));
     const QStringList statement = deleteActStatement(m_workspace.actePath(), act.id);
     if (path.isEmpty()) {
         run(statement);
@@ -335,20 +338,35 @@ QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress
     QString path;
     try {
         path = archivedFile(act);
+    } catch (const LinkInArchive &) {
+        throw;
     } catch (const Error &) {
         // Texts that can name no file of the archive: there is no file to show.
     }
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw ActRefused(kViewTitle, QStringLiteral("\rFisierul nu exista!"));
-    // The copy stays in the temporary folder whatever the stored extension holds.
-    const bool plainExtension =
-        !act.extensie.contains(QLatin1Char('/')) && !act.extensie.contains(QLatin1Char('\\'));
+    const bool digits = !act.id.isEmpty() && std::all_of(act.id.begin(), act.id.end(), [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    });
+    // A blank or damaged IDACT reads as 0: the file found is not this act's.
+    if (!digits)
+        throw ActRefused(kViewTitle,
+                         QStringLiteral("\rActul nu are un numar (IDACT) bun in tabelul %1, asa "
+                                        "ca nu are fisier in arhiva.\rVerificati dosarul cu "
+                                        "dosarium-arhiva verifica.")
+                             .arg(QDir::toNativeSeparators(m_workspace.actePath())));
+    // The copy stays in the temporary folder whatever the stored extension holds; an extension
+    // no file name can carry (a separator, only a dot, longer than a name may be) is left out.
+    const bool plainExtension = !act.extensie.contains(QLatin1Char('/')) &&
+                                !act.extensie.contains(QLatin1Char('\\')) &&
+                                act.extensie != QStringLiteral(".") && act.extensie.size() <= 32;
     const QString copy = joinPath(m_workspace.context().TempDir,
                                   act.id + (plainExtension ? act.extensie : QString()));
     if (QFileInfo::exists(copy) && !QFile::remove(copy))
         throw ActRefused(kViewTitle,
                          QStringLiteral("\rFisierul este deja deschis sau nu-l pot crea!"));
-    CopyCoded(path, copy, m_archiveKey(), progress);
+    // Readable by this account alone: the folder is shared by every user of the computer.
+    CopyCoded(path, copy, m_archiveKey(), progress, true);
     return copy;
 }
 

@@ -26,6 +26,10 @@ QString systemErrorText(int error)
         return QStringLiteral("discul este doar pentru citire");
     case EIO:
         return QStringLiteral("eroare de intrare/iesire");
+    case ENAMETOOLONG:
+        return QStringLiteral("numele fisierului este prea lung");
+    case ELOOP:
+        return QStringLiteral("este o legatura simbolica, pe care programul nu o urmeaza");
     case EBUSY:
     case ETXTBSY:
         return QStringLiteral("fisierul este folosit de alt program");

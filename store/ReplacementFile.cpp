@@ -98,7 +98,8 @@ QString folderOf(const QString &path)
 
 } // namespace
 
-ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
+ReplacementFile::ReplacementFile(QString target, std::optional<unsigned> mode)
+    : m_target(std::move(target))
 {
     // A file its owner made read-only is not replaced behind the owner's back.
     const QByteArray native = nativePath(m_target);
@@ -111,8 +112,8 @@ ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
     removeLeftovers(folderOf(m_target));
     for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
         m_temp = temporaryPrefix(m_target) + uniqueSuffix();
-        m_fd =
-            ::open(nativePath(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = ::open(nativePath(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                      mode ? mode_t(*mode & 0666) : 0666);
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
@@ -123,9 +124,12 @@ ReplacementFile::ReplacementFile(QString target) : m_target(std::move(target))
             QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemErrorText(error)),
             systemErrorText(error));
     }
-    // The new file keeps the permissions of the one it replaces.
+    // The new file keeps the permissions of the one it replaces (never those of a file a link
+    // leads to), or takes the ones asked for.
     struct stat old;
-    if (::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode))
+    if (mode)
+        (void)fchmod(m_fd, mode_t(*mode & 0777));
+    else if (::lstat(native.constData(), &old) == 0 && S_ISREG(old.st_mode))
         (void)fchmod(m_fd, old.st_mode & 07777);
 }
 

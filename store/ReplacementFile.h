@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 namespace dosarium {
 
@@ -35,8 +36,9 @@ class ReplacementFile {
 public:
     // Creates the temporary file beside `target`; throws ReplacementError when the folder
     // refuses it or the target exists and may not be written. The new file gets the
-    // permissions of the target it replaces.
-    explicit ReplacementFile(QString target);
+    // permissions of the target it replaces; with `mode` it gets exactly those permissions
+    // instead (a copy readable by its owner only, a copy no wider than its source).
+    explicit ReplacementFile(QString target, std::optional<unsigned> mode = std::nullopt);
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile &) = delete;
     ReplacementFile &operator=(const ReplacementFile &) = delete;

@@ -4,6 +4,7 @@
 #include "store/FileLock.h"
 #include "store/FilePath.h"
 #include "store/LargeBuffer.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 
 #include <QDate>
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,13 +64,17 @@ std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
     for (int attempt = 0; attempt < 20; ++attempt) {
         const QString resolved = resolveFileName(path);
         const QByteArray native = nativePath(resolved);
-        int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        // Never through a link, never waiting on a pipe or a device.
+        int fd = openPlainFile(resolved, O_RDWR);
         if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
-            fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+            fd = openPlainFile(resolved, O_RDONLY);
         if (fd < 0) {
             const int error = errno;
             if (error == ENOENT)
                 throw Error(QStringLiteral("Tabelul %1 nu exista.").arg(resolved));
+            if (error == ELOOP || error == EINVAL || error == EISDIR)
+                throw Error(QStringLiteral("Nu pot deschide tabelul: %1")
+                                .arg(notPlainFileText(resolved, entryKind(resolved))));
             throw Error(QStringLiteral("Nu pot deschide tabelul %1: %2.")
                             .arg(resolved, systemError(error)));
         }
@@ -88,7 +94,7 @@ std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
         }
         // The table may have been replaced (packed elsewhere) while we waited for the lock.
         struct stat byFd, byName;
-        if (fstat(fd, &byFd) == 0 && stat(native.constData(), &byName) == 0 &&
+        if (fstat(fd, &byFd) == 0 && lstat(native.constData(), &byName) == 0 &&
             byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev)
             return file;
     }
@@ -100,6 +106,9 @@ std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
 void TableFile::create(const QString &path, const TableLayout &layout)
 {
     const QString resolved = resolveFileName(path);
+    // A folder, a link or a special file under the table's name is named as what it is.
+    if (const QString refused = notPlainFileText(resolved, entryKind(resolved)); !refused.isEmpty())
+        throw Error(QStringLiteral("Nu pot crea tabelul: ") + refused);
     if (QFileInfo::exists(resolved))
         throw Error(QStringLiteral("Tabelul %1 exista deja.").arg(resolved));
     QByteArray content = buildHeader(layout, 0, QDate::currentDate());
@@ -185,7 +194,9 @@ void TableFile::lockForReading(TableLayout *layout, quint32 *count, QString *not
     try {
         qint64 size = 0;
         *layout = readLayout(&size);
-        const quint32 inFile = recordsInFile(*layout, size);
+        // Rows past a hole are empty space, never written: they are not read, nor given room.
+        const quint32 inFile =
+            recordsInFile(*layout, dataEndFrom(m_fd, layout->headerLength, size));
         *count = std::min(layout->declaredCount, inFile);
         if (layout->declaredCount > inFile)
             *notice = QStringLiteral("Tabelul %1 declara %2 inregistrari, dar fisierul cuprinde "
@@ -204,7 +215,17 @@ TableSnapshot TableFile::readSnapshot()
     TableSnapshot snap;
     lockForReading(&snap.layout, &snap.count, &snap.notice);
     RangeLock held(m_fd, TableLocks::kHeader, 1);
-    snap.records = QByteArray(qsizetype(snap.count) * snap.layout.recordLength, Qt::Uninitialized);
+    try {
+        snap.records =
+            QByteArray(qsizetype(snap.count) * snap.layout.recordLength, Qt::Uninitialized);
+    } catch (const std::bad_alloc &) {
+        throw DamagedTableError(QStringLiteral("Tabelul %1 are %2 randuri, prea multe pentru "
+                                               "memoria acestui calculator; daca nu are atatea "
+                                               "acte, este deteriorat. Puneti in locul lui o "
+                                               "copie buna.")
+                                    .arg(m_path)
+                                    .arg(snap.count));
+    }
     preferLargePages(snap.records.data(), snap.records.size());
     preadFully(snap.layout.headerLength, snap.records.data(), snap.records.size());
     return snap;
@@ -353,7 +374,7 @@ void TableFile::replace(const QByteArray &header, const QByteArray &records)
     }
     // Continue on the new file; the old descriptor (and its locks) go with the old file.
     const QByteArray native = nativePath(m_path);
-    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         throw Error(
             QStringLiteral("Nu pot redeschide tabelul %1: %2.").arg(m_path, systemError(errno)));

@@ -10,6 +10,7 @@
 #include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 #include "store/TableFile.h"
 
@@ -70,12 +71,14 @@ void reportTableDamage(const QString &path, QList<Finding> &findings)
                          0});
 }
 
+// A plain file's bytes: a link is not followed, a pipe not waited on (the listing names them).
 std::optional<QByteArray> readBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return readPlainFile(path);
+    } catch (const Error &) {
         return std::nullopt;
-    return file.readAll();
+    }
 }
 
 // The documents table, read with its header lock shared like any reader's.
@@ -337,6 +340,15 @@ CheckResult checkDataFolder(const QString &dataFolder)
         findings.append({Finding::Kind::DamagedFile,
                          QStringLiteral("Nu pot citi dosarul %1 din arhiva.").arg(folder),
                          {},
+                         {},
+                         0});
+    for (const QString &link : std::as_const(tree.links))
+        findings.append({Finding::Kind::Link,
+                         QStringLiteral("%1 este o legatura simbolica: verificarea nu trece prin "
+                                        "ea, iar programul nu o urmeaza. Stergeti legatura sau "
+                                        "puneti in locul ei fisierul sau directorul adevarat.")
+                             .arg(link),
+                         joinPath(dataDir, link),
                          {},
                          0});
 

@@ -28,6 +28,7 @@ struct Finding {
         RecodingRunning, // a re-coding going on now in another program
         ActJournalLeft,  // the journal of an act operation a stop interrupted
         DamagedFile,     // a table, the user file or the settings file that reads damaged
+        Link,            // a symbolic link in the data folder or the archive tree
     };
     Kind kind = Kind::MissingDocument;
     QString text;         // the report's line

@@ -177,7 +177,8 @@ QString causeText(int error)
 // Opens the archived file of `act`; -1 (and act.missing set) when it cannot be read.
 int openDocument(PlannedAct &act, struct stat &info)
 {
-    const int fd = ::open(QFile::encodeName(act.source).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(act.source).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) {
         act.missing = errno == ENOENT ? QStringLiteral("fisierul lipseste")
                                       : QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
@@ -360,6 +361,13 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
             act.source = ArchivePath(dataDir, act.year, act.domain, act.subdomain, act.id,
                                      FolderText::Stored, FolderText::Stored);
             act.archivePath = base.relativeFilePath(act.source);
+        } catch (const LinkInArchive &e) {
+            act.archivePath = QStringLiteral("%1/%2/%3/%4")
+                                  .arg(act.year)
+                                  .arg(act.domain, act.subdomain)
+                                  .arg(act.id);
+            act.missing = e.message();
+            continue;
         } catch (const Error &) {
             act.archivePath = QStringLiteral("%1/%2/%3/%4")
                                   .arg(act.year)
@@ -372,7 +380,7 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
             continue;
         }
         struct stat info {};
-        if (::stat(QFile::encodeName(act.source).constData(), &info) != 0) {
+        if (::lstat(QFile::encodeName(act.source).constData(), &info) != 0) {
             act.missing = errno == ENOENT || errno == ENOTDIR
                               ? QStringLiteral("fisierul lipseste")
                               : QStringLiteral("nu pot citi fisierul: ") + causeText(errno);

@@ -3,11 +3,15 @@
 // its documents and tables to open formats (see ArchiveConsole.h).
 #include "tools/ArchiveConsole.h"
 
+#include "store/PlainFile.h"
+
 #include <QCoreApplication>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
 {
+    // What the console writes into a data folder stays the office group's, as the program's.
+    dosarium::useOfficeFileMode();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

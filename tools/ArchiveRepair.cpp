@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "app/Workspace.h"
 #include "archive/ProgressSink.h"
+#include "store/PlainFile.h"
 #include "store/ReplacementFile.h"
 
 #include <QDir>
@@ -52,6 +53,10 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
         const QString shown = QDir(dataDir).relativeFilePath(f.path);
         if (!QFileInfo::exists(f.path)) {
             result.done << QStringLiteral("Fisierul partial %1 nu mai exista.").arg(shown);
+        } else if (!firstForeignLevel(dataDir, shown.split(QLatin1Char('/'))).isEmpty()) {
+            result.failed << QStringLiteral("%1 nu este un fisier obisnuit (poate o legatura "
+                                            "simbolica): nu l-am sters.")
+                                 .arg(shown);
         } else if (!ReplacementFile::isAbandoned(f.path, kLeftoverIdle)) {
             result.failed
                 << QStringLiteral("Fisierul partial %1 a fost scris in ultimele %2 "

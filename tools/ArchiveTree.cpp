@@ -15,7 +15,7 @@ namespace dosarium {
 namespace {
 
 // The year folders hold three levels (domain, subdomain, file); deeper trees are still read for
-// stray files, but a folder that comes back through a link is not read twice.
+// stray files. A link is never gone through, so the listing cannot leave the data folder.
 constexpr int kMaxDepth = 32;
 
 bool isYearName(const QString &name)
@@ -70,27 +70,24 @@ void ArchiveTree::list(int dirFd, int index, int depth)
             e.name = QFile::decodeName(raw);
             unsigned char type = d->d_type;
             struct stat info {};
-            if (type == DT_UNKNOWN || type == DT_LNK || type == DT_REG) {
-                // The program follows links, so a link counts as what it leads to.
-                const bool link = type == DT_LNK;
-                if (::fstatat(dirFd, raw, &info, 0) == 0) {
+            if (type == DT_UNKNOWN || type == DT_REG) {
+                // Looked at as it stands: a link is never followed.
+                if (::fstatat(dirFd, raw, &info, AT_SYMLINK_NOFOLLOW) == 0)
                     type = S_ISDIR(info.st_mode)   ? DT_DIR
                            : S_ISREG(info.st_mode) ? DT_REG
+                           : S_ISLNK(info.st_mode) ? DT_LNK
                                                    : DT_UNKNOWN;
-                    // A folder reached through a link is read once, so a link back to a folder
-                    // above it cannot make the listing go round.
-                    if (type == DT_DIR && (link || d->d_type == DT_UNKNOWN) &&
-                        !m_seen.insert({info.st_dev, info.st_ino}).second)
-                        type = DT_UNKNOWN;
-                } else {
+                else
                     type = DT_UNKNOWN;
-                }
             }
             if (type == DT_REG) {
                 e.type = TreeEntry::Type::File;
                 e.size = qint64(info.st_size);
             } else if (type == DT_DIR) {
                 e.type = TreeEntry::Type::Folder;
+            } else if (type == DT_LNK) {
+                e.type = TreeEntry::Type::Link;
+                links << archiveChildPath(folders[size_t(index)].relative, e.name);
             }
             entries.push_back(std::move(e));
         }
@@ -106,7 +103,7 @@ void ArchiveTree::list(int dirFd, int index, int depth)
             continue;
         const QString relative = archiveChildPath(base, entries[i].name);
         const int fd = ::openat(dirFd, QFile::encodeName(entries[i].name).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
             unreadable << relative + QStringLiteral(": ") + systemErrorText(errno);
             continue;

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <set>
 #include <sys/types.h>
 #include <utility>
 #include <vector>
@@ -23,7 +22,7 @@ public:
 };
 
 struct TreeEntry {
-    enum class Type : quint8 { File, Folder, Other };
+    enum class Type : quint8 { File, Folder, Link, Other };
     QString name;
     Type type = Type::Other;
     int folder = -1; // Folder: its index
@@ -55,6 +54,7 @@ public:
 
     std::vector<TreeFolder> folders; // [0] is the data folder
     QStringList unreadable;          // folders below it that could not be listed, with the cause
+    QStringList links;               // symbolic links found, relative: never gone through
 
     // The folder of `levels` as the program reaches it: each level under its exact name, else
     // the first folder in order that is the same name in another letter case; -1 when a level is
@@ -64,7 +64,6 @@ public:
 private:
     void list(int dirFd, int index, int depth);
 
-    std::set<std::pair<dev_t, ino_t>> m_seen; // folders reached through links
     // Directory records as the kernel writes them, aligned for their 64-bit fields.
     std::vector<quint64> m_buffer = std::vector<quint64>(8 * 1024);
 };

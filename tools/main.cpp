@@ -3,6 +3,8 @@
 // (a line holding only ";" ends one). Rows are printed tab-separated, in UTF-8.
 #include "tools/SqlConsole.h"
 
+#include "store/PlainFile.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
@@ -10,6 +12,8 @@
 
 int main(int argc, char *argv[])
 {
+    // What the console writes into a data folder stays the office group's, as the program's.
+    dosarium::useOfficeFileMode();
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     QString filter;

@@ -86,7 +86,10 @@ TEST_F(ActivityLogTest, counterThatIsNoNumber_failsWithoutAdvancingOrWriting)
         WriteLog(sx, context, QStringLiteral("Acces in program."), now);
         ADD_FAILURE() << "no error";
     } catch (const Error &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("'12a' is not a valid integer value"));
+        // The conversion's own words, then what the user is to do about which file.
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("'12a' is not a valid integer value\r"
+                                                          "Contorul IDLOG din fisierul de setari")))
+            << e.what();
     }
     EXPECT_EQ(counter(QStringLiteral("IDLOG")), QStringLiteral("12a"));
     EXPECT_EQ(log()->recordCount(), 0);

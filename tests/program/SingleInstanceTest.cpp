@@ -1,4 +1,6 @@
 // Two real processes of the program's single-copy rule.
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QProcess>
 #include <QUuid>
@@ -23,6 +25,14 @@ protected:
                 return QString();
         return QString::fromLocal8Bit(process.readLine()).trimmed();
     }
+    ~SingleInstanceTest() override
+    {
+        const QString name = key + QStringLiteral("-%1").arg(getuid());
+        QDir(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".d")).removeRecursively();
+        if (const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR"); !runtime.isEmpty())
+            QLocalServer::removeServer(runtime + QLatin1Char('/') + name);
+    }
+
     QString key = QStringLiteral("DosariumTest-") + QUuid::createUuid().toString(QUuid::Id128);
 };
 
@@ -55,7 +65,36 @@ TEST_F(SingleInstanceTest, nameLeftByACrashedCopy_isTakenOver)
     EXPECT_EQ(line(next), QStringLiteral("first copy"));
     next.kill();
     next.waitForFinished(10000);
-    QLocalServer::removeServer(key + QStringLiteral("-%1").arg(getuid()));
+}
+
+TEST_F(SingleInstanceTest, nameTakenInTheSharedTemporaryFolder_doesNotStopTheStart)
+{
+    // Another account answering under the name in the shared temporary folder, and (where the
+    // test may act as another account) the program's own folder there made by that account.
+    const QString name = key + QStringLiteral("-%1").arg(getuid());
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(name));
+    const QString folder = QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".d");
+    if (getuid() == 0 && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+        QLocalServer inside;
+        ASSERT_TRUE(inside.listen(folder + QLatin1Char('/') + name));
+        QProcess copy;
+        start(copy);
+        EXPECT_EQ(line(copy), QStringLiteral("first copy"));
+        copy.kill();
+        copy.waitForFinished(10000);
+        EXPECT_FALSE(inside.hasPendingConnections());
+        inside.close();
+        QDir(folder).removeRecursively();
+    }
+    QProcess copy;
+    start(copy);
+    EXPECT_EQ(line(copy), QStringLiteral("first copy"));
+    copy.kill();
+    copy.waitForFinished(10000);
+    EXPECT_FALSE(squatter.hasPendingConnections());
 }
 
 } // namespace
