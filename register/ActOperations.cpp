@@ -333,7 +333,14 @@ void ActOperations::remove(const StoredAct &act)
 
 QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress)
 {
-    if (!act.id.isEmpty() && !actIdNumber(act.id)) // no row at all has no file to show
+    const bool noRow = act.id.isEmpty() && act.domeniul.isEmpty() && act.subdom.isEmpty();
+    if (act.id.isEmpty() && !noRow)
+        throw ActRefused(kViewTitle,
+                         QStringLiteral("\rActul nu are un numar (IDACT) bun in tabelul %1, asa "
+                                        "ca nu are fisier in arhiva.\rVerificati dosarul cu "
+                                        "dosarium-arhiva verifica.")
+                             .arg(QDir::toNativeSeparators(m_workspace.actePath())));
+    if (!noRow && !actIdNumber(act.id))
         throw ActRefused(kViewTitle, invalidActIdText(act.id));
     QString path;
     try {
@@ -345,16 +352,6 @@ QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress
     }
     if (path.isEmpty() || !QFileInfo(path).isFile())
         throw ActRefused(kViewTitle, QStringLiteral("\rFisierul nu exista!"));
-    const bool digits = !act.id.isEmpty() && std::all_of(act.id.begin(), act.id.end(), [](QChar c) {
-        return c >= u'0' && c <= u'9';
-    });
-    // A blank or damaged IDACT reads as 0: the file found is not this act's.
-    if (!digits)
-        throw ActRefused(kViewTitle,
-                         QStringLiteral("\rActul nu are un numar (IDACT) bun in tabelul %1, asa "
-                                        "ca nu are fisier in arhiva.\rVerificati dosarul cu "
-                                        "dosarium-arhiva verifica.")
-                             .arg(QDir::toNativeSeparators(m_workspace.actePath())));
     // The copy stays in the temporary folder whatever the stored extension holds; an extension
     // no file name can carry (a separator, only a dot, longer than a name may be) is left out.
     const bool plainExtension = !act.extensie.contains(QLatin1Char('/')) &&
