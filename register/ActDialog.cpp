@@ -4,6 +4,7 @@
 #include "app/StoredTextValidator.h"
 #include "app/Workspace.h"
 #include "register/ActDialogRules.h"
+#include "register/DateBox.h"
 #include "store/FieldCodec.h"
 #include "ui/ButtonLook.h"
 #include "ui/FileChooser.h"
@@ -13,7 +14,6 @@
 #include "widgets/WindowPlacement.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -76,11 +76,8 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     Label2->setGeometry(16, 0, 480, 49);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    DataAct = new QDateEdit(this);
+    DataAct = new DateBox(this);
     DataAct->setObjectName(QStringLiteral("DataAct"));
-    DataAct->setDisplayFormat(kShortDateFormat);
-    DataAct->setCalendarPopup(true);
-    DataAct->setMinimumDate(QDate(1900, 1, 1));
     navyText(DataAct);
     Seria = editBox("Seria", 24, true, this);
     Nr = editBox("Nr", 24, true, this);
@@ -200,7 +197,11 @@ bool TAddAct::RunDialog(const QString &title)
     m_saved = false;
     Label2->setText(title);
     centreWindow(this);
+    // The date is shown as the box's own value again, so that typing replaces it whole; a text
+    // that named no date when the dialog was last left gives way to today's.
+    DataAct->setDate(DataAct->holdsDate() ? DataAct->date() : m_workspace.now().date());
     DataAct->setFocus();
+    DataAct->selectAll();
     exec();
     return m_saved;
 }
@@ -237,6 +238,11 @@ void TAddAct::BitBtn1Click()
 {
     for (QComboBox *list : {Domeniul, SubDom, Titlu, COD})
         list->setEditText(CleanText(list->currentText()));
+    if (!DataAct->holdsDate()) {
+        if (m_showProblem)
+            m_showProblem(kWrongDate, DataAct);
+        return;
+    }
     const std::optional<ActProblem> problem =
         checkActEntry(Domeniul->currentText(), SubDom->currentText(), Fisier->text());
     if (problem) {

@@ -8,13 +8,13 @@
 #include <QDialog>
 
 class QComboBox;
-class QDateEdit;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
 
 namespace dosarium {
 
+class DateBox;
 class TFlatSpeedButton;
 class TGradientPanel;
 class Workspace;
@@ -43,7 +43,7 @@ public:
 
     TGradientPanel *Header = nullptr;
     QLabel *Label2 = nullptr;
-    QDateEdit *DataAct = nullptr;
+    DateBox *DataAct = nullptr;
     QLineEdit *Seria = nullptr;
     QLineEdit *Nr = nullptr;
     QComboBox *COD = nullptr;
