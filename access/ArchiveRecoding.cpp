@@ -372,8 +372,15 @@ void ArchiveRecoding::finishJournal(ProgressSink &progress)
 {
     try {
         const QByteArray text = readJournalFile();
-        if (!text.isEmpty())
-            bringTo(readJournal(text, m_journal), m_archiveKey(), progress);
+        m_recoveredLog.clear();
+        if (!text.isEmpty()) {
+            const Plan plan = readJournal(text, m_journal);
+            const QByteArray target = m_archiveKey();
+            bringTo(plan, target, progress);
+            // A journal cut short planned a pass that never began: nothing to tell.
+            if (plan.complete)
+                m_recoveredLog = target == plan.newKey ? kFinishedLog : kUndoneLog;
+        }
     } catch (...) {
         release();
         throw;
@@ -486,6 +493,8 @@ bool ArchiveRecoding::finishPending(ProgressSink &progress)
         return false;
     finishJournal(progress);
     close();
+    if (!m_recoveredLog.isEmpty())
+        m_workspace.WriteLog(m_recoveredLog);
     return true;
 }
 

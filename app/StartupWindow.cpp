@@ -224,6 +224,14 @@ void TForm1::Timer1Timer()
         return;
     }
 
+    QString later; // an error of the upkeep, shown once the main window is up
+    try {
+        // An older log gets the column of the program user; the program works without it.
+        m_workspace.UpgradeLog();
+    } catch (...) {
+        later = Workspace::failureText(std::current_exception());
+    }
+
     const QString server = m_workspace.chooseDataFolder();
     if (!server.isEmpty())
         notices += m_workspace.CheckDataFiles();
@@ -232,7 +240,6 @@ void TForm1::Timer1Timer()
     if (m_hooks.setDatabaseText)
         m_hooks.setDatabaseText(QStringLiteral("Baza : ") + context().DataDir);
 
-    QString later; // an error of the upkeep, shown once the main window is up
     try {
         if (m_hooks.setCaption)
             m_hooks.setCaption(kVersionText);

@@ -33,6 +33,8 @@ public:
         QString stagedFile;   // a new document waiting beside the file it replaces
         bool newCopy = false; // newFile is a new document, not the old file moved
         QStringList update;   // the statement of a modification
+        // The act as the person knows it: number, date ("dd.MM.yyyy") and title.
+        QString nr, date, titlu;
 
         static Entry of(Kind kind, const QString &dataDir, const QString &id,
                         const QString &oldFile, const QString &newFile)
@@ -62,6 +64,10 @@ public:
     // data folder cannot be read now stays for the next start. Throws Error when a file cannot
     // be brought into step (the journal then stays).
     QString finishPending();
+    // The log entry of what finishPending did ("... terminata la repornire" or "... anulata la
+    // repornire"); empty when it did nothing or worked on another data folder than the one in
+    // use.
+    const QString &logText() const { return m_logText; }
 
     // The entry's text and back; a text cut short or of another kind gives nothing.
     static QByteArray text(const Entry &entry);
@@ -69,6 +75,8 @@ public:
 
 private:
     QString m_path;
+    QString m_dataDir;
+    QString m_logText;
 };
 
 } // namespace dosarium
