@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace dosarium;
@@ -101,6 +103,32 @@ TEST(QtTexts, everyTextOfTheFileChooserAUserMeets_isRomanian)
     EXPECT_FALSE(shown.isEmpty());
     for (const QString &text : shown)
         EXPECT_FALSE(text.contains(QLatin1String("not found"))) << qPrintable(text);
+}
+
+// The act dialog's date box drops this calendar down; its month names come from the locale.
+TEST(QtTexts, everyTextOfTheCalendar_isRomanian)
+{
+    ensureApplication();
+    Untranslated missing;
+    QtTexts romanian;
+    QCoreApplication::installTranslator(&missing);
+    QCoreApplication::installTranslator(&romanian);
+    {
+        QCalendarWidget calendar;
+        calendar.setLocale(QLocale(QLocale::Romanian, QLocale::Romania));
+        calendar.setSelectedDate(QDate(2017, 6, 5));
+        calendar.show();
+        QCoreApplication::processEvents();
+        const auto *month =
+            calendar.findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"));
+        ASSERT_TRUE(month);
+        EXPECT_EQ(month->text(), QStringLiteral("iunie"));
+    }
+    QCoreApplication::removeTranslator(&romanian);
+    QCoreApplication::removeTranslator(&missing);
+    QStringList untranslated = missing.seen.values();
+    untranslated.sort();
+    EXPECT_TRUE(untranslated.isEmpty()) << qPrintable(untranslated.join(QLatin1Char('\n')));
 }
 
 } // namespace
