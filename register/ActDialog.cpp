@@ -156,6 +156,9 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
     installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        // The date box's calendar is a window of its own: Escape there closes only the calendar.
+        if (source && source->window() != this)
+            return false;
         return FormKeyDown(key) || EnterTab(source, key);
     });
     FormCreate();

@@ -1,6 +1,7 @@
 #include "register/DateBox.h"
 
 #include "app/TextFormats.h"
+#include "store/FieldCodec.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -69,7 +70,9 @@ DateBox::DateBox(QWidget *parent) : QLineEdit(parent)
 void DateBox::setDate(const QDate &date)
 {
     m_date = date;
-    setText(date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString());
+    // An empty date of the table reads as the zero date: the box shows it empty.
+    const bool shown = date.isValid() && date != zeroDate();
+    setText(shown ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString());
     setModified(false);
     m_fresh = true;
 }

@@ -16,7 +16,8 @@ class DateBox : public QLineEdit {
 public:
     explicit DateBox(QWidget *parent = nullptr);
 
-    // Shows `date` ("dd.mm.yyyy"; empty for an invalid date) as the box's own value.
+    // Shows `date` ("dd.mm.yyyy"; empty for an invalid date and for the table's empty date) as
+    // the box's own value.
     void setDate(const QDate &date);
     // The date given with setDate while the text is untouched; afterwards the typed date, or an
     // invalid date when the text names none.

@@ -16,6 +16,7 @@
 #include "widgets/DataGrid.h"
 #include "widgets/FlatSpeedButton.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -210,6 +211,18 @@ TEST_F(ActDialogTest, dateBox_keepsExactlyTheTypedDate_andRefusesAnImpossibleOne
         EXPECT_FALSE(enterDate([] {}, QLatin1String(typed)).isValid()) << typed;
         EXPECT_EQ(problems, QStringList{QStringLiteral("Data actului nu este corecta!")}) << typed;
     }
+    // The calendar stays: Escape there closes only the calendar, a day picked is the date.
+    const bool saved = runDialog([&] {
+        dialog.Fisier->setText(scan);
+        dialog.DataAct->showCalendar();
+        QTest::keyClick(dialog.DataAct->calendar(), Qt::Key_Escape);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.DataAct->showCalendar();
+        emit dialog.DataAct->calendar()->clicked(QDate(2016, 2, 29));
+        dialog.BitBtn1->click();
+    });
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(dialog.entry().date, QDate(2016, 2, 29));
 }
 
 TEST_F(ActDialogTest, newActs_joinThePickListsInOrder_andOneTheFiltersHideIsSaidAndShownOnDa)
