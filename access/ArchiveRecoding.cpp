@@ -493,8 +493,6 @@ bool ArchiveRecoding::finishPending(ProgressSink &progress)
         return false;
     finishJournal(progress);
     close();
-    if (!m_recoveredLog.isEmpty())
-        m_workspace.WriteLog(m_recoveredLog);
     return true;
 }
 

@@ -48,7 +48,7 @@ public:
     static inline const QString kDescription = QStringLiteral("Recodare arhiva...");
     static inline const QString kJournalName = QStringLiteral("Recodare.jrn");
     // The log's entries of a pass: begun, turned back after a failure, and brought to an end
-    // (or turned back) by a start after a stop in the middle.
+    // (or turned back) after a stop in the middle.
     static inline const QString kBegunLog = QStringLiteral("Recodare Arhiva");
     static inline const QString kTurnedBackLog =
         QStringLiteral("Recodare Arhiva anulata, parola veche pusa la loc.");
@@ -103,10 +103,12 @@ public:
     void leave();
     bool isOpen() const { return m_fd >= 0; }
 
-    // At start-up: brings a pass that a crash left unfinished to the user file's key, removes
-    // its journal and writes what it did to the log. False when there is no such pass or another
-    // program holds it.
+    // At start-up: brings a pass that a crash left unfinished to the user file's key and removes
+    // its journal. False when there is no such pass or another program holds it.
     bool finishPending(ProgressSink &progress);
+    // The log entry of what the last finishPending (or open) did with an unfinished pass
+    // (kFinishedLog or kUndoneLog); empty when there was none.
+    const QString &recoveredLog() const { return m_recoveredLog; }
 
     const Plan &currentPlan() const { return m_plan; }
     // Files re-coded by this object, forwards or back.

@@ -87,6 +87,8 @@ Windows::Windows()
                 ArchiveRecoding recoding(
                     *services, [services] { return ReadArchiveKey(services->context().DataDir); });
                 recoding.finishPending(services->progress());
+                if (!recoding.recoveredLog().isEmpty())
+                    services->WriteLog(recoding.recoveredLog());
             });
             // So is an act operation.
             services->guard([services] {
