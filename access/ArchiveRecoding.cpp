@@ -403,13 +403,18 @@ void ArchiveRecoding::finishJournal(ProgressSink &progress)
 {
     try {
         const QByteArray text = readJournalFile();
+        m_recoveredLog.clear();
         if (text.isEmpty())
             return;
         const Plan pending = readJournal(text, m_journal);
         // Files named outside the archive tree, or reached through a link: nothing is touched.
         if (const QString problem = RecodingJournalProblem(pending, dataDir()); !problem.isEmpty())
             throw Error(setJournalAside(m_journal, problem));
-        bringTo(pending, m_archiveKey(), progress);
+        const QByteArray target = m_archiveKey();
+        bringTo(pending, target, progress);
+        // A journal cut short planned a pass that never began: nothing to tell.
+        if (pending.complete)
+            m_recoveredLog = target == pending.newKey ? kFinishedLog : kUndoneLog;
     } catch (...) {
         release();
         throw;

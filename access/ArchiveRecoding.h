@@ -49,6 +49,14 @@ class ArchiveRecoding {
 public:
     static inline const QString kDescription = QStringLiteral("Recodare arhiva...");
     static inline const QString kJournalName = QStringLiteral("Recodare.jrn");
+    // The log's entries of a pass: begun, turned back after a failure, and brought to an end
+    // (or turned back) after a stop in the middle.
+    static inline const QString kBegunLog = QStringLiteral("Recodare Arhiva");
+    static inline const QString kTurnedBackLog =
+        QStringLiteral("Recodare Arhiva anulata, parola veche pusa la loc.");
+    static inline const QString kFinishedLog =
+        QStringLiteral("Recodare Arhiva terminata la repornire");
+    static inline const QString kUndoneLog = QStringLiteral("Recodare Arhiva anulata la repornire");
 
     // One archived file of a pass: the act's row in the re-coding order, the file relative to
     // the data folder, and the byte that tells its key.
@@ -103,6 +111,9 @@ public:
     // At start-up: brings a pass that a crash left unfinished to the user file's key and removes
     // its journal. False when there is no such pass or another program holds it.
     bool finishPending(ProgressSink &progress);
+    // The log entry of what the last finishPending (or open) did with an unfinished pass
+    // (kFinishedLog or kUndoneLog); empty when there was none.
+    const QString &recoveredLog() const { return m_recoveredLog; }
 
     const Plan &currentPlan() const { return m_plan; }
     // Files re-coded by this object, forwards or back.
@@ -142,6 +153,7 @@ private:
     std::function<QByteArray()> m_archiveKey;
     RecodeStep m_recodeStep;
     std::function<bool(int)> m_crashPoint;
+    QString m_recoveredLog; // what finishJournal did, for the log
     QString m_journal;
     int m_fd = -1;
     std::unique_ptr<ArchiveUseLock> m_use;

@@ -283,6 +283,9 @@ bool TForm3::EnterTab(QWidget *source, QKeyEvent *event)
         return false;
     if (source != UtzNume && source != UtzParola)
         return false;
+    // Signed in: the hidden boxes take no Enter, so no second sign-in follows.
+    if (isSignedIn())
+        return true;
     focusNextChild();
     if (source == UtzParola)
         StartB->click();
@@ -291,6 +294,8 @@ bool TForm3::EnterTab(QWidget *source, QKeyEvent *event)
 
 void TForm3::StartBClick()
 {
+    if (isSignedIn())
+        return; // one sign-in per run
     m_workspace.guard([this] {
         const UserEntry user = SignIn(dataDir(), UtzNume->text(), UtzParola->text());
         if (user.isEmpty()) {
@@ -298,6 +303,7 @@ void TForm3::StartBClick()
             return;
         }
         m_currentUser = user;
+        m_workspace.setProgramUser(user.nameText());
         Panel2->hide();
         Panel1->show();
         m_workspace.WriteLog(SessionTexts::SignedInLog);

@@ -270,6 +270,8 @@ void UserAdministration::add(const QString &name, const QString &password, int r
     m_exact.insert(asTableReads(entry.Name), entry);
     reopenAt(name);
     SaveUserFile();
+    m_workspace.WriteLog(QStringLiteral("Adaugare Utilizator ") + name +
+                         QStringLiteral(" - Rang: ") + rankText(rank));
 }
 
 void UserAdministration::checkDeletion(const QString &name)
@@ -285,6 +287,7 @@ void UserAdministration::remove(const QString &name)
     m_exact.remove(storedName(name));
     reopenAt(QString());
     SaveUserFile();
+    m_workspace.WriteLog(QStringLiteral("Stergere Utilizator ") + name);
 }
 
 void UserAdministration::checkModification(const QString &rowName) const
@@ -357,10 +360,15 @@ void UserAdministration::changePassword(const QString &name, const QString &pass
             m_recoding->close();
         throw;
     }
+    // Logged once the archive follows the new key: a log that cannot be written never stops
+    // a pass between the user file and the archive.
     if (recode) {
         RecodeArchive(oldKey, newPassword, held);
         window->finish();
     }
+    m_workspace.WriteLog(QStringLiteral("Modificare Parola Utilizator ") + name);
+    if (recode)
+        m_workspace.WriteLog(ArchiveRecoding::kBegunLog);
 }
 
 void UserAdministration::RecodeArchive(const QByteArray &oldKey, const QByteArray &newKey,
@@ -401,6 +409,7 @@ void UserAdministration::RecodeArchive(const QByteArray &oldKey, const QByteArra
             throw;
         }
         m_recoding->close();
+        m_workspace.WriteLog(ArchiveRecoding::kTurnedBackLog);
         throw UserRefused(AdminTexts::ModifyTitle,
                           stopped + QStringLiteral("\rParola nu a fost schimbata; arhiva a ramas "
                                                    "codata cu parola veche."));

@@ -166,8 +166,11 @@ bool TAddUser::EnterTab(QWidget *source, QKeyEvent *event)
         return false;
     if (source != Utilizator && source != Pass1 && source != Pass2 && source != Rang)
         return false;
+    // The last box that can take the focus saves: the rank, or the second password when the
+    // rank cannot be changed.
+    const bool last = source == Rang || (source == Pass2 && !Rang->isEnabled());
     focusNextChild();
-    if (source == Rang)
+    if (last)
         BitBtn1Click();
     return true;
 }

@@ -1,7 +1,9 @@
 #include "app/ActivityLog.h"
 
+#include "app/DataTables.h"
 #include "app/SettingsFile.h"
 #include "app/TextFormats.h"
+#include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -37,18 +39,29 @@ QString NextId(const QString &dataDir, const QString &counter)
     return QString::number(taken);
 }
 
-void WriteLog(Query &sx, const AppContext &context, const QString &action, const QDateTime &now)
+void WriteLog(Query &sx, const AppContext &context, const QString &action, const QDateTime &now,
+              const QString &programUser)
 {
+    const QString log = joinPath(context.DataDir, QStringLiteral("Log.dbf"));
+    const QString id = NextId(context.DataDir, QStringLiteral("IDLOG"));
+    // A log of a folder that no start of this version has upgraded yet has no such column.
+    const bool named = Engine::readLayout(resolveFileName(log)).fieldIndex(kProgramUserColumn) >= 0;
     sx.clearSql();
-    sx.appendSql(QStringLiteral("INSERT INTO ") +
-                 quoteText(joinPath(context.DataDir, QStringLiteral("Log.dbf"))));
-    sx.appendSql(QStringLiteral("(IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR)"));
+    sx.appendSql(QStringLiteral("INSERT INTO ") + quoteText(log));
+    sx.appendSql(named ? QStringLiteral("(IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR, ") +
+                             kProgramUserColumn + QLatin1Char(')')
+                       : QStringLiteral("(IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR)"));
     sx.appendSql(QStringLiteral("VALUES ("));
-    sx.appendSql(NextId(context.DataDir, QStringLiteral("IDLOG")) + QLatin1Char(','));
+    sx.appendSql(id + QLatin1Char(','));
     sx.appendSql(quoteText(shortDateText(now.date())) + QLatin1Char(','));
     sx.appendSql(quoteText(longTimeText(now.time())) + QLatin1Char(','));
     sx.appendSql(quoteText(action) + QLatin1Char(','));
-    sx.appendSql(quoteText(context.WorkstationUser) + QLatin1Char(')'));
+    if (named) {
+        sx.appendSql(quoteText(context.WorkstationUser) + QLatin1Char(','));
+        sx.appendSql(quoteText(programUser) + QLatin1Char(')'));
+    } else {
+        sx.appendSql(quoteText(context.WorkstationUser) + QLatin1Char(')'));
+    }
     sx.execSql();
 }
 

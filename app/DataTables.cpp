@@ -80,6 +80,17 @@ void UpgradeActe(Query &sx, Table &tx, const QString &dataDir, const Yield &yiel
     tx.setTableName(QString());
 }
 
+void UpgradeLog(Query &sx, const QString &dataDir, const Yield &yield)
+{
+    const QString log = joinPath(dataDir, QStringLiteral("Log.dbf"));
+    if (Engine::readLayout(resolveFileName(log)).fieldIndex(kProgramUserColumn) >= 0)
+        return;
+    yield();
+    run(sx, {QStringLiteral("ALTER TABLE ") + quoteText(log),
+             QStringLiteral("ADD ") + kProgramUserColumn + QStringLiteral(" CHAR(32)")});
+    yield();
+}
+
 QString PackTable(Table &sursa, const QString &path, const Yield &yield)
 {
     sursa.close();

@@ -24,6 +24,13 @@ void CreateTables(Query &sx, const QString &dataDir, const Yield &yield);
 // columns are read from the table's header; the rows are read only when LUNA is filled.
 void UpgradeActe(Query &sx, Table &tx, const QString &dataDir, const Yield &yield);
 
+// The log's column for the name under which the person signed in to the program; added at the
+// end by UpgradeLog, so that the statements of workstations that do not know it still run.
+inline const QString kProgramUserColumn = QStringLiteral("NUMEUTIL");
+
+// Adds the program-user column to a log that lacks it; the entries already there keep it empty.
+void UpgradeLog(Query &sx, const QString &dataDir, const Yield &yield);
+
 // Opens the table for this program alone and removes its deleted rows for good. A table without
 // deleted rows is left as it is (the same file, the same bytes). A table whose header and size
 // disagree is first kept in a dated copy beside it (see DamagedFiles); returns the notice that

@@ -224,6 +224,14 @@ void TForm1::Timer1Timer()
         return;
     }
 
+    QString later; // an error of the upkeep, shown once the main window is up
+    try {
+        // An older log gets the column of the program user; the program works without it.
+        m_workspace.UpgradeLog();
+    } catch (...) {
+        later = Workspace::failureText(std::current_exception());
+    }
+
     QString unreachable;
     const QString server = m_workspace.chooseDataFolder(&unreachable);
     // Working locally while the office's register is on the server splits it in two: the
@@ -239,7 +247,6 @@ void TForm1::Timer1Timer()
     if (m_hooks.setDatabaseText)
         m_hooks.setDatabaseText(QStringLiteral("Baza : ") + context().DataDir);
 
-    QString later; // an error of the upkeep, shown once the main window is up
     try {
         if (m_hooks.setCaption)
             m_hooks.setCaption(kVersionText);

@@ -191,7 +191,7 @@ QString Workspace::NextId(const QString &counter)
 
 void Workspace::WriteLog(const QString &action)
 {
-    dosarium::WriteLog(*m_sx, m_context, action, now());
+    dosarium::WriteLog(*m_sx, m_context, action, now(), m_programUser);
     yield();
 }
 
@@ -203,6 +203,11 @@ void Workspace::CreateTables()
 void Workspace::UpgradeActe()
 {
     dosarium::UpgradeActe(*m_sx, *m_tx, m_context.DataDir, [this] { yield(); });
+}
+
+void Workspace::UpgradeLog()
+{
+    dosarium::UpgradeLog(*m_sx, m_context.DataDir, [this] { yield(); });
 }
 
 QString Workspace::PackTable(const QString &path)

@@ -82,6 +82,10 @@ public:
     QString ReadSetting(const QString &section, const QString &key) const;
     void WriteSetting(const QString &section, const QString &key, const QString &value);
 
+    // The name under which the person signed in to the program; every log entry carries it.
+    void setProgramUser(const QString &name) { m_programUser = name; }
+    const QString &programUser() const { return m_programUser; }
+
     // Activity log and id counters of DataDir.
     QString NextId(const QString &counter);
     void WriteLog(const QString &action);
@@ -93,6 +97,7 @@ public:
     // Tables of DataDir.
     void CreateTables();
     void UpgradeActe();
+    void UpgradeLog();
     // Returns the notice of a damaged table kept aside before the pack, empty for a sound one.
     QString PackTable(const QString &path);
     void TrimLog();
@@ -114,6 +119,7 @@ private:
     Workstation m_station;
     AppContext m_context;
     std::function<QDateTime()> m_clock;
+    QString m_programUser;
     WorkspaceReports m_reports;
     std::unique_ptr<Query> m_sx;
     std::unique_ptr<Table> m_tx;

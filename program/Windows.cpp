@@ -56,6 +56,15 @@ Windows::Windows()
     Form4->attach(*AddUser, *Erori);
     Evidente->attach(*AddAct, *Erori);
     connectToWindows(*workspace, Contor.get());
+    {
+        // What the program repaired on its own is told in its own message window.
+        WorkspaceReports reports = workspace->reports();
+        TErori *erori = Erori.get();
+        reports.showNotice = [erori](const QString &message) {
+            erori->Mesaj(QStringLiteral("Dosarium"), message, 2, kButtonOk);
+        };
+        workspace->setReports(std::move(reports));
+    }
     Workspace *services = workspace.get();
     TEvidente *evidente = Evidente.get();
     TForm4 *form4 = Form4.get();
@@ -79,10 +88,15 @@ Windows::Windows()
                 ArchiveRecoding recoding(
                     *services, [services] { return ReadArchiveKey(services->context().DataDir); });
                 recoding.finishPending(services->progress());
+                if (!recoding.recoveredLog().isEmpty())
+                    services->WriteLog(recoding.recoveredLog());
             });
             // So is an act operation.
             services->guard([services] {
-                const QString notice = ActJournal(services->context()).finishPending();
+                ActJournal journal(services->context());
+                const QString notice = journal.finishPending();
+                if (!journal.logText().isEmpty())
+                    services->WriteLog(journal.logText());
                 if (!notice.isEmpty())
                     services->showNotice(notice);
             });

@@ -4,6 +4,7 @@
 #include "app/StoredTextValidator.h"
 #include "app/Workspace.h"
 #include "register/ActDialogRules.h"
+#include "register/DateBox.h"
 #include "store/FieldCodec.h"
 #include "ui/ButtonLook.h"
 #include "ui/FileChooser.h"
@@ -13,7 +14,6 @@
 #include "widgets/WindowPlacement.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,8 +24,6 @@ namespace dosarium {
 namespace {
 
 const QColor Navy(0x00, 0x00, 0x80);
-// The date box's lowest date, shown as a blank: the box of an act without a date.
-const QDate kEmptyDate(100, 1, 1);
 
 void navyText(QWidget *control)
 {
@@ -78,12 +76,8 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     Label2->setGeometry(16, 0, 480, 49);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    DataAct = new QDateEdit(this);
+    DataAct = new DateBox(this);
     DataAct->setObjectName(QStringLiteral("DataAct"));
-    DataAct->setDisplayFormat(kShortDateFormat);
-    DataAct->setCalendarPopup(true);
-    DataAct->setMinimumDate(kEmptyDate);
-    DataAct->setSpecialValueText(QStringLiteral(" "));
     navyText(DataAct);
     Seria = editBox("Seria", 24, true, this);
     Nr = editBox("Nr", 24, true, this);
@@ -162,6 +156,9 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
 
     // Key preview: every key of this window reaches FormKeyDown before the focused control.
     installKeyPreview(this, [this](QWidget *source, QKeyEvent *key) {
+        // The date box's calendar is a window of its own: Escape there closes only the calendar.
+        if (source && source->window() != this)
+            return false;
         return FormKeyDown(key) || EnterTab(source, key);
     });
     FormCreate();
@@ -204,7 +201,11 @@ bool TAddAct::RunDialog(const QString &title)
     m_saved = false;
     Label2->setText(title);
     centreWindow(this);
+    // The date is shown as the box's own value again, so that typing replaces it whole; a text
+    // that named no date when the dialog was last left gives way to today's.
+    DataAct->setDate(DataAct->holdsDate() ? DataAct->date() : m_workspace.now().date());
     DataAct->setFocus();
+    DataAct->selectAll();
     exec();
     return m_saved;
 }
@@ -215,8 +216,7 @@ void TAddAct::load(const StoredAct &act, const QString &archivedFile)
     m_loadedDate = act.date;
     m_loadedDomeniul = act.domeniul;
     m_loadedSubdom = act.subdom;
-    DataAct->setDate(act.date.isValid() ? act.date : kEmptyDate);
-    m_shownDate = DataAct->date();
+    DataAct->setDate(act.date);
     Seria->setText(act.seria);
     Nr->setText(act.nr);
     COD->setEditText(act.cod);
@@ -227,20 +227,13 @@ void TAddAct::load(const StoredAct &act, const QString &archivedFile)
     Fisier->setText(archivedFile);
 }
 
-bool TAddAct::dateUntouched() const
-{
-    return m_loaded && DataAct->date() == m_shownDate;
-}
-
 ActEntry TAddAct::entry() const
 {
     ActEntry e;
-    // Only a date the box cannot show as it is (an empty one) needs keeping; any other is
-    // written back as it was read.
-    e.keepsStoredDate = dateUntouched() && m_shownDate != m_loadedDate;
-    e.date = e.keepsStoredDate               ? m_loadedDate
-             : DataAct->date() == kEmptyDate ? QDate()
-                                             : DataAct->date();
+    // An empty date the person left as the row held it stays empty; any other untouched date
+    // is written back exactly as it was read (the box shows it as it is, before 1900 too).
+    e.keepsStoredDate = m_loaded && !DataAct->isModified() && !m_loadedDate.isValid();
+    e.date = DataAct->date();
     e.seria = Seria->text();
     e.nr = Nr->text();
     e.cod = COD->currentText();
@@ -256,10 +249,15 @@ void TAddAct::BitBtn1Click()
 {
     for (QComboBox *list : {Domeniul, SubDom, Titlu, COD})
         list->setEditText(CleanText(list->currentText()));
-    // An empty date is kept only as a row held it; the person never empties one.
-    if (DataAct->date() == kEmptyDate && !dateUntouched()) {
+    if (DataAct->isModified() && DataAct->text().trimmed().isEmpty()) {
+        // An empty date is kept only as a row held it; the person never empties one.
         if (m_showProblem)
             m_showProblem(QStringLiteral("Nu ati trecut data actului!"), DataAct);
+        return;
+    }
+    if (!DataAct->holdsDate()) {
+        if (m_showProblem)
+            m_showProblem(kWrongDate, DataAct);
         return;
     }
     const std::optional<ActProblem> problem = checkActEntry(

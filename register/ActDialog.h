@@ -8,13 +8,13 @@
 #include <QDialog>
 
 class QComboBox;
-class QDateEdit;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
 
 namespace dosarium {
 
+class DateBox;
 class TFlatSpeedButton;
 class TGradientPanel;
 class Workspace;
@@ -44,7 +44,7 @@ public:
 
     TGradientPanel *Header = nullptr;
     QLabel *Label2 = nullptr;
-    QDateEdit *DataAct = nullptr;
+    DateBox *DataAct = nullptr;
     QLineEdit *Seria = nullptr;
     QLineEdit *Nr = nullptr;
     QComboBox *COD = nullptr;
@@ -60,15 +60,12 @@ public:
 private:
     QList<QWidget *> inputs() const;
 
-    bool dateUntouched() const;
-
     Workspace &m_workspace;
     ProblemReport m_showProblem;
     bool m_saved = false;
     // The act loaded for a modification, as its row holds it.
     bool m_loaded = false;
     QDate m_loadedDate;
-    QDate m_shownDate; // what the date box showed for it
     QString m_loadedDomeniul, m_loadedSubdom;
 };
 

@@ -3,6 +3,7 @@
 #include "archive/FolderName.h"
 #include "register/ActStatements.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace dosarium {
@@ -21,8 +22,12 @@ std::optional<ActProblem> checkActEntry(const QString &domeniul, const QString &
     if (subdom != storedSubdom && !isPortableFolderName(subdom))
         return ActProblem{ActField::SubDom,
                           QStringLiteral("Subdomeniul contine caractere nepermise!")};
-    if (fisier == kNoFile || !QFileInfo(fisier).isFile())
+    if (fisier == kNoFile || fisier.isEmpty())
         return ActProblem{ActField::Fisier, QStringLiteral("Nu ati ales fisierul cu scanarea!")};
+    // Chosen, then moved or deleted before "Memoreaza".
+    if (!QFileInfo(fisier).isFile())
+        return ActProblem{ActField::Fisier, QStringLiteral("Fisierul ales nu mai exista: ") +
+                                                QDir::toNativeSeparators(fisier)};
     if (fileExtension(fisier).size() > kExtensionWidth)
         return ActProblem{ActField::Fisier,
                           QStringLiteral("Extensia fisierului are mai mult de 5 caractere!")};

@@ -14,6 +14,8 @@ struct ActProblem {
     QString text;
 };
 
+// The balloon at a date box whose text names no date (see typedDate).
+inline const QString kWrongDate = QStringLiteral("Data actului nu este corecta!");
 // The file label's text while no file is chosen.
 inline const QString kNoFile = QStringLiteral("-");
 // The longest extension, with its dot, that the act's EXTENSIE column holds.

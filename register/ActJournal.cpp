@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "app/DamagedFiles.h"
 #include "register/ActJournalCheck.h"
+#include "register/ActStatements.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
@@ -110,6 +111,45 @@ bool holdsUpdate(const Row &row, const QStringList &update)
     return written == row.record;
 }
 
+// The act as the person knows it: number, date and title, from the journal or, for a journal
+// of an older version that names only the id, from the act's row.
+struct KnownAct {
+    QString nr, titlu;
+    QDate date;
+    QString named(const QString &id) const
+    {
+        if (nr.isEmpty() && !date.isValid() && titlu.isEmpty())
+            return QStringLiteral("cu numarul intern ") + id;
+        return actNamed(nr, date, titlu);
+    }
+};
+
+QString shortDate(const QDate &date)
+{
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+KnownAct knownAct(const ActJournal::Entry &e, const std::optional<Row> &row)
+{
+    KnownAct act{e.nr, e.titlu, QDate::fromString(e.date, QStringLiteral("dd.MM.yyyy"))};
+    if (e.nr.isEmpty() && e.date.isEmpty() && e.titlu.isEmpty() && row) {
+        const auto field = [&](const char *column) -> const Field * {
+            const int index = row->layout.fieldIndex(QLatin1String(column));
+            return index < 0 ? nullptr : &row->layout.fields.at(index);
+        };
+        const char *record = row->record.constData();
+        if (const Field *f = field("NR"))
+            act.nr = fieldText(row->layout, *f, record).trimmed();
+        if (const Field *f = field("TITLU"))
+            act.titlu = fieldText(row->layout, *f, record).trimmed();
+        if (const Field *f = field("DATAACT"))
+            act.date = fieldDate(*f, record);
+    }
+    if (act.date == zeroDate())
+        act.date = QDate();
+    return act;
+}
+
 } // namespace
 
 ActJournal::ActJournal(const AppContext &context)
@@ -175,6 +215,9 @@ QByteArray ActJournal::text(const Entry &entry)
     out += QByteArrayLiteral("COPY=") + (entry.newCopy ? '1' : '0') + '\n';
     for (const QString &u : entry.update)
         out += line("UPDATE", u);
+    out += line("NR", entry.nr);
+    out += line("DATE", entry.date);
+    out += line("TITLU", entry.titlu);
     return out + kLastLine + '\n';
 }
 
@@ -213,6 +256,12 @@ std::optional<ActJournal::Entry> ActJournal::parse(const QByteArray &text)
             entry.newCopy = raw == "1";
         } else if (key == "UPDATE") {
             entry.update << value;
+        } else if (key == "NR") {
+            entry.nr = value;
+        } else if (key == "DATE") {
+            entry.date = value;
+        } else if (key == "TITLU") {
+            entry.titlu = value;
         }
     }
     if (!kindFound || entry.dataDir.isEmpty() || entry.id.isEmpty())
@@ -238,6 +287,7 @@ void ActJournal::end()
 
 QString ActJournal::finishPending()
 {
+    m_logText.clear();
     const EntryKind kind = entryKind(m_path);
     if (kind == EntryKind::Missing)
         return QString();
@@ -281,10 +331,12 @@ QString ActJournal::finishPending()
         removeUnfinishedCopies(target);
     const bool moved = !e.oldFile.isEmpty() && !e.newFile.isEmpty() && e.oldFile != e.newFile;
     QString outcome;
+    bool done = false; // the operation was brought to its end, not undone
     switch (e.kind) {
     case Kind::Add:
         if (row) {
             outcome = QStringLiteral("actul este in registru, cu fisierul lui.");
+            done = true;
         } else {
             removeFile(e.newFile);
             outcome = QStringLiteral("actul nu a fost adaugat.");
@@ -296,6 +348,7 @@ QString ActJournal::finishPending()
         } else {
             removeFile(e.oldFile);
             outcome = QStringLiteral("actul a fost sters, impreuna cu fisierul lui.");
+            done = true;
         }
         break;
     case Kind::Modify:
@@ -313,6 +366,7 @@ QString ActJournal::finishPending()
             if (moved)
                 removeFile(e.oldFile);
             outcome = QStringLiteral("actul a fost modificat, iar fisierul lui adus la zi.");
+            done = true;
         } else {
             removeFile(e.stagedFile);
             if (moved && e.newCopy)
@@ -324,10 +378,19 @@ QString ActJournal::finishPending()
         break;
     }
     end();
+    const KnownAct known = knownAct(e, row);
+    static const QStringList logNames = {QStringLiteral("Adaugare Act "),
+                                         QStringLiteral("Modificare Act "),
+                                         QStringLiteral("Stergere Act ")};
+    if (QDir::cleanPath(e.dataDir) == QDir::cleanPath(m_dataDirs.constFirst()))
+        m_logText = logNames.at(int(e.kind)) + known.nr + QLatin1Char('/') +
+                    (known.date.isValid() ? shortDate(known.date) : QString()) +
+                    (done ? QStringLiteral(" terminata la repornire")
+                          : QStringLiteral(" anulata la repornire"));
     static const QStringList names = {QStringLiteral("Adaugarea"), QStringLiteral("Modificarea"),
                                       QStringLiteral("Stergerea")};
     return QStringLiteral("%1 actului %2 a fost intrerupta la ultima oprire a programului; %3")
-        .arg(names.at(int(e.kind)), e.id, outcome);
+        .arg(names.at(int(e.kind)), known.named(e.id), outcome);
 }
 
 } // namespace dosarium

@@ -37,6 +37,8 @@ public:
         QString stagedFile;   // a new document waiting beside the file it replaces
         bool newCopy = false; // newFile is a new document, not the old file moved
         QStringList update;   // the statement of a modification
+        // The act as the person knows it: number, date ("dd.MM.yyyy") and title.
+        QString nr, date, titlu;
 
         static Entry of(Kind kind, const QString &dataDir, const QString &id,
                         const QString &oldFile, const QString &newFile)
@@ -78,6 +80,10 @@ public:
     // it is moved aside under a dated name and the notice says so. Throws Error when a file cannot
     // be brought into step (the journal then stays).
     QString finishPending();
+    // The log entry of what finishPending did ("... terminata la repornire" or "... anulata la
+    // repornire"); empty when it did nothing or worked on another data folder than the one in
+    // use.
+    const QString &logText() const { return m_logText; }
 
     // The entry's text and back; a text cut short or of another kind gives nothing.
     static QByteArray text(const Entry &entry);
@@ -88,7 +94,8 @@ private:
 
     QString m_path;
     int m_lock = -1;        // the open lock file while the journal is held
-    QStringList m_dataDirs; // the data folders a journal may name
+    QStringList m_dataDirs; // the data folders a journal may name, the one in use first
+    QString m_logText;
 };
 
 } // namespace dosarium

@@ -59,6 +59,16 @@ FolderText keptOr(const QString &edited, const QString &stored)
     return edited == stored ? FolderText::Stored : FolderText::Entered;
 }
 
+// The journal's entry with the act as the person knows it, for the notice of a later start.
+ActJournal::Entry named(ActJournal::Entry entry, const QString &nr, const QDate &date,
+                        const QString &titlu)
+{
+    entry.nr = nr;
+    entry.date = date.toString(QStringLiteral("dd.MM.yyyy"));
+    entry.titlu = titlu;
+    return entry;
+}
+
 } // namespace
 
 ActOperations::ActOperations(Workspace &workspace, std::function<QByteArray()> archiveKey)
@@ -140,6 +150,8 @@ void ActOperations::finishInterrupted(ActJournal &journal)
     if (!journal.exists())
         return;
     const QString notice = journal.finishPending();
+    if (!journal.logText().isEmpty())
+        m_workspace.WriteLog(journal.logText());
     if (!notice.isEmpty())
         m_workspace.showNotice(notice);
 }
@@ -183,7 +195,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     m_workspace.WriteLog(addedLogText(act));
     // The document is in the archive before the row lists it: a stop in between leaves a file
     // that the journal names and the next start removes, never an act without its document.
-    journal.begin(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file));
+    journal.begin(named(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file),
+                        act.nr, act.date, act.titlu));
     try {
         CopyCoded(act.file, file, m_archiveKey(), progress);
     } catch (const Error &e) {
@@ -236,7 +249,8 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
                                            newPath +
                                            QStringLiteral("!\rActul nu a fost modificat."));
     ActJournal::Entry entry =
-        ActJournal::Entry::of(ActJournal::Kind::Modify, dataDir, old.id, oldPath, newPath);
+        named(ActJournal::Entry::of(ActJournal::Kind::Modify, dataDir, old.id, oldPath, newPath),
+              edited.nr, edited.date, edited.titlu);
     entry.update = update;
 
     if (fileChanged) {
@@ -319,8 +333,10 @@ void ActOperations::remove(const StoredAct &act)
         return;
     }
     // The row goes before its document: a stop in between leaves a file the journal names.
-    journal.begin(ActJournal::Entry::of(ActJournal::Kind::Delete, m_workspace.context().DataDir,
-                                        act.id, path, QString()));
+    journal.begin(
+        named(ActJournal::Entry::of(ActJournal::Kind::Delete, m_workspace.context().DataDir, act.id,
+                                    path, QString()),
+              act.nr, act.date, act.titlu));
     try {
         run(statement);
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "register/ActStatements.h"
 
 #include "app/TextFormats.h"
+#include "store/FieldCodec.h"
 #include "store/Statement.h"
 
 #include <QFileInfo>
@@ -88,8 +89,21 @@ QString modifiedLogText(const ActEntry &act)
 
 QString deletedLogText(const StoredAct &act)
 {
+    // An empty date reads as the zero date: it is left out rather than shown as 30.12.1899.
+    const QString date = act.date == zeroDate() ? QString() : shortDateText(act.date);
     return QStringLiteral("Stergere Act Domeniul: ") + act.domeniul + QLatin1Char('/') +
-           QString::number(act.year);
+           QString::number(act.year) + QStringLiteral(" - Nr. ") + act.nr + QLatin1Char('/') +
+           date + QStringLiteral(" - Titlul: ") + act.titlu;
+}
+
+QString actNamed(const QString &nr, const QDate &date, const QString &titlu)
+{
+    QString text = QStringLiteral("nr. ") + nr;
+    if (date.isValid() && date != zeroDate())
+        text += QStringLiteral(" din ") + shortDateText(date);
+    if (!titlu.isEmpty())
+        text += QStringLiteral(" (") + titlu + QLatin1Char(')');
+    return text;
 }
 
 } // namespace dosarium

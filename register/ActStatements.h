@@ -40,6 +40,10 @@ QStringList deleteActStatement(const QString &actePath, const QString &id);
 
 QString addedLogText(const ActEntry &act);
 QString modifiedLogText(const ActEntry &act);
+// The deletion's entry names the act too: its number, date and title after domain and year.
 QString deletedLogText(const StoredAct &act);
+// How a message names an act to the person: "nr. 12 din 05.06.2017 (CONTRACT)"; the date and
+// the title are left out when empty.
+QString actNamed(const QString &nr, const QDate &date, const QString &titlu);
 
 } // namespace dosarium

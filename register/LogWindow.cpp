@@ -1,5 +1,6 @@
 #include "register/LogWindow.h"
 
+#include "app/DataTables.h"
 #include "app/QueryModel.h"
 #include "app/Workspace.h"
 #include "store/FilePath.h"
@@ -69,7 +70,9 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     DBGrid3->setColumns({
         {QStringLiteral("DATAL"), QStringLiteral("Data"), digit * 10 + 12, Qt::AlignCenter, band},
         {QStringLiteral("ORA"), QStringLiteral("Ora"), digit * 10 + 12, Qt::AlignCenter, band},
-        {QStringLiteral("ACTIUNE"), QStringLiteral("Actiunea"), 496, Qt::AlignLeft, {}},
+        {QStringLiteral("ACTIUNE"), QStringLiteral("Actiunea"), 420, Qt::AlignLeft, {}},
+        // Who signed in to the program, then the computer and its account.
+        {kProgramUserColumn, QStringLiteral("Utilizator"), 76, Qt::AlignLeft, {}},
         {QStringLiteral("UTILIZATOR"), QStringLiteral("Operator"), 77, Qt::AlignLeft, {}},
     });
     showQuery(*DBGrid3, *m_lx);

@@ -1,6 +1,7 @@
 #include "register/RegisterListing.h"
 
 #include "app/Workspace.h"
+#include "store/CodePage.h"
 #include "store/Query.h"
 #include "store/Statement.h"
 
@@ -59,6 +60,8 @@ void RegisterListing::setOrder(const QString &field)
 {
     m_order = field;
     Query &ox = *m_ox;
+    // 7/2017 after 7 and before 12; the statement's order decides between equal numbers.
+    ox.setNumberAwareOrder(sortsNumberAware(field) ? field : QString());
     ox.clearSql();
     ox.appendSql(QStringLiteral("SELECT *"));
     ox.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
@@ -92,6 +95,33 @@ void RegisterListing::close()
 bool RegisterListing::hasRows() const
 {
     return m_ox->isOpen() && !m_ox->isEmpty();
+}
+
+int RegisterListing::pickListPlace(const QStringList &entries, const QString &value, bool numeric)
+{
+    const CodePage &codePage = CodePage::windows1250();
+    const QByteArray bytes = codePage.tryEncode(value).value_or(value.toUtf8());
+    const auto before = [&](const QString &entry) {
+        if (numeric)
+            return entry.toLongLong() < value.toLongLong();
+        const QByteArray other = codePage.tryEncode(entry).value_or(entry.toUtf8());
+        return codePage.compare(other.constData(), other.size(), bytes.constData(), bytes.size()) <
+               0;
+    };
+    for (int i = 1; i < entries.size(); ++i) {
+        if (entries.at(i).compare(value, Qt::CaseInsensitive) == 0)
+            return -1;
+    }
+    int place = 1;
+    while (place < entries.size() && before(entries.at(place)))
+        ++place;
+    return place;
+}
+
+bool RegisterListing::sortsNumberAware(const QString &field)
+{
+    return field.compare(QStringLiteral("NR"), Qt::CaseInsensitive) == 0 ||
+           field.compare(QStringLiteral("SERIA"), Qt::CaseInsensitive) == 0;
 }
 
 void RegisterListing::Filtreaza()
@@ -172,10 +202,10 @@ void RegisterListing::reopen()
     m_workspace.yield();
 }
 
-void RegisterListing::reopenAt(const QString &id)
+bool RegisterListing::reopenAt(const QString &id)
 {
     reopen();
-    m_ox->locate(QStringLiteral("IDACT"), id);
+    return m_ox->locate(QStringLiteral("IDACT"), id);
 }
 
 void RegisterListing::reopenAtLast()

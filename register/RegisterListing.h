@@ -51,13 +51,21 @@ public:
     void sortBy(const QString &field);
 
     // Closes and reopens the rows with the same statement and filter, standing on act `id` when
-    // the filter shows it.
-    void reopenAt(const QString &id);
+    // the filter shows it; false when the filter hides it.
+    bool reopenAt(const QString &id);
     // Closes and reopens the rows, standing on the last one.
     void reopenAtLast();
 
     // View, modify and delete need a current act.
     bool hasRows() const;
+
+    // Where `value` joins a pick list so that the list keeps the order an opening gives it
+    // (after "indiferent": numbers ascending for a `numeric` list, texts in the table's
+    // alphabetical order); -1 when the list holds it already in any letter case.
+    static int pickListPlace(const QStringList &entries, const QString &value, bool numeric);
+
+    // The columns that are ordered number-aware when the user sorts by them.
+    static bool sortsNumberAware(const QString &field);
 
 private:
     void setOrder(const QString &field);

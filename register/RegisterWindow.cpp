@@ -401,23 +401,25 @@ StoredAct TEvidente::currentAct() const
 void TEvidente::appendNewValues(const ActEntry &act)
 {
     // A value joins its list unless the list holds it in any letter case; blank values never
-    // appear in the lists.
+    // appear in the lists. Each joins where an opening would have put it.
     const std::pair<QComboBox *, QString> values[] = {
         {ANUL, QString::number(act.date.year())},
         {SERIA, act.seria},
         {Nr, act.nr},
         {Domeniul, act.domeniul},
         {SubDom, act.subdom},
+        {Titlu, act.titlu},
     };
     for (const auto &[list, value] : values) {
         if (value.trimmed().isEmpty())
             continue;
-        bool present = false;
-        for (int i = 0; i < list->count() && !present; ++i)
-            present = list->itemText(i).compare(value, Qt::CaseInsensitive) == 0;
-        if (!present) {
+        QStringList entries;
+        for (int i = 0; i < list->count(); ++i)
+            entries << list->itemText(i);
+        const int place = RegisterListing::pickListPlace(entries, value, list == ANUL);
+        if (place >= 0) {
             const QSignalBlocker quiet(list);
-            list->addItem(value);
+            list->insertItem(place, value);
         }
     }
 }
@@ -434,7 +436,20 @@ void TEvidente::AddButClick()
     if (refusedShown([&] { id = m_acts->add(entry, m_workspace.progress()); }))
         return;
     appendNewValues(entry);
-    m_listing->reopenAt(id);
+    if (m_listing->reopenAt(id))
+        return;
+    // Stored, but the lists' choices hide it: the person is told, so as not to add it again.
+    if (Mesaj(QStringLiteral("Memorare act"),
+              QStringLiteral("\rActul a fost memorat, dar nu se vede cu filtrele alese.\r"
+                             "Renuntati la filtre?"),
+              3, kButtonDa | kButtonNu) != kResultYes)
+        return;
+    for (QComboBox *list : {ANUL, Luna, SERIA, Nr, Domeniul, SubDom, Titlu}) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(0);
+    }
+    Filtreaza();
+    Ox().locate(QStringLiteral("IDACT"), id);
 }
 
 void TEvidente::ModButClick()

@@ -155,26 +155,26 @@ add_act 10 26.05.2025 CONTRACTE FURNIZORI "ACT ADITIONAL" AB 101/1 C-17 .pdf "Pr
 add_act 11 09.06.2025 ADRESE PRIMITE "NOTIFICARE" AD 21 "" .pdf "Dosar scanat integral" 800M
 add_act 12 20.11.2024 FACTURI CLIENTI "FACTURA SERVICII" FS 45 F-10 .pdf ""
 history=(
-    "14.01.2025|09:12:40|Acces in program.|BIROU1 - maria"
-    "14.01.2025|09:15:02|Adaugare Act 101/14.01.2025 - Domeniul: CONTRACTE|BIROU1 - maria"
-    "03.02.2025|10:01:17|Adaugare Act 102/03.02.2025 - Domeniul: CONTRACTE|BIROU1 - maria"
-    "21.02.2025|11:30:05|Adaugare Act 15/21.02.2025 - Domeniul: ADRESE|BIROU2 - ion"
-    "07.03.2025|08:47:51|Adaugare Act 16/07.03.2025 - Domeniul: ADRESE|BIROU2 - ion"
-    "18.03.2025|12:05:33|Adaugare Act 2231/18.03.2025 - Domeniul: FACTURI|BIROU1 - maria"
-    "02.04.2025|13:22:10|Adaugare Act 771/02.04.2025 - Domeniul: FACTURI|BIROU1 - maria"
-    "02.04.2025|13:40:44|Modificare Act 771/02.04.2025 - Domeniul: FACTURI|BIROU1 - maria"
-    "15.04.2025|09:02:19|Adaugare Act 3/15.04.2025 - Domeniul: PERSONAL|BIROU1 - maria"
-    "30.04.2025|15:18:27|Adaugare Act 12/30.04.2025 - Domeniul: PERSONAL|BIROU1 - maria"
-    "12.05.2025|10:44:08|Adaugare Act 8/12.05.2025 - Domeniul: PROCESE VERBALE|BIROU2 - ion"
-    "26.05.2025|14:10:55|Adaugare Act 101/1/26.05.2025 - Domeniul: CONTRACTE|BIROU1 - maria"
-    "09.06.2025|09:30:12|Adaugare Act 21/09.06.2025 - Domeniul: ADRESE|BIROU2 - ion"
-    "09.06.2025|16:55:01|Inchidere program.|BIROU2 - ion"
+    "14.01.2025|09:12:40|Acces in program.|BIROU1 - maria|MARIA"
+    "14.01.2025|09:15:02|Adaugare Act 101/14.01.2025 - Domeniul: CONTRACTE|BIROU1 - maria|MARIA"
+    "03.02.2025|10:01:17|Adaugare Act 102/03.02.2025 - Domeniul: CONTRACTE|BIROU1 - maria|MARIA"
+    "21.02.2025|11:30:05|Adaugare Act 15/21.02.2025 - Domeniul: ADRESE|BIROU2 - ion|ION"
+    "07.03.2025|08:47:51|Adaugare Act 16/07.03.2025 - Domeniul: ADRESE|BIROU2 - ion|ION"
+    "18.03.2025|12:05:33|Adaugare Act 2231/18.03.2025 - Domeniul: FACTURI|BIROU1 - maria|MARIA"
+    "02.04.2025|13:22:10|Adaugare Act 771/02.04.2025 - Domeniul: FACTURI|BIROU1 - maria|MARIA"
+    "02.04.2025|13:40:44|Modificare Act 771/02.04.2025 - Domeniul: FACTURI|BIROU1 - maria|MARIA"
+    "15.04.2025|09:02:19|Adaugare Act 3/15.04.2025 - Domeniul: PERSONAL|BIROU1 - maria|MARIA"
+    "30.04.2025|15:18:27|Adaugare Act 12/30.04.2025 - Domeniul: PERSONAL|BIROU1 - maria|MARIA"
+    "12.05.2025|10:44:08|Adaugare Act 8/12.05.2025 - Domeniul: PROCESE VERBALE|BIROU2 - ion|ION"
+    "26.05.2025|14:10:55|Adaugare Act 101/1/26.05.2025 - Domeniul: CONTRACTE|BIROU1 - maria|MARIA"
+    "09.06.2025|09:30:12|Adaugare Act 21/09.06.2025 - Domeniul: ADRESE|BIROU2 - ion|ION"
+    "09.06.2025|16:55:01|Inchidere program.|BIROU2 - ion|ION"
 )
 n=0
 for entry in "${history[@]}"; do
-    IFS='|' read -r date time action user <<<"$entry"
+    IFS='|' read -r date time action user person <<<"$entry"
     n=$((n + 1))
-    "$sql" "INSERT INTO \"$data/$log\" (IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR) VALUES ($n, \"$date\", \"$time\", \"$action\", \"$user\")" >/dev/null
+    "$sql" "INSERT INTO \"$data/$log\" (IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR, NUMEUTIL) VALUES ($n, \"$date\", \"$time\", \"$action\", \"$user\", \"$person\")" >/dev/null
 done
 printf '[INDEX]\r\nIDACT=13\r\nIDLOG=%d\r\n' $((n + 1)) >"$data/Dsm.in"
 

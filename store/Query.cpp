@@ -3,6 +3,7 @@
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
+#include "store/NumberAwareOrder.h"
 #include "store/RecordFilter.h"
 
 #include <cmath>
@@ -52,6 +53,11 @@ void Query::open()
         throw Error(QStringLiteral("Instructiunea nu intoarce randuri: executati-o, nu o "
                                    "deschideti."));
     auto rows = std::make_unique<RowSet>(Engine::select(s));
+    if (!m_numberAwareOrder.isEmpty()) {
+        const int field = rows->layout.fieldIndex(m_numberAwareOrder);
+        if (field >= 0 && rows->layout.fields.at(field).type == FieldType::Character)
+            sortRowsNumberAware(rows->layout, rows->data, rows->rows, field);
+    }
     std::vector<int> all(rows->rows.size());
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = int(i);

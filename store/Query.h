@@ -67,6 +67,11 @@ public:
     // A computed text column filled per row.
     void addCalculatedField(const QString &name, Calculation calculation);
 
+    // A text column whose numbers the rows follow, after the statement's order (see
+    // compareNumberAware); empty for the statement's order alone. Applies from the next opening.
+    void setNumberAwareOrder(const QString &field) { m_numberAwareOrder = field; }
+    const QString &numberAwareOrder() const { return m_numberAwareOrder; }
+
     // Record filter over the rows already read; changing it never re-runs the statement.
     void setFilter(const QString &text);
     QString filter() const { return m_filter; }
@@ -101,6 +106,7 @@ private:
     bool m_bof = true;
     QString m_filter;
     bool m_filtered = false;
+    QString m_numberAwareOrder;
     int m_disabled = 0;
     struct Calculated {
         QString name;

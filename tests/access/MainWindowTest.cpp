@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: typing, Enter, the function keys, the menu and
 // the exit question, over a data folder of its own.
 #include "access/MainWindow.h"
+#include "LogEntries.h"
 #include "app/StartupWindow.h"
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
@@ -56,6 +57,7 @@ protected:
         QFile scratch(joinPath(c.TempDir, QStringLiteral("copie.pdf")));
         ASSERT_TRUE(scratch.open(QIODevice::WriteOnly));
         workspace.CreateTables();
+        workspace.UpgradeLog();
         form3.attach(erori);
         previousReport = setErrorReportHook([this](const QString &m) { reports << m; });
         form3.show();
@@ -158,6 +160,9 @@ TEST_F(MainWindowTest, newFolder_adminSignsInWithEnterTwiceAndTheMenuReplacesThe
     EXPECT_EQ(QApplication::focusWidget(), form3.UtzParola);
     EXPECT_FALSE(form3.isSignedIn());
     QTest::keyClick(form3.UtzParola, Qt::Key_Return);
+    // A habitual third Enter, in either hidden box, signs in no second time.
+    QTest::keyClick(form3.UtzParola, Qt::Key_Return);
+    QTest::keyClick(form3.UtzNume, Qt::Key_Return);
 
     EXPECT_EQ(form3.CurrentUser(), (UserEntry{QByteArrayLiteral("ADMIN"), {}, 0}));
     EXPECT_FALSE(form3.Panel2->isVisible());
@@ -166,6 +171,9 @@ TEST_F(MainWindowTest, newFolder_adminSignsInWithEnterTwiceAndTheMenuReplacesThe
     EXPECT_EQ(QFileInfo(joinPath(workspace.context().DataDir, QStringLiteral("ini.mpg"))).size(),
               67);
     EXPECT_EQ(logActions(), QStringList{QStringLiteral("Acces in program.")});
+    // The log names the person by the name signed in with, beside the computer and account.
+    EXPECT_EQ(dosarium::testing::logColumn(workspace.context().DataDir, QStringLiteral("NUMEUTIL")),
+              QStringList{QStringLiteral("ADMIN")});
     EXPECT_TRUE(reports.isEmpty()) << qPrintable(reports.join(QLatin1Char('\n')));
 }
 

@@ -3,6 +3,7 @@
 // failures and crashes part-way.
 #include "access/UserAdministration.h"
 #include "AdminData.h"
+#include "LogEntries.h"
 #include "access/Session.h"
 #include "archive/CodedCopy.h"
 #include "store/Query.h"
@@ -116,6 +117,10 @@ TEST_F(UserAdministrationTest, adding_storesNameAndPasswordExactly_andRefusesATa
     admin.remove(QStringLiteral("ANA"));
     EXPECT_EQ(users(), (QList<StoredUser>{
                            {"ADMIN", "", 0}, {"ION", "PAROLA", 1}, {"MARIA `POP`", "A\"B C ", 1}}));
+    // Each change of the users leaves its entry; the refused one none.
+    EXPECT_EQ(logColumn(dataDir()),
+              (QStringList{QStringLiteral("Adaugare Utilizator MARIA `POP` - Rang: Operator"),
+                           QStringLiteral("Stergere Utilizator ANA")}));
 }
 
 TEST_F(UserAdministrationTest, rankRules_andTheChecksOfTheUserDialog)
@@ -186,6 +191,13 @@ TEST_F(UserAdministrationTest, passwordChanges_recodeOnlyWhenTheArchiveKeyBecome
     admin.changePassword(QStringLiteral("ADMIN"), QString(), progress);
     expectArchiveCodedWith({});
     EXPECT_EQ(users().at(0), (StoredUser{"ADMIN", "", 0}));
+    const QString changed = QStringLiteral("Modificare Parola Utilizator ");
+    const QString recoded = QStringLiteral("Recodare Arhiva");
+    EXPECT_EQ(
+        logColumn(dataDir()),
+        (QStringList{changed + QStringLiteral("ION"), changed + QStringLiteral("ADMIN"),
+                     changed + QStringLiteral("ADMIN"), recoded, changed + QStringLiteral("ADMIN"),
+                     recoded, changed + QStringLiteral("ADMIN"), recoded}));
 }
 
 TEST_F(UserAdministrationTest, clicksWhileThePassIsPrepared_findTheWindowDisabledAndLoseNoRow)
@@ -314,6 +326,8 @@ TEST_F(UserAdministrationTest, aFileFailingMidway_putsBackTheOldKeyEverywhere)
     EXPECT_EQ(tablePassword(QStringLiteral("ADMIN")), QStringLiteral("VECHE"));
     EXPECT_FALSE(QFileInfo::exists(journal()));
     EXPECT_FALSE(progress.shown);
+    EXPECT_EQ(logColumn(dataDir()).last(),
+              QStringLiteral("Recodare Arhiva anulata, parola veche pusa la loc."));
 }
 
 TEST_F(UserAdministrationTest, aCrashPartWay_isFinishedOrUndoneByTheNextStart)
@@ -330,6 +344,8 @@ TEST_F(UserAdministrationTest, aCrashPartWay_isFinishedOrUndoneByTheNextStart)
         ArchiveRecoding nextStart(workspace, [this] { return users().at(0).password; });
         EXPECT_TRUE(nextStart.finishPending(progress));
         EXPECT_EQ(nextStart.filesRecoded(), 2);
+        EXPECT_EQ(nextStart.recoveredLog(),
+                  QStringLiteral("Recodare Arhiva terminata la repornire"));
     }
     expectArchiveCodedWith("NOU");
     EXPECT_FALSE(QFileInfo::exists(journal()));
@@ -352,6 +368,7 @@ TEST_F(UserAdministrationTest, aCrashPartWay_isFinishedOrUndoneByTheNextStart)
     ArchiveRecoding nextStart(workspace, [this] { return users().at(0).password; });
     EXPECT_TRUE(nextStart.finishPending(progress));
     expectArchiveCodedWith("NOU");
+    EXPECT_EQ(nextStart.recoveredLog(), QStringLiteral("Recodare Arhiva anulata la repornire"));
     EXPECT_FALSE(nextStart.finishPending(progress)); // nothing left
 }
 

@@ -65,6 +65,35 @@ TEST_F(ActivityLogTest, firstEntry_takesIdOne_andLeavesTwoInTheSettings)
     EXPECT_EQ(q->asString(QStringLiteral("UTILIZATOR")), QStringLiteral("BIROU-CONTABIL -"));
 }
 
+// The program user's column is added at the end, as LUNA was: the entries already there and
+// those of workstations that do not know it keep it empty, and their statement still runs.
+TEST_F(ActivityLogTest, programUserColumn_isAddedAtTheEnd_andFilledByThisVersionOnly)
+{
+    WriteLog(sx, context, QStringLiteral("Acces in program."), now, QStringLiteral("MARIA"));
+    UpgradeLog(sx, dir.path(), [] {});
+    UpgradeLog(sx, dir.path(), [] {}); // the next start only reads the header
+    WriteLog(sx, context, QStringLiteral("Acces in program."), now, QStringLiteral("MARIA"));
+    const QString oldStatement =
+        QStringLiteral("INSERT INTO %1 (IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR) VALUES (9, "
+                       "\"08.12.2026\", \"09:05:07\", \"Inchidere program.\", \"BIROU2 - ion\")")
+            .arg(quoteText(joinPath(dir.path(), QStringLiteral("Log.dbf"))));
+    sx.clearSql();
+    sx.appendSql(oldStatement);
+    sx.execSql();
+
+    Query *q = log();
+    ASSERT_EQ(q->fieldCount(), 6);
+    EXPECT_EQ(q->fieldName(4), QStringLiteral("UTILIZATOR"));
+    EXPECT_EQ(q->fieldName(5), kProgramUserColumn);
+    QStringList users;
+    for (q->first(); !q->eof(); q->next())
+        users << q->asString(kProgramUserColumn);
+    EXPECT_EQ(users, (QStringList{QString(), QStringLiteral("MARIA"), QString()}));
+    q->first();
+    q->next();
+    EXPECT_EQ(q->asString(QStringLiteral("UTILIZATOR")), QStringLiteral("BIROU-CONTABIL -"));
+}
+
 TEST_F(ActivityLogTest, actionWithQuotesAndTooLong_isStoredCutAndWhole)
 {
     const QString action = QStringLiteral("Adaugare Act 7/01.02.2026 - Domeniul: \"Contracte\" ") +

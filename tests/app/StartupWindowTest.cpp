@@ -1,6 +1,7 @@
 // The start-up sequence through the real splash window, on folders of its own.
 #include "app/StartupWindow.h"
 #include "TestApplication.h"
+#include "app/DataTables.h"
 #include "app/SettingsFile.h"
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
@@ -136,6 +137,9 @@ TEST_F(StartupWindowTest, firstStartInAnEmptyFolder_createsFoldersAndTablesAndSh
         EXPECT_TRUE(QFileInfo(joinPath(exe.path(), QLatin1String(folder))).isDir()) << folder;
     EXPECT_TRUE(QFile::exists(local("LOG.DBF")));
     EXPECT_TRUE(QFile::exists(local("Acte.DBF")));
+    // The log ends with the column of the program user.
+    EXPECT_EQ(Engine::readLayout(resolveFileName(local("Log.dbf"))).fields.last().name,
+              kProgramUserColumn);
     EXPECT_EQ(databaseText, QStringLiteral("Baza : ") + c.DataDir);
     EXPECT_EQ(caption, QStringLiteral("Dosarium v.1.08"));
     EXPECT_EQ(shown, 1);

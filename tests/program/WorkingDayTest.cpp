@@ -2,6 +2,7 @@
 // creates them, the real start-up sequence in a fresh executable folder, and an office's day
 // walked with key presses and clicks, from the first start to a server folder and back. After
 // every step the data folder is read through the table engine, never through a window.
+#include "LogEntries.h"
 #include "TestApplication.h"
 #include "TestText.h"
 #include "access/AdminWindow.h"
@@ -15,6 +16,7 @@
 #include "program/ToolTipPolicy.h"
 #include "program/Windows.h"
 #include "register/ActDialog.h"
+#include "register/DateBox.h"
 #include "register/LogWindow.h"
 #include "register/RegisterWindow.h"
 #include "store/FilePath.h"
@@ -30,7 +32,6 @@
 
 #include <QBuffer>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -299,18 +300,12 @@ protected:
         EXPECT_FALSE(form4.isVisible());
     }
 
-    // The date box's sections are reached with Shift+Tab from the series box: the year first,
-    // then the month, then the day.
+    // The date box is reached with Shift+Tab from the series box, and the date typed whole.
     static void typeDate(TAddAct &dialog, const QDate &date)
     {
         click(dialog.Seria);
         key(dialog.Seria, Qt::Key_Backtab, Qt::ShiftModifier);
-        type(dialog.DataAct, date.toString(QStringLiteral("yyyy")));
-        key(dialog.DataAct, Qt::Key_Backtab, Qt::ShiftModifier);
-        type(dialog.DataAct, date.toString(QStringLiteral("MM")));
-        key(dialog.DataAct, Qt::Key_Backtab, Qt::ShiftModifier);
-        key(dialog.DataAct, Qt::Key_Backtab, Qt::ShiftModifier);
-        type(dialog.DataAct, date.toString(QStringLiteral("dd")));
+        type(dialog.DataAct, date.toString(QStringLiteral("dd.MM.yyyy")));
         EXPECT_EQ(dialog.DataAct->date(), date);
     }
 
@@ -589,10 +584,7 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
                 EXPECT_EQ(dialog.Domeniul->currentText(), QStringLiteral("CONTRACTE"));
                 EXPECT_EQ(dialog.Fisier->text(),
                           QDir::toNativeSeparators(archived(dataDir(), rows[0])));
-                click(dialog.Seria);
-                key(dialog.Seria, Qt::Key_Backtab, Qt::ShiftModifier); // the year
-                key(dialog.DataAct, Qt::Key_Up);
-                EXPECT_EQ(dialog.DataAct->date(), QDate(2024, 3, 12));
+                typeDate(dialog, QDate(2024, 3, 12));
                 click(dialog.BitBtn1);
             });
             click(evidente.ModBut);
@@ -621,10 +613,13 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
         const QStringList day{
             QStringLiteral("Acces in program."),
             QStringLiteral("Adaugare Act 101/12.03.2023 - Domeniul: CONTRACTE"),
+            QStringLiteral("Modificare Parola Utilizator ADMIN"),
+            QStringLiteral("Recodare Arhiva"),
             QStringLiteral("Adaugare Act 102/05.07.2024 - Domeniul: ADRESE"),
             QStringLiteral("Adaugare Act 7/20.01.2024 - Domeniul: CONTRACTE"),
             QStringLiteral("Modificare Act 101/12.03.2024 - Domeniul: CONTRACTE"),
-            QStringLiteral("Stergere Act Domeniul: CONTRACTE/2024"),
+            QStringLiteral("Stergere Act Domeniul: CONTRACTE/2024 - Nr. 7/20.01.2024 - Titlul: "
+                           "PROCES VERBAL"),
         };
         EXPECT_EQ(logActions(dataDir()), day);
         whenShown(w.LogView.get(), [&] {
@@ -664,7 +659,9 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
     EXPECT_EQ(firstDay, 0);
     EXPECT_FALSE(QFileInfo::exists(tempDir()));
     EXPECT_EQ(logActions(dataDir()).last(), QStringLiteral("Inchidere program."));
-    EXPECT_EQ(logActions(dataDir()).size(), 7);
+    EXPECT_EQ(logActions(dataDir()).at(8),
+              QStringLiteral("Adaugare Utilizator ION - Rang: Operator"));
+    EXPECT_EQ(logActions(dataDir()).size(), 10);
 
     // ---- Afternoon: the operator at the same computer ----
     EXPECT_EQ(startProgram([&](Windows &w) {
@@ -692,7 +689,10 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
     EXPECT_EQ(viewed[1],
               joinPath(tempDir(), QStringLiteral("%1.pdf").arg(acts(dataDir()).at(0).id)));
     EXPECT_EQ(viewedBytes[1], readAll(pdfFile));
-    EXPECT_EQ(logActions(dataDir()).mid(7), strs({"Acces in program.", "Inchidere program."}));
+    EXPECT_EQ(logActions(dataDir()).mid(10), strs({"Acces in program.", "Inchidere program."}));
+    // Each entry names who was signed in at the time.
+    EXPECT_EQ(dosarium::testing::logColumn(dataDir(), QStringLiteral("NUMEUTIL")).mid(8),
+              strs({"ADMIN", "ADMIN", "ION", "ION"}));
 
     // ---- Evening: the office moves to a shared folder another installation keeps ----
     {
@@ -718,7 +718,7 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
     EXPECT_EQ(SettingsFile(dataDir()).read(QStringLiteral("CONST"), QStringLiteral("SERVER")),
               shared);
     // The program ended at once: no exit question, no last log entry.
-    EXPECT_EQ(logActions(dataDir()).size(), 10);
+    EXPECT_EQ(logActions(dataDir()).size(), 13);
 
     // Started again, it works on the shared folder, which has no users of its own yet.
     EXPECT_EQ(startProgram([&](Windows &w) {
@@ -744,7 +744,7 @@ TEST_F(WorkingDayTest, fromTheFirstStartToTheServerFolderAndBack)
     EXPECT_EQ(logActions(shared),
               strs({"Acces in program.", "Adaugare Act 7/20.01.2024 - Domeniul: CONTRACTE"}));
     EXPECT_EQ(acts(dataDir()).size(), 2);
-    EXPECT_EQ(logActions(dataDir()).size(), 10);
+    EXPECT_EQ(logActions(dataDir()).size(), 13);
     EXPECT_TRUE(
         SettingsFile(dataDir()).read(QStringLiteral("CONST"), QStringLiteral("SERVER")).isEmpty());
 

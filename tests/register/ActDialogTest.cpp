@@ -3,7 +3,9 @@
 #include "register/ActDialog.h"
 #include "RegisterData.h"
 #include "TestApplication.h"
+#include "TestText.h"
 #include "register/ActOperations.h"
+#include "register/DateBox.h"
 #include "register/RegisterListing.h"
 #include "register/RegisterWindow.h"
 #include "store/FilePath.h"
@@ -14,8 +16,8 @@
 #include "widgets/DataGrid.h"
 #include "widgets/FlatSpeedButton.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -131,6 +133,9 @@ TEST_F(ActDialogTest, memoreaza_cleansTheListsAndPointsAtTheFirstWrongEntry)
          QStringLiteral("Subdomeniul contine caractere nepermise!")},
         {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("-"),
          QStringLiteral("Nu ati ales fisierul cu scanarea!")},
+        {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("/nu/mai/este.pdf"),
+         QStringLiteral("Fisierul ales nu mai exista: ") +
+             QDir::toNativeSeparators(QStringLiteral("/nu/mai/este.pdf"))},
         {QStringLiteral("A"), QStringLiteral("B"), writeSource(QStringLiteral("a.longext"), "x"),
          QStringLiteral("Extensia fisierului are mai mult de 5 caractere!")},
     };
@@ -151,6 +156,136 @@ TEST_F(ActDialogTest, memoreaza_cleansTheListsAndPointsAtTheFirstWrongEntry)
     EXPECT_TRUE(problems.isEmpty());
     EXPECT_EQ(dialog.entry().domeniul, QStringLiteral("CONTRACTE NOI"));
     EXPECT_EQ(dialog.entry().titlu, QStringLiteral("CONTRACT `12`"));
+}
+
+// Typed key by key, as a person types it, after each way the focus can reach the date box.
+TEST_F(ActDialogTest, dateBox_keepsExactlyTheTypedDate_andRefusesAnImpossibleOne)
+{
+    dialog.PrepareFields();
+    const QString scan = writeSource(QStringLiteral("scan.pdf"), "pdf");
+    const auto enterDate = [&](const std::function<void()> &reach, const QString &typed) {
+        problems.clear();
+        const bool saved = runDialog([&] {
+            dialog.Domeniul->setEditText(QStringLiteral("A"));
+            dialog.SubDom->setEditText(QStringLiteral("B"));
+            dialog.Fisier->setText(scan);
+            reach();
+            QTest::keyClicks(QApplication::focusWidget(), typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_EQ(QApplication::focusWidget(), dialog.Seria);
+            dialog.BitBtn1->click();
+        });
+        return saved ? dialog.entry().date : QDate();
+    };
+    const std::pair<const char *, std::function<void()>> ways[] = {
+        {"as the dialog opens", [] {}},
+        {"Shift+Tab from the series",
+         [&] {
+             QTest::keyClick(dialog.DataAct, Qt::Key_Tab);
+             QTest::keyClick(dialog.Seria, Qt::Key_Backtab, Qt::ShiftModifier);
+         }},
+        {"a click in its middle",
+         [&] {
+             dialog.Seria->setFocus();
+             QTest::mouseClick(dialog.DataAct, Qt::LeftButton, {},
+                               QPoint(dialog.DataAct->width() / 3, 10));
+         }},
+        {"Ctrl+A after typing",
+         [&] {
+             QTest::keyClicks(dialog.DataAct, QStringLiteral("1"));
+             QTest::keyClick(dialog.DataAct, Qt::Key_A, Qt::ControlModifier);
+         }},
+    };
+    for (const auto &[way, reach] : ways) {
+        for (const auto &[typed, date] : {std::pair{"05.06.2017", QDate(2017, 6, 5)},
+                                          {"15.04.2023", QDate(2023, 4, 15)},
+                                          {"05062017", QDate(2017, 6, 5)},
+                                          {"5.6.2017", QDate(2017, 6, 5)},
+                                          {"29.02.2024", QDate(2024, 2, 29)}}) {
+            EXPECT_EQ(enterDate(reach, QLatin1String(typed)), date) << way << ": " << typed;
+            EXPECT_TRUE(problems.isEmpty()) << way << ": " << typed;
+        }
+    }
+    // Never changed silently: the balloon, and the text stays as typed.
+    for (const char *typed :
+         {"31.02.2024", "00.13.2020", "01.01.1899", "01.01.2101", "5.6.17", "0506201", "1..2024"}) {
+        EXPECT_FALSE(enterDate([] {}, QLatin1String(typed)).isValid()) << typed;
+        EXPECT_EQ(problems, QStringList{QStringLiteral("Data actului nu este corecta!")}) << typed;
+    }
+    // The calendar stays: Escape there closes only the calendar, a day picked is the date.
+    const bool saved = runDialog([&] {
+        dialog.Fisier->setText(scan);
+        dialog.DataAct->showCalendar();
+        QTest::keyClick(dialog.DataAct->calendar(), Qt::Key_Escape);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.DataAct->showCalendar();
+        emit dialog.DataAct->calendar()->clicked(QDate(2016, 2, 29));
+        dialog.BitBtn1->click();
+    });
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(dialog.entry().date, QDate(2016, 2, 29));
+}
+
+TEST_F(ActDialogTest, newActs_joinThePickListsInOrder_andOneTheFiltersHideIsSaidAndShownOnDa)
+{
+    data.add({1, QDate(2019, 1, 4), QStringLiteral("CONTRACTE"), QStringLiteral("FURNIZORI"),
+              QStringLiteral("FACTURA"), QString(), QStringLiteral("1")});
+    data.add({2, QDate(2021, 6, 2), QStringLiteral("DIVERSE"), QStringLiteral("X"),
+              QStringLiteral("PLAN"), QString(), QStringLiteral("2")});
+    data.workspace.WriteSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT"),
+                                QStringLiteral("3"));
+    chosen = writeSource(QStringLiteral("scan.pdf"), "%PDF-1.4 scanare");
+    const auto items = [](QComboBox *list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->itemText(i);
+        return out;
+    };
+    const auto addAct = [&](const QDate &date, const char *nr, const char *domain,
+                            const char *title) {
+        QTimer::singleShot(0, &dialog, [&, date, nr, domain, title] {
+            dialog.DataAct->setDate(date);
+            dialog.SpeedButton1->click();
+            dialog.Nr->setText(QLatin1String(nr));
+            dialog.Domeniul->setEditText(QLatin1String(domain));
+            dialog.SubDom->setEditText(QStringLiteral("ANUAL"));
+            dialog.Titlu->setEditText(QLatin1String(title));
+            dialog.BitBtn1->click();
+        });
+        register_.AddBut->click();
+    };
+    QTimer::singleShot(0, &register_, [&] {
+        register_.Luna->setCurrentIndex(6); // June, as a month kept from an earlier opening
+        ASSERT_EQ(register_.Ox().recordCount(), 1);
+
+        // A March act under the June filter: stored, said, and NU keeps the filter.
+        answerYes = false;
+        addAct(QDate(2018, 3, 5), "3", "BUGET", "BILANT");
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Memorare act|")));
+        EXPECT_TRUE(messages.last().contains(
+            QStringLiteral("Actul a fost memorat, dar nu se vede cu filtrele alese.")))
+            << qPrintable(messages.last());
+        EXPECT_EQ(register_.Luna->currentIndex(), 6);
+        EXPECT_EQ(register_.Ox().recordCount(), 1);
+        EXPECT_EQ(items(register_.ANUL), strs({"indiferent", "2018", "2019", "2021"}));
+        EXPECT_EQ(items(register_.Domeniul), strs({"indiferent", "BUGET", "CONTRACTE", "DIVERSE"}));
+        EXPECT_EQ(items(register_.Titlu), strs({"indiferent", "BILANT", "FACTURA", "PLAN"}));
+
+        // DA clears every filter and stands on the new act.
+        answerYes = true;
+        addAct(QDate(2020, 3, 9), "4", "ACTE", "AVIZ");
+        EXPECT_EQ(messages.size(), 2);
+        EXPECT_EQ(register_.Luna->currentIndex(), 0);
+        EXPECT_EQ(register_.Ox().recordCount(), 4);
+        EXPECT_EQ(register_.Ox().asString(QStringLiteral("NR")), QStringLiteral("4"));
+        EXPECT_EQ(items(register_.ANUL), strs({"indiferent", "2018", "2019", "2020", "2021"}));
+        // Under no filter nothing is said.
+        addAct(QDate(2020, 3, 10), "5", "ACTE", "AVIZ");
+        EXPECT_EQ(messages.size(), 2);
+        QTest::keyClick(register_.ANUL, Qt::Key_Escape);
+    });
+    register_.OpenRegister(0);
 }
 
 TEST_F(ActDialogTest, aWorkingDay_addModifyViewAndDeleteThroughTheRegister)
@@ -261,7 +396,8 @@ TEST_F(ActDialogTest, oldRows_keepTheirUntouchedDateAndReachTheNestedFoldersThey
         EXPECT_EQ(row("2"), QStringLiteral("15.06.1850|1850|ACTE|vechi"));
         ASSERT_TRUE(register_.Ox().locate(QStringLiteral("IDACT"), QStringLiteral("2")));
         QTimer::singleShot(0, &dialog, [&] {
-            dialog.DataAct->setDate(dialog.DataAct->minimumDate());
+            dialog.DataAct->selectAll();
+            QTest::keyClick(dialog.DataAct, Qt::Key_Backspace);
             dialog.BitBtn1->click();
             EXPECT_TRUE(dialog.isVisible());
             QTest::keyClick(dialog.Obs, Qt::Key_Escape);

@@ -130,7 +130,10 @@ protected:
         int status = 0;
         waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the stop did not come";
-        return ActJournal(data.workspace.context()).finishPending();
+        ActJournal journal(data.workspace.context());
+        const QString notice = journal.finishPending();
+        restartLog = journal.logText();
+        return notice;
     }
     // No temporary, staged or stray file beside the act's files.
     QStringList archiveFiles()
@@ -148,6 +151,7 @@ protected:
     RegisterData data;
     QTemporaryDir sources;
     QString scan, picture;
+    QString restartLog; // the log entry of the last restart's repair
     ActOperations acts{data.workspace, [] { return kKey; }};
 };
 
@@ -157,8 +161,10 @@ TEST_F(ActJournalTest, additionStoppedInsideItsCopy_leavesNoActAndNoFile)
     const QString notice = stoppedThenRestarted([&] { acts.add(contract(2009, scan), stop); });
     EXPECT_FALSE(stored(QStringLiteral("1")));
     EXPECT_TRUE(archiveFiles().isEmpty()) << archiveFiles().join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(notice, QStringLiteral("Adaugarea actului 1 a fost intrerupta la ultima oprire a "
-                                     "programului; actul nu a fost adaugat."));
+    // The act is named as the person typed it, not by an id the person never sees.
+    EXPECT_EQ(notice, QStringLiteral("Adaugarea actului nr. 12 din 05.03.2009 a fost intrerupta la "
+                                     "ultima oprire a programului; actul nu a fost adaugat."));
+    EXPECT_EQ(restartLog, QStringLiteral("Adaugare Act 12/05.03.2009 anulata la repornire"));
     EXPECT_FALSE(ActJournal(data.workspace.context()).exists());
 }
 
@@ -196,6 +202,7 @@ TEST_F(ActJournalTest, additionStoppedAfterItsRow_keepsTheWholeAct)
     // Yields: after the log entry, after the row.
     stoppedThenRestarted([&] { acts.add(contract(2009, scan), none); }, 2);
     ASSERT_TRUE(stored(QStringLiteral("1")));
+    EXPECT_EQ(restartLog, QStringLiteral("Adaugare Act 12/05.03.2009 terminata la repornire"));
     EXPECT_EQ(readAll(archived(2009, QStringLiteral("1"))), coded(kScan));
     EXPECT_EQ(archiveFiles(), QStringList{QStringLiteral("2009/1")});
 }
@@ -224,6 +231,7 @@ TEST_F(ActJournalTest, newDocumentStoppedAfterTheRowChanged_takesTheOldOnesPlace
     // Yields: after the log entry, after the row's change; the document is not in place yet.
     stoppedThenRestarted([&] { acts.modify(old, contract(2009, picture), none); }, 2);
     EXPECT_EQ(stored(id)->extensie, QStringLiteral(".png"));
+    EXPECT_EQ(restartLog, QStringLiteral("Modificare Act 12/05.03.2009 terminata la repornire"));
     EXPECT_EQ(readAll(archived(2009, id)), coded(kPicture));
     EXPECT_EQ(archiveFiles(), QStringList{QStringLiteral("2009/1")});
 }

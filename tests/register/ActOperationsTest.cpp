@@ -432,13 +432,15 @@ TEST_F(ActOperationsTest, aMoveTurnedBackThatCannotPutItsFileBack_leavesItToTheN
     EXPECT_EQ(stored(id).year, 2008);
 }
 
-TEST_F(ActOperationsTest, deleting_removesFileAndRowAndLogsTheDomainAndYear)
+TEST_F(ActOperationsTest, deleting_removesFileAndRowAndLogsWhichAct)
 {
     const QString id = acts.add(contract(writeSource(QStringLiteral("scan.pdf"), scan)), progress);
     acts.remove(stored(id));
     EXPECT_EQ(rows(data.workspace.actePath()), 0);
     EXPECT_FALSE(QFileInfo::exists(dataDir() + QStringLiteral("/2009/CONTRACTE/FURNIZORI/1")));
-    EXPECT_EQ(log().last(), QStringLiteral("Stergere Act Domeniul: CONTRACTE/2009"));
+    EXPECT_EQ(log().last(),
+              QStringLiteral("Stergere Act Domeniul: CONTRACTE/2009 - Nr. 12/05.03.2009 "
+                             "- Titlul: CONTRACT"));
 }
 
 TEST_F(ActOperationsTest, viewing_makesADecodedCopyNamedByIdAndExtension_orSaysWhyNot)

@@ -59,7 +59,7 @@ TEST_F(LogWindowTest, look_matchesItsDesign)
     EXPECT_EQ(window.CloseBut->geometry(), QRect(626, 10, 106, 25));
     EXPECT_EQ(window.CloseBut->text(), QStringLiteral("&Inchide"));
     const QList<DataGridColumn> &columns = window.DBGrid3->columns();
-    ASSERT_EQ(columns.size(), 4);
+    ASSERT_EQ(columns.size(), 5);
     EXPECT_EQ(columns.at(0).band, QStringLiteral("Data si ora"));
     EXPECT_EQ(columns.at(1).band, QStringLiteral("Data si ora"));
     EXPECT_EQ(columns.at(1).alignment, Qt::AlignCenter);
@@ -72,9 +72,10 @@ TEST_F(LogWindowTest, look_matchesItsDesign)
         total += column.width;
     EXPECT_LT(total, window.DBGrid3->width()); // and no scroll bar on the way in
 
-    EXPECT_EQ(columns.at(2).width, 496);
-    EXPECT_EQ(columns.at(3).title, QStringLiteral("Operator"));
-    EXPECT_EQ(columns.at(3).width, 77);
+    EXPECT_EQ(columns.at(2).width, 420);
+    EXPECT_EQ(columns.at(3).title, QStringLiteral("Utilizator"));
+    EXPECT_EQ(columns.at(4).title, QStringLiteral("Operator"));
+    EXPECT_EQ(columns.at(4).width, 77);
     EXPECT_EQ(window.DBGrid3->rowColor(1), QColor(0xDB, 0xE6, 0xEE));
     // Wider: the button keeps its distance to the right edge.
     window.show();

@@ -36,6 +36,7 @@ public:
         workspace.prepareFolders();
         workspace.CreateTables();
         workspace.UpgradeActe();
+        workspace.UpgradeLog();
     }
     void add(const Act &a)
     {

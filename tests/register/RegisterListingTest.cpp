@@ -3,6 +3,7 @@
 #include "register/RegisterListing.h"
 #include "RegisterData.h"
 #include "TestApplication.h"
+#include "TestText.h"
 #include "app/QueryModel.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
@@ -161,6 +162,43 @@ TEST_F(RegisterListingTest, reSort_keepsTheFilterAndTheCurrentAct)
     listing.open({});
     EXPECT_EQ(listing.orderField(), QStringLiteral("DATAACT"));
     EXPECT_EQ(ids().first(), QStringLiteral("2"));
+}
+
+TEST_F(RegisterListingTest, sortingByNumberOrSeries_readsTheirDigitsAsNumbers)
+{
+    const std::pair<const char *, const char *> acts[] = {
+        {"112", "A10"}, {"7/2017", "A9"}, {"45", "B2"}, {"1034", "A100"},
+        {"9", "A9"},    {"12", ""},       {"7", "A10"},
+    };
+    int id = 10;
+    for (const auto &[nr, seria] : acts)
+        data.add({id++, QDate(2006, 1, 1), QStringLiteral("X"), QStringLiteral("Y"), QString(),
+                  QLatin1String(seria), QLatin1String(nr)});
+    const auto column = [this](const char *field) {
+        QStringList out;
+        Query &ox = listing.Ox();
+        for (int row = 0; row < ox.recordCount(); ++row)
+            out << ox.text(row, ox.fieldIndex(QLatin1String(field)));
+        return out;
+    };
+    listing.open({});
+    listing.sortBy(QStringLiteral("NR"));
+    EXPECT_EQ(column("NR"), strs({"1", "2", "3", "7", "7/2017", "9", "12", "45", "112", "1034"}));
+    listing.reopenAt(QStringLiteral("3"));
+    EXPECT_EQ(column("NR").at(4), QStringLiteral("7/2017")); // kept by a reopening
+    listing.sortBy(QStringLiteral("SERIA"));
+    EXPECT_EQ(column("SERIA"),
+              strs({"", "A9", "A9", "A10", "A10", "A100", "AB", "AB", "B2", "CD"}));
+
+    // Every other use keeps the engine's exact order.
+    Query exact;
+    exact.appendSql(QStringLiteral("SELECT NR FROM ") + quoteText(data.workspace.actePath()));
+    exact.appendSql(QStringLiteral("ORDER BY NR"));
+    exact.open();
+    QStringList engine;
+    for (int row = 0; row < exact.recordCount(); ++row)
+        engine << exact.text(row, 0);
+    EXPECT_EQ(engine, strs({"1", "1034", "112", "12", "2", "3", "45", "7", "7/2017", "9"}));
 }
 
 TEST_F(RegisterListingTest, emptyTableOrNoMatch_makesTheTitleClickDoNothing)
