@@ -362,13 +362,13 @@ void UserAdministration::changePassword(const QString &name, const QString &pass
     }
     // Logged once the archive follows the new key: a log that cannot be written never stops
     // a pass between the user file and the archive.
-    if (recode) {
+    if (recode)
         RecodeArchive(oldKey, newPassword, held);
+    m_workspace.WriteLog(QStringLiteral("Modificare Parola Utilizator ") + name);
+    if (recode) {
+        m_workspace.WriteLog(ArchiveRecoding::kBegunLog);
         window->finish();
     }
-    m_workspace.WriteLog(QStringLiteral("Modificare Parola Utilizator ") + name);
-    if (recode)
-        m_workspace.WriteLog(ArchiveRecoding::kBegunLog);
 }
 
 void UserAdministration::RecodeArchive(const QByteArray &oldKey, const QByteArray &newKey,

@@ -190,8 +190,8 @@ TEST_F(ActJournalTest, aSecondRunningCopyLeavesTheFirstsJournal_untilThatCopySto
     // The first copy stops before its row: the next start removes what it left.
     first.reset();
     EXPECT_EQ(ActJournal(data.workspace.context()).finishPending(),
-              QStringLiteral("Adaugarea actului 1 a fost intrerupta la ultima oprire a "
-                             "programului; actul nu a fost adaugat."));
+              QStringLiteral("Adaugarea actului cu numarul intern 1 a fost intrerupta la "
+                             "ultima oprire a programului; actul nu a fost adaugat."));
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_EQ(acts.add(contract(2010, scan), none), QStringLiteral("1"));
 }
