@@ -3,6 +3,7 @@
 // keeps one listing operation running at a time while pending window events run inside it.
 #pragma once
 
+#include "app/ActsTable.h"
 #include "register/RegisterFilter.h"
 
 #include <QObject>
@@ -23,7 +24,7 @@ struct RegisterPickLists {
 class RegisterListing {
 public:
     static inline const QString kAny = QStringLiteral("indiferent");
-    static inline const QString kDefaultOrder = QStringLiteral("DATAACT");
+    static inline const QString kDefaultOrder = ActsTable::kDate;
 
     explicit RegisterListing(Workspace &workspace);
     ~RegisterListing();

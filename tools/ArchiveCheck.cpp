@@ -3,7 +3,9 @@
 #include "access/ArchiveRecoding.h"
 #include "access/UserFile.h"
 #include "app/ActIds.h"
+#include "app/ActsTable.h"
 #include "app/DamagedFiles.h"
+#include "app/LogTable.h"
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
@@ -29,18 +31,7 @@ namespace dosarium {
 
 namespace {
 
-const QString kActe = QStringLiteral("Acte.dbf");
-const QString kLog = QStringLiteral("Log.dbf");
 const QString kIndex = QStringLiteral("INDEX");
-
-struct ActRow {
-    quint32 row = 0;          // 1-based, in the table's order
-    std::optional<qint64> id; // an act number; nothing for any other value
-    QString idText;
-    qint64 year = 0;
-    QString domain;
-    QString subdomain;
-};
 
 std::optional<qint64> wholeNumber(const Field &field, const char *record)
 {
@@ -84,38 +75,20 @@ std::optional<QByteArray> readBytes(const QString &path)
 // The documents table, read with its header lock shared like any reader's.
 std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
 {
-    const QString path = resolveFileName(joinPath(dataDir, kActe));
+    const QString path = resolveFileName(ActsTable::path(dataDir));
     if (!QFileInfo(path).isFile())
-        throw FolderUnreadable(QStringLiteral("Dosarul %1 nu are tabelul Acte.dbf: nu este un "
-                                              "dosar de date al programului.")
-                                   .arg(QDir::toNativeSeparators(dataDir)));
+        throw FolderUnreadable(missingActsTableText(dataDir));
     std::vector<ActRow> acts;
     try {
         auto table = TableFile::open(path, TableFile::Mode::Shared);
-        const Field *idact = nullptr, *anul = nullptr, *domeniul = nullptr, *subdom = nullptr;
-        const TableLayout *layout = nullptr;
-        quint32 row = 0;
+        std::optional<ActsTable::Reader> reader;
+        quint32 index = 0;
         const QString notice = table->scanRecords(
-            [&](const TableLayout &l) {
-                layout = &l;
-                const QString name = QFileInfo(path).fileName();
-                idact = &l.fields.at(l.requireField(QStringLiteral("IDACT"), name));
-                anul = &l.fields.at(l.requireField(QStringLiteral("ANUL"), name));
-                domeniul = &l.fields.at(l.requireField(QStringLiteral("DOMENIUL"), name));
-                subdom = &l.fields.at(l.requireField(QStringLiteral("SUBDOM"), name));
-            },
+            [&](const TableLayout &l) { reader.emplace(l, QFileInfo(path).fileName()); },
             [&](const char *record) {
-                ++row;
-                if (record[0] == '*')
-                    return;
-                ActRow act;
-                act.row = row;
-                act.idText = storedActIdText(*idact, record);
-                act.id = actIdNumber(act.idText);
-                act.year = wholeNumber(*anul, record).value_or(0);
-                act.domain = fieldText(*layout, *domeniul, record);
-                act.subdomain = fieldText(*layout, *subdom, record);
-                acts.push_back(std::move(act));
+                if (record[0] != '*')
+                    acts.push_back(reader->read(record, index));
+                ++index;
             });
         Q_UNUSED(notice); // the damage is told below in the program's own words
     } catch (const Error &e) {
@@ -128,11 +101,12 @@ std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
 // The highest IDLOG of the log; no value when the log has none or is missing.
 std::optional<qint64> highestLogId(const QString &dataDir, QList<Finding> &findings)
 {
-    const QString path = resolveFileName(joinPath(dataDir, kLog));
+    const QString path = resolveFileName(LogTable::path(dataDir));
     if (!QFileInfo::exists(path)) {
         findings.append({Finding::Kind::DamagedFile,
-                         QStringLiteral("Tabelul Log.dbf lipseste: jurnalul activitatii nu poate "
-                                        "fi verificat."),
+                         QStringLiteral("Tabelul %1 lipseste: jurnalul activitatii nu poate "
+                                        "fi verificat.")
+                             .arg(LogTable::kFileName),
                          path,
                          {},
                          0});
@@ -144,8 +118,7 @@ std::optional<qint64> highestLogId(const QString &dataDir, QList<Finding> &findi
         const Field *idlog = nullptr;
         const QString notice = table->scanRecords(
             [&](const TableLayout &l) {
-                idlog = &l.fields.at(
-                    l.requireField(QStringLiteral("IDLOG"), QFileInfo(path).fileName()));
+                idlog = &l.fields.at(l.requireField(LogTable::kId, QFileInfo(path).fileName()));
             },
             [&](const char *record) {
                 if (record[0] == '*')
@@ -170,18 +143,20 @@ void checkCounter(const QString &dataDir, const QString &counter, std::optional<
     bool ok = true;
     const qint64 next = value.isEmpty() ? 1 : value.toLongLong(&ok);
     QString text;
-    if (counter == QLatin1String("IDACT") && ok && (next > kLastActId || top >= kLastActId)) {
+    if (counter == ActsTable::kId && ok && (next > kLastActId || top >= kLastActId)) {
         // Raising the counter cannot help: there is no act number left to hand out.
         const QString reached =
-            next > kLastActId ? QStringLiteral("contorul IDACT din Dsm.in a ajuns la %1").arg(next)
-                              : QStringLiteral("registrul are deja actul %1").arg(top);
+            next > kLastActId
+                ? QStringLiteral("contorul %1 din Dsm.in a ajuns la %2").arg(counter).arg(next)
+                : QStringLiteral("registrul are deja actul %1").arg(top);
         findings.append({Finding::Kind::IdsUsedUp,
                          QStringLiteral("Numerele actelor s-au terminat: %1, iar %2 este cel mai "
-                                        "mare numar pe care il tine coloana IDACT (zece cifre). "
+                                        "mare numar pe care il tine coloana %3 (zece cifre). "
                                         "Programul nu mai poate adauga acte in acest registru; "
                                         "actele de acum raman cum sunt.")
                              .arg(reached)
-                             .arg(kLastActId),
+                             .arg(kLastActId)
+                             .arg(counter),
                          SettingsFile(dataDir).path(), counter, top});
         return;
     }
@@ -318,6 +293,12 @@ QString countText(qint64 count, const QString &one, const QString &many)
     return QString::number(count) + (withDe ? QStringLiteral(" de ") : QStringLiteral(" ")) + many;
 }
 
+QString missingActsTableText(const QString &dataDir)
+{
+    return QStringLiteral("Dosarul %1 nu are tabelul ").arg(QDir::toNativeSeparators(dataDir)) +
+           ActsTable::kFileName + QStringLiteral(": nu este un dosar de date al programului.");
+}
+
 QByteArray readArchiveKeyOnly(const QString &dataDir)
 {
     if (!QFileInfo::exists(userFilePath(dataDir)))
@@ -367,15 +348,17 @@ CheckResult checkDataFolder(const QString &dataFolder)
         while (same < acts.size() && acts[same].id == acts[i].id)
             ++same;
         if (acts[i].id && *acts[i].id >= 0 && same - i > 1)
-            findings.append({Finding::Kind::DuplicateId,
-                             QStringLiteral("IDACT %1 apare in %2 din Acte.dbf: actele cu acelasi "
-                                            "numar isi pot inlocui unul altuia fisierul.")
-                                 .arg(*acts[i].id)
-                                 .arg(countText(qint64(same - i), QStringLiteral("rand"),
-                                                QStringLiteral("randuri"))),
-                             {},
-                             {},
-                             0});
+            findings.append(
+                {Finding::Kind::DuplicateId,
+                 (ActsTable::kId + QStringLiteral(" %1 apare in %2 din ") + ActsTable::kFileName +
+                  QStringLiteral(": actele cu acelasi numar isi pot inlocui unul "
+                                 "altuia fisierul."))
+                     .arg(*acts[i].id)
+                     .arg(countText(qint64(same - i), QStringLiteral("rand"),
+                                    QStringLiteral("randuri"))),
+                 {},
+                 {},
+                 0});
         i = same;
     }
     for (const ActRow &act : acts) {
@@ -384,11 +367,13 @@ CheckResult checkDataFolder(const QString &dataFolder)
         if (!act.id)
             findings.append(
                 {Finding::Kind::InvalidId,
-                 QStringLiteral("Randul %1 din Acte.dbf are IDACT \"%2\", care nu este un numar "
-                                "de act (intreg de la 1 la %3): programul nu il ia drept alt act, "
-                                "dar nici nu ii poate gasi fisierul; randul nu poate fi "
-                                "modificat, sters sau vizualizat din program.")
-                     .arg(act.row)
+                 (QStringLiteral("Randul %1 din ") + ActsTable::kFileName +
+                  QStringLiteral(" are ") + ActsTable::kId +
+                  QStringLiteral(" \"%2\", care nu este un numar de act (intreg de la 1 la %3): "
+                                 "programul nu il ia drept alt act, dar nici nu ii poate gasi "
+                                 "fisierul; randul nu poate fi modificat, sters sau vizualizat "
+                                 "din program."))
+                     .arg(act.record + 1)
                      .arg(act.idText)
                      .arg(kLastActId),
                  {},
@@ -396,9 +381,10 @@ CheckResult checkDataFolder(const QString &dataFolder)
                  0});
         else if (act.year < 0)
             findings.append({Finding::Kind::InvalidId,
-                             QStringLiteral("Randul %1 din Acte.dbf nu are un an bun: actul nu "
-                                            "poate avea fisier in arhiva.")
-                                 .arg(act.row),
+                             (QStringLiteral("Randul %1 din ") + ActsTable::kFileName +
+                              QStringLiteral(" nu are un an bun: actul nu poate avea fisier in "
+                                             "arhiva."))
+                                 .arg(act.record + 1),
                              {},
                              {},
                              0});
@@ -499,11 +485,11 @@ CheckResult checkDataFolder(const QString &dataFolder)
         }
     }
 
-    checkCounter(dataDir, QStringLiteral("IDACT"), highestAct, kActe,
+    checkCounter(dataDir, ActsTable::kId, highestAct, ActsTable::kFileName,
                  QStringLiteral("urmatorul act adaugat ar primi un numar folosit si ar putea "
                                 "inlocui fisierul altui act."),
                  findings);
-    checkCounter(dataDir, QStringLiteral("IDLOG"), highestLogId(dataDir, findings), kLog,
+    checkCounter(dataDir, LogTable::kId, highestLogId(dataDir, findings), LogTable::kFileName,
                  QStringLiteral("urmatoarele intrari ale jurnalului ar primi numere folosite."),
                  findings);
     checkUserFile(dataDir, result.acts, findings);

@@ -54,6 +54,9 @@ struct CheckResult {
 // writes nothing. Throws FolderUnreadable when the folder or its documents table cannot be read.
 CheckResult checkDataFolder(const QString &dataDir);
 
+// Why a folder without a documents table is refused.
+QString missingActsTableText(const QString &dataDir);
+
 // The archive key of the user file, read without creating a missing file: empty then, as the
 // program would have it.
 QByteArray readArchiveKeyOnly(const QString &dataDir);
