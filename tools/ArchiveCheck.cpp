@@ -270,53 +270,9 @@ void checkRecoding(const QString &dataDir, QList<Finding> &findings)
                          0});
 }
 
-} // namespace
-
-bool isRepairable(Finding::Kind kind)
+// Folders of the archive that cannot be read, and links in it.
+void reportTreeProblems(const ArchiveTree &tree, const QString &dataDir, QList<Finding> &findings)
 {
-    return kind == Finding::Kind::CounterBehind || kind == Finding::Kind::PartialFile ||
-           kind == Finding::Kind::RecodingLeft;
-}
-
-int CheckResult::count(Finding::Kind kind) const
-{
-    return int(std::count_if(findings.begin(), findings.end(),
-                             [kind](const Finding &f) { return f.kind == kind; }));
-}
-
-QString countText(qint64 count, const QString &one, const QString &many)
-{
-    if (count == 1)
-        return QStringLiteral("1 ") + one;
-    const qint64 rest = count % 100;
-    const bool withDe = count >= 20 && (rest == 0 || rest >= 20);
-    return QString::number(count) + (withDe ? QStringLiteral(" de ") : QStringLiteral(" ")) + many;
-}
-
-QString missingActsTableText(const QString &dataDir)
-{
-    return QStringLiteral("Dosarul %1 nu are tabelul ").arg(QDir::toNativeSeparators(dataDir)) +
-           ActsTable::kFileName + QStringLiteral(": nu este un dosar de date al programului.");
-}
-
-QByteArray readArchiveKeyOnly(const QString &dataDir)
-{
-    if (!QFileInfo::exists(userFilePath(dataDir)))
-        return QByteArray();
-    return ReadArchiveKey(dataDir);
-}
-
-CheckResult checkDataFolder(const QString &dataFolder)
-{
-    const QString dataDir = QDir(dataFolder).absolutePath();
-    if (!QFileInfo(dataDir).isDir())
-        throw FolderUnreadable(QStringLiteral("Dosarul %1 nu exista sau nu este un dosar.")
-                                   .arg(QDir::toNativeSeparators(dataDir)));
-    CheckResult result;
-    QList<Finding> &findings = result.findings;
-    std::vector<ActRow> acts = readActs(dataDir, findings);
-    result.acts = int(acts.size());
-    ArchiveTree tree(dataDir);
     for (const QString &folder : std::as_const(tree.unreadable))
         findings.append({Finding::Kind::DamagedFile,
                          QStringLiteral("Nu pot citi dosarul %1 din arhiva.").arg(folder),
@@ -332,17 +288,11 @@ CheckResult checkDataFolder(const QString &dataFolder)
                          joinPath(dataDir, link),
                          {},
                          0});
+}
 
-    // Acts in the order of their ids; rows of one id together, in the table's order.
-    std::stable_sort(acts.begin(), acts.end(), [](const ActRow &a, const ActRow &b) {
-        return a.id.value_or(-1) < b.id.value_or(-1);
-    });
-    std::optional<qint64> highestAct;
-    struct NameUse {
-        int acts = 0;
-        bool reachable = true;
-    };
-    std::map<std::pair<int, QString>, NameUse> badNames; // (0 domain, 1 subdomain), text
+// Rows that share an act number; `acts` in the order of their ids.
+void reportDuplicateIds(const std::vector<ActRow> &acts, QList<Finding> &findings)
+{
     for (size_t i = 0; i < acts.size();) {
         size_t same = i + 1;
         while (same < acts.size() && acts[same].id == acts[i].id)
@@ -361,6 +311,12 @@ CheckResult checkDataFolder(const QString &dataFolder)
                  0});
         i = same;
     }
+}
+
+// Rows whose IDACT or year can name no file; returns the highest act number.
+std::optional<qint64> reportInvalidIds(const std::vector<ActRow> &acts, QList<Finding> &findings)
+{
+    std::optional<qint64> highestAct;
     for (const ActRow &act : acts) {
         if (act.id && *act.id >= 0 && (!highestAct || *act.id > *highestAct))
             highestAct = act.id;
@@ -389,6 +345,20 @@ CheckResult checkDataFolder(const QString &dataFolder)
                              {},
                              0});
     }
+    return highestAct;
+}
+
+struct NameUse {
+    int acts = 0;
+    bool reachable = true;
+};
+using BadNames = std::map<std::pair<int, QString>, NameUse>; // (0 domain, 1 subdomain), text
+
+// Each act's archived file, found in the tree and claimed; domains and subdomains that are no
+// folder name on every workstation are gathered in `badNames`.
+void checkActFiles(const std::vector<ActRow> &acts, ArchiveTree &tree, const QString &dataDir,
+                   BadNames &badNames, QList<Finding> &findings)
+{
     for (const ActRow &act : acts) {
         if (!act.id || *act.id < 0 || act.year < 0)
             continue;
@@ -437,6 +407,10 @@ CheckResult checkDataFolder(const QString &dataFolder)
                  0});
         file->claimed = true;
     }
+}
+
+void reportBadNames(const BadNames &badNames, QList<Finding> &findings)
+{
     for (const auto &[key, use] : badNames) {
         const QString what =
             key.first == 0 ? QStringLiteral("Domeniul") : QStringLiteral("Subdomeniul");
@@ -453,9 +427,13 @@ CheckResult checkDataFolder(const QString &dataFolder)
              {},
              0});
     }
+}
 
-    // Files no act names, and the temporaries of interrupted writes, in the year folders and
-    // beside the tables.
+// Files no act names, and the temporaries of interrupted writes, in the year folders and
+// beside the tables.
+void checkTreeFiles(const ArchiveTree &tree, const QString &dataDir, CheckResult &result)
+{
+    QList<Finding> &findings = result.findings;
     for (size_t f = 0; f < tree.folders.size(); ++f) {
         const TreeFolder &folder = tree.folders[f];
         for (const TreeEntry &e : folder.entries) {
@@ -484,7 +462,67 @@ CheckResult checkDataFolder(const QString &dataFolder)
                                  0});
         }
     }
+}
 
+} // namespace
+
+bool isRepairable(Finding::Kind kind)
+{
+    return kind == Finding::Kind::CounterBehind || kind == Finding::Kind::PartialFile ||
+           kind == Finding::Kind::RecodingLeft;
+}
+
+int CheckResult::count(Finding::Kind kind) const
+{
+    return int(std::count_if(findings.begin(), findings.end(),
+                             [kind](const Finding &f) { return f.kind == kind; }));
+}
+
+QString countText(qint64 count, const QString &one, const QString &many)
+{
+    if (count == 1)
+        return QStringLiteral("1 ") + one;
+    const qint64 rest = count % 100;
+    const bool withDe = count >= 20 && (rest == 0 || rest >= 20);
+    return QString::number(count) + (withDe ? QStringLiteral(" de ") : QStringLiteral(" ")) + many;
+}
+
+QString missingActsTableText(const QString &dataDir)
+{
+    return QStringLiteral("Dosarul %1 nu are tabelul ").arg(QDir::toNativeSeparators(dataDir)) +
+           ActsTable::kFileName + QStringLiteral(": nu este un dosar de date al programului.");
+}
+
+QByteArray readArchiveKeyOnly(const QString &dataDir)
+{
+    if (!QFileInfo::exists(userFilePath(dataDir)))
+        return QByteArray();
+    return ReadArchiveKey(dataDir);
+}
+
+CheckResult checkDataFolder(const QString &dataFolder)
+{
+    const QString dataDir = QDir(dataFolder).absolutePath();
+    if (!QFileInfo(dataDir).isDir())
+        throw FolderUnreadable(QStringLiteral("Dosarul %1 nu exista sau nu este un dosar.")
+                                   .arg(QDir::toNativeSeparators(dataDir)));
+    CheckResult result;
+    QList<Finding> &findings = result.findings;
+    std::vector<ActRow> acts = readActs(dataDir, findings);
+    result.acts = int(acts.size());
+    ArchiveTree tree(dataDir);
+    reportTreeProblems(tree, dataDir, findings);
+
+    // Acts in the order of their ids; rows of one id together, in the table's order.
+    std::stable_sort(acts.begin(), acts.end(), [](const ActRow &a, const ActRow &b) {
+        return a.id.value_or(-1) < b.id.value_or(-1);
+    });
+    reportDuplicateIds(acts, findings);
+    const std::optional<qint64> highestAct = reportInvalidIds(acts, findings);
+    BadNames badNames;
+    checkActFiles(acts, tree, dataDir, badNames, findings);
+    reportBadNames(badNames, findings);
+    checkTreeFiles(tree, dataDir, result);
     checkCounter(dataDir, ActsTable::kId, highestAct, ActsTable::kFileName,
                  QStringLiteral("urmatorul act adaugat ar primi un numar folosit si ar putea "
                                 "inlocui fisierul altui act."),
