@@ -43,7 +43,7 @@ struct Finding {
 bool isRepairable(Finding::Kind kind);
 
 struct CheckResult {
-    int acts = 0;      // live rows of Acte.dbf
+    int acts = 0;      // live rows of the documents table
     int documents = 0; // files of the year folders, partial files apart
     QList<Finding> findings;
 
