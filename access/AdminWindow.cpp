@@ -3,6 +3,7 @@
 #include "access/ServerConnection.h"
 #include "access/UserDialog.h"
 #include "app/QueryModel.h"
+#include "app/UsersTable.h"
 #include "app/Workspace.h"
 #include "store/Query.h"
 #include "ui/ButtonLook.h"
@@ -109,8 +110,8 @@ TForm4::TForm4(Workspace &workspace, SignedInUser user, ProblemReport showProble
     DBGrid3->setRowHeight(17);
     DBGrid3->setTextColor(QColor(0x00, 0x00, 0x80));
     DBGrid3->setColumns({
-        {QStringLiteral("NUME"), QStringLiteral("Numele"), 216, Qt::AlignLeft, {}},
-        {QStringLiteral("RANGT"), QStringLiteral("Rang"), 138, Qt::AlignLeft, {}},
+        {UsersTable::kName, QStringLiteral("Numele"), 216, Qt::AlignLeft, {}},
+        {UsersTable::kRankText, QStringLiteral("Rang"), 138, Qt::AlignLeft, {}},
     });
     showQuery(*DBGrid3, m_admin->Ux());
 

@@ -2,6 +2,7 @@
 
 #include "access/ArchiveUseLock.h"
 #include "access/RecodingJournalCheck.h"
+#include "app/ActsTable.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
@@ -428,9 +429,11 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
     const QString folder = dataDir();
     // A query of the plan's own: whatever runs while the plan yields may reset the shared one.
     Query rows;
-    rows.appendSql(QStringLiteral("SELECT IDACT, ANUL, DOMENIUL, SUBDOM"));
+    const QString place = ActsTable::kYear + QStringLiteral(", ") + ActsTable::kDomain +
+                          QStringLiteral(", ") + ActsTable::kSubdomain;
+    rows.appendSql(QStringLiteral("SELECT ") + ActsTable::kId + QStringLiteral(", ") + place);
     rows.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
-    rows.appendSql(QStringLiteral("ORDER BY ANUL, DOMENIUL, SUBDOM"));
+    rows.appendSql(QStringLiteral("ORDER BY ") + place);
     rows.open();
     m_workspace.yield();
 
@@ -438,10 +441,10 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
     plan.oldKey = oldKey;
     plan.newKey = newKey;
     plan.rows = rows.recordCount();
-    const int idact = rows.fieldIndex(QStringLiteral("IDACT"));
-    const int anul = rows.fieldIndex(QStringLiteral("ANUL"));
-    const int domeniul = rows.fieldIndex(QStringLiteral("DOMENIUL"));
-    const int subdom = rows.fieldIndex(QStringLiteral("SUBDOM"));
+    const int idact = rows.fieldIndex(ActsTable::kId);
+    const int anul = rows.fieldIndex(ActsTable::kYear);
+    const int domeniul = rows.fieldIndex(ActsTable::kDomain);
+    const int subdom = rows.fieldIndex(ActsTable::kSubdomain);
     const QDir base(folder);
     QSet<QString> planned;
     for (int row = 0; row < plan.rows; ++row) {
@@ -453,8 +456,7 @@ void ArchiveRecoding::plan(const QByteArray &oldKey, const QByteArray &newKey)
         const QString subdomain = rows.text(row, subdom);
         if (!namesArchiveFile(year, domain, subdomain, id))
             continue; // the act's texts can name no file of the archive: it has none
-        const QString path = ArchivePath(folder, year, domain, subdomain, id, FolderText::Stored,
-                                         FolderText::Stored);
+        const QString path = ActsTable::archivedFile(folder, year, domain, subdomain, id);
         // Rows that share an id share its file, which is re-coded once: a second pass over it
         // would turn it back to the old key.
         if (planned.contains(path))

@@ -1,5 +1,6 @@
 #include "access/ServerConnection.h"
 
+#include "app/ActsTable.h"
 #include "app/SettingsFile.h"
 #include "app/Workspace.h"
 #include "store/Error.h"
@@ -39,7 +40,7 @@ QString serverFolderText(const QString &chosen)
 
 bool holdsDocuments(const QString &folder)
 {
-    return fileExistsAnyCase(joinPath(folder, QStringLiteral("Acte.dbf")));
+    return fileExistsAnyCase(ActsTable::path(folder));
 }
 
 QString serverSettingValue(const QString &path)
@@ -76,8 +77,10 @@ QString serverOutOfReachText(const QString &path)
 {
     return QStringLiteral("Baza de date de pe server ") + path +
            QStringLiteral("\rNU este accesibila: dosarul nu exista, nu poate fi citit sau nu "
-                          "cuprinde Acte.dbf.\rDaca lucrati pe datele locale, actele de acum nu "
-                          "vor fi in registrul de pe server.\rLucrati pe datele locale?");
+                          "cuprinde ") +
+           ActsTable::kFileName +
+           QStringLiteral(".\rDaca lucrati pe datele locale, actele de acum nu vor fi in "
+                          "registrul de pe server.\rLucrati pe datele locale?");
 }
 
 bool namesServer(const QString &caleServer)

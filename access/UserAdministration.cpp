@@ -1,5 +1,6 @@
 #include "access/UserAdministration.h"
 
+#include "app/UsersTable.h"
 #include "app/Workspace.h"
 #include "archive/ProgressSink.h"
 #include "store/FilePath.h"
@@ -15,9 +16,6 @@ namespace dosarium {
 
 namespace {
 
-const QString kNume = QStringLiteral("NUME");
-const QString kParola = QStringLiteral("PAROLA");
-const QString kRang = QStringLiteral("RANG");
 const QByteArray kAdmin = QByteArrayLiteral("ADMIN");
 
 // The bytes as a table column gives them back: without trailing blanks.
@@ -111,8 +109,8 @@ UserAdministration::UserAdministration(Workspace &workspace, SignedInUser user)
       m_recoding(std::make_unique<ArchiveRecoding>(workspace, [this] { return archiveKey(); }))
 {
     // UxCalcFields: the rank's name beside its number.
-    m_ux->addCalculatedField(QStringLiteral("RANGT"), [](const Query &ux, int row) {
-        return rankText(ux.text(row, ux.fieldIndex(kRang)).toLongLong());
+    m_ux->addCalculatedField(UsersTable::kRankText, [](const Query &ux, int row) {
+        return rankText(ux.text(row, ux.fieldIndex(UsersTable::kRank)).toLongLong());
     });
 }
 
@@ -130,7 +128,7 @@ QByteArray UserAdministration::archiveKey() const
 
 QString UserAdministration::usersTablePath() const
 {
-    return joinPath(m_workspace.context().TempDir, QStringLiteral("u.dbf"));
+    return UsersTable::path(m_workspace.context().TempDir);
 }
 
 bool UserAdministration::isOpen() const
@@ -156,8 +154,7 @@ void UserAdministration::open()
         throw UserRefused(AdminTexts::SettingsTitle, QStringLiteral("Fisierul ") + path +
                                                          QStringLiteral(" este in utilizare!"));
     const QString users = quoteText(path);
-    run({QStringLiteral("CREATE TABLE ") + users,
-         QStringLiteral("(NUME CHAR(32), PAROLA CHAR(32), RANG DECIMAL(6,0))")});
+    run(UsersTable::createStatement(path));
 
     // Every entry of the user file, in file order; the file is not created here.
     const QList<UserEntry> entries = ReadUserFile(dataDir());
@@ -165,7 +162,7 @@ void UserAdministration::open()
     Query &sx = m_workspace.Sx();
     Workspace::ResetQuery(sx);
     for (const QString &line :
-         {QStringLiteral("INSERT INTO ") + users, QStringLiteral("(NUME, PAROLA, RANG)"),
+         {QStringLiteral("INSERT INTO ") + users, UsersTable::insertColumns(),
           QStringLiteral("VALUES ("), QStringLiteral("\"{name}\","),
           QStringLiteral("\"{password}\","), QStringLiteral("{rank}"), QStringLiteral(")")})
         sx.appendSql(line);
@@ -184,7 +181,7 @@ void UserAdministration::open()
     Query &ux = *m_ux;
     Workspace::ResetQuery(ux);
     ux.appendSql(QStringLiteral("SELECT * FROM ") + users);
-    ux.appendSql(QStringLiteral("ORDER BY NUME"));
+    ux.appendSql(QStringLiteral("ORDER BY ") + UsersTable::kName);
     ux.open();
     m_workspace.yield();
 }
@@ -202,17 +199,18 @@ void UserAdministration::reopenAt(const QString &name)
     m_ux->open();
     m_workspace.yield();
     if (!name.isNull())
-        m_ux->locate(kNume, name);
+        m_ux->locate(UsersTable::kName, name);
 }
 
 QString UserAdministration::currentName() const
 {
-    return m_ux->isOpen() && !m_ux->isEmpty() ? m_ux->asString(kNume) : QString();
+    return m_ux->isOpen() && !m_ux->isEmpty() ? m_ux->asString(UsersTable::kName) : QString();
 }
 
 int UserAdministration::currentRank() const
 {
-    return m_ux->isOpen() && !m_ux->isEmpty() ? int(m_ux->asInteger(kRang)) : RankViewer;
+    return m_ux->isOpen() && !m_ux->isEmpty() ? int(m_ux->asInteger(UsersTable::kRank))
+                                              : RankViewer;
 }
 
 UserEntry UserAdministration::storedEntry(const QByteArray &name) const
@@ -221,11 +219,11 @@ UserEntry UserAdministration::storedEntry(const QByteArray &name) const
     if (found != m_exact.constEnd())
         return *found;
     const Query &ux = *m_ux;
-    const int nume = ux.fieldIndex(kNume);
+    const int nume = ux.fieldIndex(UsersTable::kName);
     for (int row = 0; row < ux.recordCount(); ++row) {
-        const UserEntry entry =
-            UserEntry::fromText(ux.text(row, nume), ux.text(row, ux.fieldIndex(kParola)),
-                                quint8(ux.text(row, ux.fieldIndex(kRang)).toInt()));
+        const UserEntry entry = UserEntry::fromText(
+            ux.text(row, nume), ux.text(row, ux.fieldIndex(UsersTable::kPassword)),
+            quint8(ux.text(row, ux.fieldIndex(UsersTable::kRank)).toInt()));
         if (entry.Name == name)
             return entry;
     }
@@ -257,16 +255,15 @@ void UserAdministration::SaveUserFile()
 void UserAdministration::add(const QString &name, const QString &password, int rank)
 {
     const Query &ux = *m_ux;
-    const int nume = ux.fieldIndex(kNume);
+    const int nume = ux.fieldIndex(UsersTable::kName);
     for (int row = 0; row < ux.recordCount(); ++row) {
         if (ux.text(row, nume) == name)
             throw UserRefused(AdminTexts::AddTitle, AdminTexts::AlreadyThere);
     }
     const UserEntry entry = UserEntry::fromText(name, password, quint8(rank));
-    run({QStringLiteral("INSERT INTO ") + quoteText(usersTablePath()),
-         QStringLiteral("(NUME, PAROLA, RANG)"), QStringLiteral("VALUES ("),
-         quoteText(name) + QLatin1Char(','), quoteText(password) + QLatin1Char(','),
-         QString::number(rank) + QLatin1Char(')')});
+    run({QStringLiteral("INSERT INTO ") + quoteText(usersTablePath()), UsersTable::insertColumns(),
+         QStringLiteral("VALUES ("), quoteText(name) + QLatin1Char(','),
+         quoteText(password) + QLatin1Char(','), QString::number(rank) + QLatin1Char(')')});
     m_exact.insert(asTableReads(entry.Name), entry);
     reopenAt(name);
     SaveUserFile();
@@ -283,7 +280,7 @@ void UserAdministration::checkDeletion(const QString &name)
 void UserAdministration::remove(const QString &name)
 {
     run({QStringLiteral("DELETE FROM ") + quoteText(usersTablePath()),
-         QStringLiteral("WHERE NUME=") + quoteText(name)});
+         QStringLiteral("WHERE ") + UsersTable::kName + QLatin1Char('=') + quoteText(name)});
     m_exact.remove(storedName(name));
     reopenAt(QString());
     SaveUserFile();
@@ -301,8 +298,10 @@ void UserAdministration::storePassword(const UserEntry &user, const QByteArray &
 {
     const UserEntry changed{user.Name, password, user.Rank};
     run({QStringLiteral("UPDATE ") + quoteText(usersTablePath()),
-         QStringLiteral("SET PAROLA=") + quoteText(changed.passwordText()),
-         QStringLiteral("WHERE NUME=") + quoteText(changed.nameText())});
+         QStringLiteral("SET ") + UsersTable::kPassword + QLatin1Char('=') +
+             quoteText(changed.passwordText()),
+         QStringLiteral("WHERE ") + UsersTable::kName + QLatin1Char('=') +
+             quoteText(changed.nameText())});
     m_exact.insert(asTableReads(user.Name), changed);
     if (m_user.current().Name == user.Name && m_user.setPassword)
         m_user.setPassword(password);

@@ -1,6 +1,7 @@
 #include "access/UserFile.h"
 
 #include "app/DamagedFiles.h"
+#include "app/UsersTable.h"
 #include "store/CodePage.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
@@ -214,7 +215,7 @@ QString WriteUserFile(const QString &dataDir, const QList<UserEntry> &entries)
 QString SaveUserFile(const QString &dataDir, Query &users,
                      const std::function<UserEntry(const UserEntry &row)> &exact)
 {
-    const QString nume = QStringLiteral("NUME");
+    const QString &nume = UsersTable::kName;
     // A file without users would shut everyone out for good: it is never written.
     if (!users.isOpen() || users.isEmpty())
         throw Error(QStringLiteral("Lista utilizatorilor este goala; fisierul utilizatorilor %1 "
@@ -232,8 +233,8 @@ QString SaveUserFile(const QString &dataDir, Query &users,
         QList<UserEntry> entries;
         for (users.first(); !users.eof(); users.next()) {
             const UserEntry row =
-                UserEntry::fromText(users.asString(nume), users.asString(QStringLiteral("PAROLA")),
-                                    quint8(users.asInteger(QStringLiteral("RANG"))));
+                UserEntry::fromText(users.asString(nume), users.asString(UsersTable::kPassword),
+                                    quint8(users.asInteger(UsersTable::kRank)));
             entries.append(exact ? exact(row) : row);
         }
         notice = WriteUserFile(dataDir, entries);

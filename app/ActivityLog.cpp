@@ -1,6 +1,6 @@
 #include "app/ActivityLog.h"
 
-#include "app/DataTables.h"
+#include "app/LogTable.h"
 #include "app/SettingsFile.h"
 #include "app/TextFormats.h"
 #include "store/Engine.h"
@@ -42,15 +42,14 @@ QString NextId(const QString &dataDir, const QString &counter)
 void WriteLog(Query &sx, const AppContext &context, const QString &action, const QDateTime &now,
               const QString &programUser)
 {
-    const QString log = joinPath(context.DataDir, QStringLiteral("Log.dbf"));
-    const QString id = NextId(context.DataDir, QStringLiteral("IDLOG"));
+    const QString log = LogTable::path(context.DataDir);
+    const QString id = NextId(context.DataDir, LogTable::kId);
     // A log of a folder that no start of this version has upgraded yet has no such column.
-    const bool named = Engine::readLayout(resolveFileName(log)).fieldIndex(kProgramUserColumn) >= 0;
+    const bool named =
+        Engine::readLayout(resolveFileName(log)).fieldIndex(LogTable::kProgramUser) >= 0;
     sx.clearSql();
     sx.appendSql(QStringLiteral("INSERT INTO ") + quoteText(log));
-    sx.appendSql(named ? QStringLiteral("(IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR, ") +
-                             kProgramUserColumn + QLatin1Char(')')
-                       : QStringLiteral("(IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR)"));
+    sx.appendSql(LogTable::insertColumns(named));
     sx.appendSql(QStringLiteral("VALUES ("));
     sx.appendSql(id + QLatin1Char(','));
     sx.appendSql(quoteText(shortDateText(now.date())) + QLatin1Char(','));

@@ -17,9 +17,9 @@ class Query;
 // counter is not advanced.
 QString NextId(const QString &dataDir, const QString &counter);
 
-// Appends one entry to Log.dbf of the context's data folder: a new IDLOG, the date and time of
-// `now`, the action, the workstation and, when the log has the column for it, the program user
-// (see kProgramUserColumn). The id is taken before the insert runs, so a failed insert skips it.
+// Appends one entry to the log table of the context's data folder: a new IDLOG, the date and time
+// of `now`, the action, the workstation and, when the log has the column for it, the program user
+// (see LogTable). The id is taken before the insert runs, so a failed insert skips it.
 void WriteLog(Query &sx, const AppContext &context, const QString &action, const QDateTime &now,
               const QString &programUser = QString());
 

@@ -1,6 +1,8 @@
 #include "app/DamagedFiles.h"
 
 #include "app/ActIds.h"
+#include "app/ActsTable.h"
+#include "app/LogTable.h"
 #include "app/SettingsFile.h"
 #include "store/Engine.h"
 #include "store/Error.h"
@@ -49,7 +51,8 @@ std::optional<QByteArray> readBytes(const QString &path)
 // The highest IDACT of the register, 0 for an empty one.
 qint64 highestActId(const QString &actePath)
 {
-    const RowSet set = Engine::select(QStringLiteral("SELECT IDACT FROM ") + quoteText(actePath));
+    const RowSet set = Engine::select(QStringLiteral("SELECT ") + ActsTable::kId +
+                                      QStringLiteral(" FROM ") + quoteText(actePath));
     const Field &field = set.layout.fields.at(0);
     qint64 highest = 0;
     // Only act numbers count: a value that is none ("1.5", "1e300") names no act's file.
@@ -69,12 +72,12 @@ QString repairActCounter(const QString &dataDir, const QString &actePath)
         return QString();
     SettingsFile settings(dataDir);
     bool ok = true;
-    const QString stored = settings.read(QStringLiteral("INDEX"), QStringLiteral("IDACT"));
+    const QString stored = settings.read(QStringLiteral("INDEX"), ActsTable::kId);
     const qint64 counter = stored.isEmpty() ? 1 : stored.toLongLong(&ok);
     if (!ok || counter > highest)
         return QString();
     QString before;
-    settings.update(QStringLiteral("INDEX"), QStringLiteral("IDACT"),
+    settings.update(QStringLiteral("INDEX"), ActsTable::kId,
                     [&before, highest](const QString &value) {
                         before = value;
                         bool valid = true;
@@ -261,7 +264,7 @@ QString setJournalAside(const QString &path, const QString &problem, const QDate
 
 QString RepairActCounter(const QString &dataDir)
 {
-    const QString acte = resolveFileName(joinPath(dataDir, QStringLiteral("Acte.dbf")));
+    const QString acte = resolveFileName(ActsTable::path(dataDir));
     return QFileInfo::exists(acte) ? repairActCounter(dataDir, acte) : QString();
 }
 
@@ -281,15 +284,14 @@ QStringList CheckDataFiles(const QString &dataDir)
     };
     // A link or a special file where the program keeps a file of its own is named, never read.
     for (const QString &name :
-         {QStringLiteral("Acte.dbf"), QStringLiteral("Log.dbf"), QStringLiteral("ini.mpg"),
+         {ActsTable::kFileName, LogTable::kFileName, QStringLiteral("ini.mpg"),
           QStringLiteral("Dsm.in"), QStringLiteral("Dsm.lck")}) {
         const QString path = resolveFileName(joinPath(dataDir, name));
         if (const QString refused = notPlainFileText(path, entryKind(path)); !refused.isEmpty())
             notices << refused;
     }
-    const QString acte = resolveFileName(joinPath(dataDir, QStringLiteral("Acte.dbf")));
-    for (const QString &table :
-         {acte, resolveFileName(joinPath(dataDir, QStringLiteral("Log.dbf")))}) {
+    const QString acte = resolveFileName(ActsTable::path(dataDir));
+    for (const QString &table : {acte, resolveFileName(LogTable::path(dataDir))}) {
         if (keep(table, tableDamage(table))) {
             if (const QString counted = countEveryRow(table); !counted.isEmpty())
                 notices << counted;

@@ -164,8 +164,7 @@ QString Workspace::chooseDataFolder(QString *unreachable)
     m_context.LocalDataDir = m_context.DataDir;
     if (server.isEmpty())
         return QString();
-    if (!QFileInfo(server).isDir() ||
-        !fileExistsAnyCase(joinPath(server, QStringLiteral("Acte.dbf")))) {
+    if (!QFileInfo(server).isDir() || !fileExistsAnyCase(ActsTable::path(server))) {
         if (unreachable)
             *unreachable = server;
         return QString();
@@ -202,12 +201,12 @@ void Workspace::CreateTables()
 
 void Workspace::UpgradeActe()
 {
-    dosarium::UpgradeActe(*m_sx, *m_tx, m_context.DataDir, [this] { yield(); });
+    ActsTable::upgrade(*m_sx, *m_tx, m_context.DataDir, [this] { yield(); });
 }
 
 void Workspace::UpgradeLog()
 {
-    dosarium::UpgradeLog(*m_sx, m_context.DataDir, [this] { yield(); });
+    LogTable::upgrade(*m_sx, m_context.DataDir, [this] { yield(); });
 }
 
 QString Workspace::PackTable(const QString &path)
@@ -222,7 +221,7 @@ QStringList Workspace::CheckDataFiles()
 
 void Workspace::TrimLog()
 {
-    dosarium::TrimLog(*m_sx, m_context.DataDir, [this] { yield(); });
+    LogTable::trim(*m_sx, m_context.DataDir, [this] { yield(); });
 }
 
 bool Workspace::DeleteFolder(const QString &folder)
@@ -268,12 +267,12 @@ void Workspace::FillDistinct(QStringList &entries, const QString &tablePath,
 
 QString Workspace::actePath() const
 {
-    return joinPath(m_context.DataDir, QStringLiteral("Acte.dbf"));
+    return ActsTable::path(m_context.DataDir);
 }
 
 QString Workspace::logPath() const
 {
-    return joinPath(m_context.DataDir, QStringLiteral("Log.dbf"));
+    return LogTable::path(m_context.DataDir);
 }
 
 } // namespace dosarium

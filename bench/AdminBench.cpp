@@ -2,6 +2,8 @@
 // newest entry, shown and painted), and of the re-coding of an archive of 10,000 files of 100 KB
 // when ADMIN's password changes, against a plain copy of the same files in the same run.
 #include "access/UserAdministration.h"
+#include "app/ActsTable.h"
+#include "app/LogTable.h"
 #include "app/Workspace.h"
 #include "register/LogWindow.h"
 #include "store/Engine.h"
@@ -53,21 +55,23 @@ void writeLog(Office &office)
     auto file = TableFile::open(path, TableFile::Mode::Exclusive);
     const TableLayout layout = file->readSnapshot().layout;
     QByteArray records(qsizetype(kLogEntries) * layout.recordLength, ' ');
-    auto set = [&](char *rec, const char *name, const QString &value, bool number = false) {
-        const Field &f = layout.fields.at(layout.fieldIndex(QString::fromLatin1(name)));
+    auto set = [&](char *rec, const QString &name, const QString &value, bool number = false) {
+        const Field &f = layout.fields.at(layout.fieldIndex(name));
         writeField(layout, f, rec, number ? Literal::ofNumber(value) : Literal::ofText(value));
     };
     QRandomGenerator rng(7);
     for (int i = 0; i < kLogEntries; ++i) {
         char *rec = records.data() + qsizetype(i) * layout.recordLength;
-        set(rec, "IDLOG", QString::number(i + 1), true);
-        set(rec, "DATAL", QDate(2010, 1, 1).addDays(i / 40).toString(QStringLiteral("dd.MM.yyyy")));
-        set(rec, "ORA", QStringLiteral("%1:%2:%3").arg(8 + i % 10).arg(i % 60).arg(i % 59));
-        set(rec, "ACTIUNE",
+        set(rec, LogTable::kId, QString::number(i + 1), true);
+        set(rec, LogTable::kDate,
+            QDate(2010, 1, 1).addDays(i / 40).toString(QStringLiteral("dd.MM.yyyy")));
+        set(rec, LogTable::kTime,
+            QStringLiteral("%1:%2:%3").arg(8 + i % 10).arg(i % 60).arg(i % 59));
+        set(rec, LogTable::kAction,
             QStringLiteral("Adaugare Act %1/05.03.2015 - Domeniul: %2")
                 .arg(i)
                 .arg(QStringLiteral("CONTRACTE ").repeated(1 + rng.bounded(6))));
-        set(rec, "UTILIZATOR", QStringLiteral("BIROU%1 - ana").arg(i % 7));
+        set(rec, LogTable::kWorkstationUser, QStringLiteral("BIROU%1 - ana").arg(i % 7));
     }
     QByteArray header = layout.headerBytes;
     stampHeader(header.data(), quint32(kLogEntries), QDate::currentDate());
@@ -127,21 +131,21 @@ struct Archive {
         auto table = TableFile::open(acte, TableFile::Mode::Exclusive);
         const TableLayout layout = table->readSnapshot().layout;
         QByteArray records(qsizetype(kFiles) * layout.recordLength, ' ');
-        auto set = [&](char *rec, const char *name, const QString &value, bool number = false) {
-            const Field &f = layout.fields.at(layout.fieldIndex(QString::fromLatin1(name)));
+        auto set = [&](char *rec, const QString &name, const QString &value, bool number = false) {
+            const Field &f = layout.fields.at(layout.fieldIndex(name));
             writeField(layout, f, rec, number ? Literal::ofNumber(value) : Literal::ofText(value));
         };
         QRandomGenerator rng(11);
         QByteArray plain(kFileSize, Qt::Uninitialized);
         for (int i = 0; i < kFiles; ++i) {
             const int year = 2005 + i % 10;
-            const QString domain = QStringLiteral("DOMENIUL %1").arg(i % 7);
+            const QString domain = QStringLiteral("Domeniul %1").arg(i % 7);
             const QString subdom = QStringLiteral("SUB %1").arg(i % 5);
             char *rec = records.data() + qsizetype(i) * layout.recordLength;
-            set(rec, "IDACT", QString::number(i + 1), true);
-            set(rec, "ANUL", QString::number(year), true);
-            set(rec, "DOMENIUL", domain);
-            set(rec, "SUBDOM", subdom);
+            set(rec, ActsTable::kId, QString::number(i + 1), true);
+            set(rec, ActsTable::kYear, QString::number(year), true);
+            set(rec, ActsTable::kDomain, domain);
+            set(rec, ActsTable::kSubdomain, subdom);
             const QString folder =
                 QStringLiteral("%1/%2/%3/%4").arg(office.dataDir()).arg(year).arg(domain, subdom);
             QDir().mkpath(folder);

@@ -21,17 +21,16 @@ constexpr int kActs = 100'000;
 
 void writeOldRegister(const QString &dir)
 {
-    const QString path = joinPath(dir, QStringLiteral("Acte.dbf"));
-    Engine::execute(QStringLiteral("CREATE TABLE %1 (IDACT DECIMAL(10,0), ANUL DECIMAL(6,0), "
-                                   "DATAACT DATE, DOMENIUL CHAR(60), SUBDOM CHAR(60), TITLU "
-                                   "CHAR(60), SERIA CHAR(24), NR CHAR(24), COD CHAR(16), EXTENSIE "
-                                   "CHAR(6), OBS CHAR(240))")
-                        .arg(quoteText(path)));
+    {
+        Query sx;
+        ActsTable::create(sx, dir, [] {}); // without LUNA, as older registers are
+    }
+    const QString path = resolveFileName(ActsTable::path(dir));
     auto file = TableFile::open(path, TableFile::Mode::Exclusive);
     const TableLayout layout = file->readSnapshot().layout;
     QByteArray records(qsizetype(kActs) * layout.recordLength, ' ');
-    const Field &id = layout.fields.at(layout.fieldIndex(QStringLiteral("IDACT")));
-    const Field &date = layout.fields.at(layout.fieldIndex(QStringLiteral("DATAACT")));
+    const Field &id = layout.fields.at(layout.fieldIndex(ActsTable::kId));
+    const Field &date = layout.fields.at(layout.fieldIndex(ActsTable::kDate));
     for (int i = 0; i < kActs; ++i) {
         char *rec = records.data() + qsizetype(i) * layout.recordLength;
         writeField(layout, id, rec, Literal::ofNumber(QString::number(i + 1)));
@@ -53,7 +52,7 @@ void upgradeActeFillsLuna(benchmark::State &state)
         state.ResumeTiming();
         Query sx;
         Table tx;
-        UpgradeActe(sx, tx, dir.path(), [] { QCoreApplication::processEvents(); });
+        ActsTable::upgrade(sx, tx, dir.path(), [] { QCoreApplication::processEvents(); });
     }
 }
 BENCHMARK(upgradeActeFillsLuna)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -67,12 +66,12 @@ void startUpkeepOnCurrentRegister(benchmark::State &state)
     Query sx;
     Table tx;
     const Yield yield = [] { QCoreApplication::processEvents(); };
-    UpgradeActe(sx, tx, dir.path(), yield);
+    ActsTable::upgrade(sx, tx, dir.path(), yield);
     for (auto _ : state) {
         CreateTables(sx, dir.path(), yield);
-        UpgradeActe(sx, tx, dir.path(), yield);
+        ActsTable::upgrade(sx, tx, dir.path(), yield);
         Table sursa;
-        PackTable(sursa, joinPath(dir.path(), QStringLiteral("Acte.dbf")), yield);
+        PackTable(sursa, ActsTable::path(dir.path()), yield);
     }
 }
 BENCHMARK(startUpkeepOnCurrentRegister)->Unit(benchmark::kMillisecond);

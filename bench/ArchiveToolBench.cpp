@@ -10,6 +10,8 @@
 #include "SampleRegister.h"
 
 #include "access/UserFile.h"
+#include "app/ActsTable.h"
+#include "app/LogTable.h"
 #include "archive/KeyCursor.h"
 #include "store/Engine.h"
 #include "store/FieldCodec.h"
@@ -52,8 +54,10 @@ struct ActPlace {
 QList<ActPlace> actPlaces(const QString &dataDir)
 {
     Query q;
-    q.appendSql(QStringLiteral("SELECT IDACT, ANUL, DOMENIUL, SUBDOM FROM ") +
-                quoteText(joinPath(dataDir, QStringLiteral("Acte.dbf"))));
+    q.appendSql(QStringList{QStringLiteral("SELECT ") + ActsTable::kId, ActsTable::kYear,
+                            ActsTable::kDomain, ActsTable::kSubdomain}
+                    .join(QStringLiteral(", ")) +
+                QStringLiteral(" FROM ") + quoteText(ActsTable::path(dataDir)));
     q.open();
     QList<ActPlace> places;
     for (int r = 0; r < q.recordCount(); ++r)
@@ -74,9 +78,8 @@ void writeFile(const QString &path, const QByteArray &bytes)
 void writeDataFolder(const QString &dataDir, int acts)
 {
     bench::writeSampleRegister(dataDir, acts);
-    Engine::execute(QStringLiteral("CREATE TABLE %1 (IDLOG DECIMAL(10,0), DATAL DATE, ORA "
-                                   "CHAR(12), ACTIUNE CHAR(120), UTILIZATOR CHAR(16))")
-                        .arg(quoteText(joinPath(dataDir, QStringLiteral("Log.dbf")))));
+    Query sx;
+    LogTable::create(sx, dataDir, [] {});
     UserEntry admin = defaultUserEntry();
     admin.Password = kKey;
     WriteUserFile(dataDir, {admin});
@@ -267,7 +270,7 @@ struct PrintedRegister {
     QString copy;
     QString error;
     PrintedRegister()
-        : acte(dir.filePath(QStringLiteral("Acte.dbf"))),
+        : acte(ActsTable::path(dir.path())),
           sqlite(QStandardPaths::findExecutable(QStringLiteral("sqlite3"))),
           copy(dir.filePath(QStringLiteral("acte.db")))
     {
@@ -285,9 +288,18 @@ struct PrintedRegister {
         QProcess load;
         load.start(sqlite, {copy});
         load.waitForStarted();
-        load.write("CREATE TABLE acte (IDACT INTEGER, ANUL INTEGER, DATAACT TEXT, DOMENIUL TEXT, "
-                   "SUBDOM TEXT, TITLU TEXT, SERIA TEXT, NR TEXT, COD TEXT, EXTENSIE TEXT, OBS "
-                   "TEXT, LUNA INTEGER);\n.mode tabs\n.import --skip 1 ");
+        // The copy's columns in the register's order, the numbers as integers.
+        QStringList columns;
+        for (const QString &c :
+             {ActsTable::kId, ActsTable::kYear, ActsTable::kDate, ActsTable::kDomain,
+              ActsTable::kSubdomain, ActsTable::kTitle, ActsTable::kSeries, ActsTable::kNumber,
+              ActsTable::kCode, ActsTable::kExtension, ActsTable::kNote, ActsTable::kMonth})
+            columns << c + (c == ActsTable::kId || c == ActsTable::kYear || c == ActsTable::kMonth
+                                ? QStringLiteral(" INTEGER")
+                                : QStringLiteral(" TEXT"));
+        load.write((QStringLiteral("CREATE TABLE acte (") + columns.join(QStringLiteral(", ")) +
+                    QStringLiteral(");\n.mode tabs\n.import --skip 1 "))
+                       .toLatin1());
         load.write(QFile::encodeName(rows));
         load.write(" acte\nUPDATE acte SET DATAACT = substr(DATAACT,7,4) || '-' || "
                    "substr(DATAACT,4,2) || '-' || substr(DATAACT,1,2);\n");

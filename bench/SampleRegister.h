@@ -6,7 +6,7 @@
 
 namespace dosarium::bench {
 
-// Writes Acte.dbf with `acts` rows (ids 1 to acts) into `dataDir`, with the program's own
+// Writes the documents table with `acts` rows (ids 1 to acts) into `dataDir`, with the program's own
 // columns, and a settings file whose act counter follows them; existing files are replaced.
 void writeSampleRegister(const QString &dataDir, int acts);
 

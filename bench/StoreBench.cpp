@@ -1,5 +1,6 @@
 // Speed of the table engine on a documents table of 100,000 acts.
 #include "SampleRegister.h"
+#include "app/ActsTable.h"
 #include "store/Engine.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
@@ -28,7 +29,7 @@ struct Register {
     Register()
     {
         bench::writeSampleRegister(dir.path(), kActs);
-        path = resolveFileName(joinPath(dir.path(), QStringLiteral("Acte.dbf")));
+        path = resolveFileName(ActsTable::path(dir.path()));
         quoted = quoteText(path);
     }
 };
@@ -46,7 +47,7 @@ void openSortedByDate(benchmark::State &state)
         Query q;
         q.appendSql(QStringLiteral("SELECT *"));
         q.appendSql(QStringLiteral("FROM ") + reg().quoted);
-        q.appendSql(QStringLiteral("ORDER BY DATAACT"));
+        q.appendSql(QStringLiteral("ORDER BY ") + ActsTable::kDate);
         q.open();
         for (q.first(); !q.eof(); q.next())
             benchmark::DoNotOptimize(q.recNo());
@@ -156,7 +157,7 @@ void peakMemoryOfOpenRows(benchmark::State &state)
             q.appendSql(QStringLiteral("ORDER BY DATAACT"));
             q.open();
             for (q.first(); !q.eof(); q.next())
-                benchmark::DoNotOptimize(q.asString(QStringLiteral("TITLU")));
+                benchmark::DoNotOptimize(q.asString(ActsTable::kTitle));
         }
         ratio = double(residentKiB("VmHWM:") - before) * 1024.0 / fileBytes;
     }

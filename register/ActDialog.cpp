@@ -1,5 +1,6 @@
 #include "register/ActDialog.h"
 
+#include "app/ActsTable.h"
 #include "app/QueryText.h"
 #include "app/StoredTextValidator.h"
 #include "app/Workspace.h"
@@ -181,12 +182,14 @@ void TAddAct::PrepareFields()
     Seria->clear();
     Nr->clear();
     const QString table = m_workspace.actePath();
-    const std::pair<QComboBox *, const char *> lists[] = {
-        {Domeniul, "DOMENIUL"}, {SubDom, "SUBDOM"}, {COD, "COD"}, {Titlu, "TITLU"}};
+    const std::pair<QComboBox *, QString> lists[] = {{Domeniul, ActsTable::kDomain},
+                                                     {SubDom, ActsTable::kSubdomain},
+                                                     {COD, ActsTable::kCode},
+                                                     {Titlu, ActsTable::kTitle}};
     for (const auto &[list, field] : lists) {
         list->clear();
         QStringList entries;
-        m_workspace.FillDistinct(entries, table, QLatin1String(field));
+        m_workspace.FillDistinct(entries, table, field);
         list->addItems(entries);
         list->setCurrentIndex(-1);
         list->setEditText(QString());

@@ -1,6 +1,7 @@
 #include "register/ActJournal.h"
 
 #include "app/ActIds.h"
+#include "app/ActsTable.h"
 #include "app/AppContext.h"
 #include "app/DamagedFiles.h"
 #include "register/ActJournalCheck.h"
@@ -76,39 +77,20 @@ void removeUnfinishedCopies(const QString &target)
         QFile::remove(folder.filePath(name));
 }
 
-// The act's record as the table holds it now; empty when there is no such act.
-struct Row {
-    TableLayout layout;
-    QByteArray record;
-};
-
-std::optional<Row> readRow(const QString &dataDir, const QString &id)
-{
-    const RowSet set = Engine::select(QStringLiteral("SELECT * FROM ") +
-                                      quoteText(joinPath(dataDir, QStringLiteral("Acte.dbf"))));
-    const int column = set.layout.fieldIndex(QStringLiteral("IDACT"));
-    if (column < 0)
-        throw Error(QStringLiteral("Tabelul actelor nu are coloana IDACT."));
-    const Field &field = set.layout.fields.at(column);
-    for (int r = 0; r < set.size(); ++r) {
-        if (storedActIdText(field, set.record(r)) == id)
-            return Row{set.layout, QByteArray(set.record(r), set.layout.recordLength)};
-    }
-    return std::nullopt;
-}
+using Row = ActsTable::Record;
 
 // True when the row holds every value the modification writes: it ran (or changed nothing).
 bool holdsUpdate(const Row &row, const QStringList &update)
 {
     const Statement statement = parseStatement(update.join(QLatin1Char('\n')));
-    QByteArray written = row.record;
+    QByteArray written = row.bytes;
     for (const Assignment &a : statement.assignments) {
         const int index = row.layout.fieldIndex(a.column);
         if (index < 0)
             return false;
         writeField(row.layout, row.layout.fields.at(index), written.data(), a.value);
     }
-    return written == row.record;
+    return written == row.bytes;
 }
 
 // The act as the person knows it: number, date and title, from the journal or, for a journal
@@ -133,16 +115,16 @@ KnownAct knownAct(const ActJournal::Entry &e, const std::optional<Row> &row)
 {
     KnownAct act{e.nr, e.titlu, QDate::fromString(e.date, QStringLiteral("dd.MM.yyyy"))};
     if (e.nr.isEmpty() && e.date.isEmpty() && e.titlu.isEmpty() && row) {
-        const auto field = [&](const char *column) -> const Field * {
-            const int index = row->layout.fieldIndex(QLatin1String(column));
+        const auto field = [&](const QString &column) -> const Field * {
+            const int index = row->layout.fieldIndex(column);
             return index < 0 ? nullptr : &row->layout.fields.at(index);
         };
-        const char *record = row->record.constData();
-        if (const Field *f = field("NR"))
+        const char *record = row->bytes.constData();
+        if (const Field *f = field(ActsTable::kNumber))
             act.nr = fieldText(row->layout, *f, record).trimmed();
-        if (const Field *f = field("TITLU"))
+        if (const Field *f = field(ActsTable::kTitle))
             act.titlu = fieldText(row->layout, *f, record).trimmed();
-        if (const Field *f = field("DATAACT"))
+        if (const Field *f = field(ActsTable::kDate))
             act.date = fieldDate(*f, record);
     }
     if (act.date == zeroDate())
@@ -323,10 +305,10 @@ QString ActJournal::finishPending()
     const Entry &e = *read;
     if (const QString problem = ActJournalProblem(e, m_dataDirs); !problem.isEmpty())
         return setJournalAside(m_path, problem);
-    if (!fileExistsAnyCase(joinPath(e.dataDir, QStringLiteral("Acte.dbf"))))
+    if (!fileExistsAnyCase(ActsTable::path(e.dataDir)))
         return QString(); // the server folder is out of reach: next time
 
-    const std::optional<Row> row = readRow(e.dataDir, e.id);
+    const std::optional<Row> row = ActsTable::findRecord(e.dataDir, e.id);
     for (const QString &target : {e.newFile, e.stagedFile})
         removeUnfinishedCopies(target);
     const bool moved = !e.oldFile.isEmpty() && !e.newFile.isEmpty() && e.oldFile != e.newFile;

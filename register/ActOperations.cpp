@@ -3,6 +3,7 @@
 #include "access/ArchiveRecoding.h"
 #include "access/ArchiveUseLock.h"
 #include "app/ActIds.h"
+#include "app/ActsTable.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
@@ -90,8 +91,8 @@ QString ActOperations::archivedFile(const StoredAct &act, const QString &title) 
     const std::optional<qint64> id = actIdNumber(act.id);
     if (!id)
         throw ActRefused(title, invalidActIdText(act.id));
-    return ArchivePath(m_workspace.context().DataDir, act.year, act.domeniul, act.subdom, *id,
-                       FolderText::Stored, FolderText::Stored);
+    return ActsTable::archivedFile(m_workspace.context().DataDir, act.year, act.domeniul,
+                                   act.subdom, *id);
 }
 
 void ActOperations::holdJournal(ActJournal &journal, const QString &title)
@@ -169,11 +170,10 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     holdJournal(journal, kAddTitle);
     finishInterrupted(journal);
     // Past the last act number nothing can be added: said before anything is written.
-    const QString counter =
-        m_workspace.ReadSetting(QStringLiteral("INDEX"), QStringLiteral("IDACT"));
+    const QString counter = m_workspace.ReadSetting(QStringLiteral("INDEX"), ActsTable::kId);
     if (!counter.isEmpty() && counter.toLongLong() > kLastActId)
         throw ActRefused(kAddTitle, actIdsUsedUpText(counter));
-    QString id = m_workspace.NextId(QStringLiteral("IDACT"));
+    QString id = m_workspace.NextId(ActsTable::kId);
     if (!actIdNumber(id))
         throw ActRefused(kAddTitle, actIdsUsedUpText(id));
     QString file = joinPath(folder, id);
@@ -183,7 +183,7 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
         const QString repaired = RepairActCounter(dataDir);
         if (!repaired.isEmpty())
             m_workspace.showNotice(repaired);
-        id = m_workspace.NextId(QStringLiteral("IDACT"));
+        id = m_workspace.NextId(ActsTable::kId);
         if (!actIdNumber(id))
             throw ActRefused(kAddTitle, actIdsUsedUpText(id));
         file = joinPath(folder, id);

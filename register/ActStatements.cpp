@@ -15,6 +15,17 @@ QString quotedLine(const QString &value, const char *after)
     return quoteText(value) + QLatin1String(after);
 }
 
+// "COLUMN=" of an UPDATE's assignment.
+QString set(const QString &column)
+{
+    return column + QLatin1Char('=');
+}
+
+QString whereId(const QString &id)
+{
+    return QStringLiteral("WHERE ") + set(ActsTable::kId) + id;
+}
+
 } // namespace
 
 QString fileExtension(const QString &path)
@@ -28,8 +39,13 @@ QStringList insertActStatement(const QString &actePath, const QString &id, const
 {
     return {
         QStringLiteral("INSERT INTO ") + quoteText(actePath),
-        QStringLiteral("(IDACT, ANUL, LUNA, DATAACT, DOMENIUL, SUBDOM, TITLU, SERIA, NR, COD, "
-                       "EXTENSIE, OBS )"),
+        QLatin1Char('(') +
+            QStringList{ActsTable::kId, ActsTable::kYear, ActsTable::kMonth, ActsTable::kDate,
+                        ActsTable::kDomain, ActsTable::kSubdomain, ActsTable::kTitle,
+                        ActsTable::kSeries, ActsTable::kNumber, ActsTable::kCode,
+                        ActsTable::kExtension, ActsTable::kNote}
+                .join(QStringLiteral(", ")) +
+            QStringLiteral(" )"),
         QStringLiteral("VALUES ("),
         id + QLatin1Char(','),
         QString::number(act.date.year()) + QLatin1Char(','),
@@ -51,28 +67,29 @@ QStringList updateActStatement(const QString &actePath, const QString &id, const
 {
     QStringList lines{QStringLiteral("UPDATE ") + quoteText(actePath)};
     if (!act.keepsStoredDate)
-        lines << QStringLiteral("SET DATAACT=") + quotedLine(shortDateText(act.date), ",")
-              << QStringLiteral("ANUL=%1,").arg(act.date.year())
-              << QStringLiteral("LUNA=%1,").arg(act.date.month());
+        lines << QStringLiteral("SET ") + set(ActsTable::kDate) +
+                     quotedLine(shortDateText(act.date), ",")
+              << set(ActsTable::kYear) + QString::number(act.date.year()) + QLatin1Char(',')
+              << set(ActsTable::kMonth) + QString::number(act.date.month()) + QLatin1Char(',');
     lines.append(QStringList{
-        QLatin1String(act.keepsStoredDate ? "SET SERIA=" : "SERIA=") + quotedLine(act.seria, ","),
-        QStringLiteral("NR=") + quotedLine(act.nr, ","),
-        QStringLiteral("COD=") + quotedLine(act.cod, ","),
-        QStringLiteral("DOMENIUL=") + quotedLine(act.domeniul, ","),
-        QStringLiteral("SUBDOM=") + quotedLine(act.subdom, ","),
-        QStringLiteral("TITLU=") + quotedLine(act.titlu, ","),
-        QStringLiteral("OBS=") + quoteText(act.obs),
+        QLatin1String(act.keepsStoredDate ? "SET " : "") + set(ActsTable::kSeries) +
+            quotedLine(act.seria, ","),
+        set(ActsTable::kNumber) + quotedLine(act.nr, ","),
+        set(ActsTable::kCode) + quotedLine(act.cod, ","),
+        set(ActsTable::kDomain) + quotedLine(act.domeniul, ","),
+        set(ActsTable::kSubdomain) + quotedLine(act.subdom, ","),
+        set(ActsTable::kTitle) + quotedLine(act.titlu, ","),
+        set(ActsTable::kNote) + quoteText(act.obs),
     });
     if (extension)
-        lines << QStringLiteral(",EXTENSIE=") + quoteText(*extension);
-    lines << QStringLiteral("WHERE IDACT=") + id;
+        lines << QLatin1Char(',') + set(ActsTable::kExtension) + quoteText(*extension);
+    lines << whereId(id);
     return lines;
 }
 
 QStringList deleteActStatement(const QString &actePath, const QString &id)
 {
-    return {QStringLiteral("DELETE FROM ") + quoteText(actePath),
-            QStringLiteral("WHERE IDACT=") + id};
+    return {QStringLiteral("DELETE FROM ") + quoteText(actePath), whereId(id)};
 }
 
 QString addedLogText(const ActEntry &act)

@@ -3,6 +3,8 @@
 // never breaks a statement or reaches another row.
 #pragma once
 
+#include "app/ActsTable.h"
+
 #include <QDate>
 #include <QStringList>
 
@@ -17,14 +19,6 @@ struct ActEntry {
     // A modification whose date the person left as the row holds it, where the box could not
     // show it as it is (an empty date): DATAACT, ANUL and LUNA stay as stored.
     bool keepsStoredDate = false;
-};
-
-// An act as the register's current row shows it.
-struct StoredAct {
-    QString id; // IDACT as text: an act number in its canonical digits, or the stored characters
-    qint64 year = 0;
-    QDate date; // invalid when the row's date is empty
-    QString seria, nr, cod, domeniul, subdom, titlu, obs, extensie;
 };
 
 // ".pdf" for scan.pdf: the chosen file's extension with its dot, empty without one.

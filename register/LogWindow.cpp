@@ -1,6 +1,6 @@
 #include "register/LogWindow.h"
 
-#include "app/DataTables.h"
+#include "app/LogTable.h"
 #include "app/QueryModel.h"
 #include "app/Workspace.h"
 #include "store/FilePath.h"
@@ -21,9 +21,8 @@ namespace dosarium {
 
 QStringList logQueryLines(const QString &dataDir)
 {
-    return {QStringLiteral("SELECT * FROM ") +
-                quoteText(joinPath(dataDir, QStringLiteral("Log.dbf"))),
-            QStringLiteral("ORDER BY IDLOG")};
+    return {QStringLiteral("SELECT * FROM ") + quoteText(LogTable::path(dataDir)),
+            QStringLiteral("ORDER BY ") + LogTable::kId};
 }
 
 TLogView::TLogView(Workspace &workspace, QWidget *parent)
@@ -68,12 +67,12 @@ TLogView::TLogView(Workspace &workspace, QWidget *parent)
     const QFontMetrics metrics(DBGrid3->font());
     const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     DBGrid3->setColumns({
-        {QStringLiteral("DATAL"), QStringLiteral("Data"), digit * 10 + 12, Qt::AlignCenter, band},
-        {QStringLiteral("ORA"), QStringLiteral("Ora"), digit * 10 + 12, Qt::AlignCenter, band},
-        {QStringLiteral("ACTIUNE"), QStringLiteral("Actiunea"), 420, Qt::AlignLeft, {}},
+        {LogTable::kDate, QStringLiteral("Data"), digit * 10 + 12, Qt::AlignCenter, band},
+        {LogTable::kTime, QStringLiteral("Ora"), digit * 10 + 12, Qt::AlignCenter, band},
+        {LogTable::kAction, QStringLiteral("Actiunea"), 420, Qt::AlignLeft, {}},
         // Who signed in to the program, then the computer and its account.
-        {kProgramUserColumn, QStringLiteral("Utilizator"), 76, Qt::AlignLeft, {}},
-        {QStringLiteral("UTILIZATOR"), QStringLiteral("Operator"), 77, Qt::AlignLeft, {}},
+        {LogTable::kProgramUser, QStringLiteral("Utilizator"), 76, Qt::AlignLeft, {}},
+        {LogTable::kWorkstationUser, QStringLiteral("Operator"), 77, Qt::AlignLeft, {}},
     });
     showQuery(*DBGrid3, *m_lx);
 

@@ -1,5 +1,6 @@
 #include "register/RegisterFilter.h"
 
+#include "app/ActsTable.h"
 #include "app/QueryText.h"
 #include "store/Statement.h"
 
@@ -7,12 +8,12 @@ namespace dosarium {
 
 namespace {
 
-QString textCondition(const char *field, const PickChoice &choice)
+QString textCondition(const QString &field, const PickChoice &choice)
 {
     if (choice.position <= 0)
         return QString();
-    return QLatin1Char('(') + QLatin1String(field) + QLatin1Char('=') +
-           quoteFilterText(choice.text) + QLatin1Char(')');
+    return QLatin1Char('(') + field + QLatin1Char('=') + quoteFilterText(choice.text) +
+           QLatin1Char(')');
 }
 
 } // namespace
@@ -24,16 +25,17 @@ QString RegisterFilterText(const RegisterChoices &c)
         // The year list holds the numbers the table gave; anything else can only match nothing.
         bool number = false;
         const qint64 year = c.anul.text.trimmed().toLongLong(&number);
-        conditions += number ? QStringLiteral("(ANUL=%1)").arg(year)
-                             : QStringLiteral("(ANUL=%1)").arg(quoteFilterText(c.anul.text));
+        const QString yearIs = QLatin1Char('(') + ActsTable::kYear + QStringLiteral("=%1)");
+        conditions += number ? yearIs.arg(year) : yearIs.arg(quoteFilterText(c.anul.text));
     }
-    conditions += textCondition("SERIA", c.seria);
-    conditions += textCondition("NR", c.nr);
-    conditions += textCondition("DOMENIUL", c.domeniul);
-    conditions += textCondition("SUBDOM", c.subdom);
-    conditions += textCondition("TITLU", c.titlu);
+    conditions += textCondition(ActsTable::kSeries, c.seria);
+    conditions += textCondition(ActsTable::kNumber, c.nr);
+    conditions += textCondition(ActsTable::kDomain, c.domeniul);
+    conditions += textCondition(ActsTable::kSubdomain, c.subdom);
+    conditions += textCondition(ActsTable::kTitle, c.titlu);
     if (c.luna.position > 0)
-        conditions += QStringLiteral("(LUNA=%1)").arg(c.luna.position);
+        conditions += QLatin1Char('(') + ActsTable::kMonth + QLatin1Char('=') +
+                      QString::number(c.luna.position) + QLatin1Char(')');
     return JoinConditions(conditions);
 }
 

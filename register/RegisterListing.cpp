@@ -45,13 +45,14 @@ RegisterPickLists RegisterListing::readPickLists()
 {
     RegisterPickLists lists;
     const QString table = m_workspace.actePath();
-    const std::pair<QStringList *, const char *> fills[] = {
-        {&lists.anul, "ANUL"},         {&lists.seria, "SERIA"},   {&lists.nr, "NR"},
-        {&lists.domeniul, "DOMENIUL"}, {&lists.subdom, "SUBDOM"}, {&lists.titlu, "TITLU"},
+    const std::pair<QStringList *, QString> fills[] = {
+        {&lists.anul, ActsTable::kYear},        {&lists.seria, ActsTable::kSeries},
+        {&lists.nr, ActsTable::kNumber},        {&lists.domeniul, ActsTable::kDomain},
+        {&lists.subdom, ActsTable::kSubdomain}, {&lists.titlu, ActsTable::kTitle},
     };
     for (const auto &[list, field] : fills) {
         list->append(kAny);
-        m_workspace.FillDistinct(*list, table, QLatin1String(field));
+        m_workspace.FillDistinct(*list, table, field);
     }
     return lists;
 }
@@ -167,7 +168,7 @@ void RegisterListing::sortBy(const QString &field)
         return;
     {
         BusyReset reset{m_busyCount};
-        const QString id = ox.asString(QStringLiteral("IDACT"));
+        const QString id = ox.asString(ActsTable::kId);
         const QString previous = m_order;
         {
             ControlsOff off(ox);
@@ -186,7 +187,7 @@ void RegisterListing::sortBy(const QString &field)
                 throw;
             }
         }
-        ox.locate(QStringLiteral("IDACT"), id);
+        ox.locate(ActsTable::kId, id);
         reset.armed = false;
     }
     finishOperation();
@@ -205,7 +206,7 @@ void RegisterListing::reopen()
 bool RegisterListing::reopenAt(const QString &id)
 {
     reopen();
-    return m_ox->locate(QStringLiteral("IDACT"), id);
+    return m_ox->locate(ActsTable::kId, id);
 }
 
 void RegisterListing::reopenAtLast()

@@ -1,8 +1,9 @@
-// What the register window does with its row set, without the window: the rows of Acte.dbf in
-// the chosen order, narrowed by the pick lists' record filter, with the re-entry counter that
-// keeps one listing operation running at a time while pending window events run inside it.
+// What the register window does with its row set, without the window: the rows of the documents
+// table in the chosen order, narrowed by the pick lists' record filter, with the re-entry counter
+// that keeps one listing operation running at a time while pending window events run inside it.
 #pragma once
 
+#include "app/ActsTable.h"
 #include "register/RegisterFilter.h"
 
 #include <QObject>
@@ -23,7 +24,7 @@ struct RegisterPickLists {
 class RegisterListing {
 public:
     static inline const QString kAny = QStringLiteral("indiferent");
-    static inline const QString kDefaultOrder = QStringLiteral("DATAACT");
+    static inline const QString kDefaultOrder = ActsTable::kDate;
 
     explicit RegisterListing(Workspace &workspace);
     ~RegisterListing();

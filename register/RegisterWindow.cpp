@@ -1,7 +1,7 @@
 #include "register/RegisterWindow.h"
 
 #include "access/UserFile.h"
-#include "app/ActIds.h"
+#include "app/ActsTable.h"
 #include "app/QueryModel.h"
 #include "app/Workspace.h"
 #include "register/ActDialog.h"
@@ -135,14 +135,14 @@ TEvidente::TEvidente(Workspace &workspace, QWidget *parent)
     const QFontMetrics metrics(SMDBGrid3->font());
     const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     SMDBGrid3->setColumns({
-        {QStringLiteral("DATAACT"), QStringLiteral("Data"), digit * 10 + 8, Qt::AlignCenter, {}},
-        {QStringLiteral("SERIA"), QStringLiteral("Seria"), 75, Qt::AlignLeft, {}},
-        {QStringLiteral("NR"), QStringLiteral("Nr."), 75, Qt::AlignRight, {}},
-        {QStringLiteral("COD"), QStringLiteral("Cod"), 78, Qt::AlignRight, {}},
-        {QStringLiteral("DOMENIUL"), QStringLiteral("Domeniul"), 167, Qt::AlignLeft, {}},
-        {QStringLiteral("SUBDOM"), QStringLiteral("Subdomeniul"), 163, Qt::AlignLeft, {}},
-        {QStringLiteral("TITLU"), QStringLiteral("Titlul actului"), 146, Qt::AlignLeft, {}},
-        {QStringLiteral("OBS"), QStringLiteral("Observatii"), digit * 240 + 4, Qt::AlignLeft, {}},
+        {ActsTable::kDate, QStringLiteral("Data"), digit * 10 + 8, Qt::AlignCenter, {}},
+        {ActsTable::kSeries, QStringLiteral("Seria"), 75, Qt::AlignLeft, {}},
+        {ActsTable::kNumber, QStringLiteral("Nr."), 75, Qt::AlignRight, {}},
+        {ActsTable::kCode, QStringLiteral("Cod"), 78, Qt::AlignRight, {}},
+        {ActsTable::kDomain, QStringLiteral("Domeniul"), 167, Qt::AlignLeft, {}},
+        {ActsTable::kSubdomain, QStringLiteral("Subdomeniul"), 163, Qt::AlignLeft, {}},
+        {ActsTable::kTitle, QStringLiteral("Titlul actului"), 146, Qt::AlignLeft, {}},
+        {ActsTable::kNote, QStringLiteral("Observatii"), digit * 240 + 4, Qt::AlignLeft, {}},
     });
     showQuery(*SMDBGrid3, m_listing->Ox());
 
@@ -377,25 +377,7 @@ bool TEvidente::refusedShown(const std::function<void()> &operation)
 
 StoredAct TEvidente::currentAct() const
 {
-    const Query &ox = Ox();
-    StoredAct a;
-    if (!ox.isOpen())
-        return a;
-    // An IDACT that is no act number keeps its own characters, never rounded into another
-    // act's; an empty date stays empty.
-    a.id = actIdText(ox.asStoredText(QStringLiteral("IDACT")));
-    a.year = ox.asInteger(QStringLiteral("ANUL"));
-    if (!ox.asString(QStringLiteral("DATAACT")).isEmpty())
-        a.date = ox.asDate(QStringLiteral("DATAACT"));
-    a.seria = ox.asString(QStringLiteral("SERIA"));
-    a.nr = ox.asString(QStringLiteral("NR"));
-    a.cod = ox.asString(QStringLiteral("COD"));
-    a.domeniul = ox.asString(QStringLiteral("DOMENIUL"));
-    a.subdom = ox.asString(QStringLiteral("SUBDOM"));
-    a.titlu = ox.asString(QStringLiteral("TITLU"));
-    a.obs = ox.asString(QStringLiteral("OBS"));
-    a.extensie = ox.asString(QStringLiteral("EXTENSIE"));
-    return a;
+    return ActsTable::readAct(Ox());
 }
 
 void TEvidente::appendNewValues(const ActEntry &act)
@@ -449,7 +431,7 @@ void TEvidente::AddButClick()
         list->setCurrentIndex(0);
     }
     Filtreaza();
-    Ox().locate(QStringLiteral("IDACT"), id);
+    Ox().locate(ActsTable::kId, id);
 }
 
 void TEvidente::ModButClick()

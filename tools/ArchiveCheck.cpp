@@ -3,7 +3,9 @@
 #include "access/ArchiveRecoding.h"
 #include "access/UserFile.h"
 #include "app/ActIds.h"
+#include "app/ActsTable.h"
 #include "app/DamagedFiles.h"
+#include "app/LogTable.h"
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
@@ -29,18 +31,7 @@ namespace dosarium {
 
 namespace {
 
-const QString kActe = QStringLiteral("Acte.dbf");
-const QString kLog = QStringLiteral("Log.dbf");
 const QString kIndex = QStringLiteral("INDEX");
-
-struct ActRow {
-    quint32 row = 0;          // 1-based, in the table's order
-    std::optional<qint64> id; // an act number; nothing for any other value
-    QString idText;
-    qint64 year = 0;
-    QString domain;
-    QString subdomain;
-};
 
 std::optional<qint64> wholeNumber(const Field &field, const char *record)
 {
@@ -84,38 +75,20 @@ std::optional<QByteArray> readBytes(const QString &path)
 // The documents table, read with its header lock shared like any reader's.
 std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
 {
-    const QString path = resolveFileName(joinPath(dataDir, kActe));
+    const QString path = resolveFileName(ActsTable::path(dataDir));
     if (!QFileInfo(path).isFile())
-        throw FolderUnreadable(QStringLiteral("Dosarul %1 nu are tabelul Acte.dbf: nu este un "
-                                              "dosar de date al programului.")
-                                   .arg(QDir::toNativeSeparators(dataDir)));
+        throw FolderUnreadable(missingActsTableText(dataDir));
     std::vector<ActRow> acts;
     try {
         auto table = TableFile::open(path, TableFile::Mode::Shared);
-        const Field *idact = nullptr, *anul = nullptr, *domeniul = nullptr, *subdom = nullptr;
-        const TableLayout *layout = nullptr;
-        quint32 row = 0;
+        std::optional<ActsTable::Reader> reader;
+        quint32 index = 0;
         const QString notice = table->scanRecords(
-            [&](const TableLayout &l) {
-                layout = &l;
-                const QString name = QFileInfo(path).fileName();
-                idact = &l.fields.at(l.requireField(QStringLiteral("IDACT"), name));
-                anul = &l.fields.at(l.requireField(QStringLiteral("ANUL"), name));
-                domeniul = &l.fields.at(l.requireField(QStringLiteral("DOMENIUL"), name));
-                subdom = &l.fields.at(l.requireField(QStringLiteral("SUBDOM"), name));
-            },
+            [&](const TableLayout &l) { reader.emplace(l, QFileInfo(path).fileName()); },
             [&](const char *record) {
-                ++row;
-                if (record[0] == '*')
-                    return;
-                ActRow act;
-                act.row = row;
-                act.idText = storedActIdText(*idact, record);
-                act.id = actIdNumber(act.idText);
-                act.year = wholeNumber(*anul, record).value_or(0);
-                act.domain = fieldText(*layout, *domeniul, record);
-                act.subdomain = fieldText(*layout, *subdom, record);
-                acts.push_back(std::move(act));
+                if (record[0] != '*')
+                    acts.push_back(reader->read(record, index));
+                ++index;
             });
         Q_UNUSED(notice); // the damage is told below in the program's own words
     } catch (const Error &e) {
@@ -128,11 +101,12 @@ std::vector<ActRow> readActs(const QString &dataDir, QList<Finding> &findings)
 // The highest IDLOG of the log; no value when the log has none or is missing.
 std::optional<qint64> highestLogId(const QString &dataDir, QList<Finding> &findings)
 {
-    const QString path = resolveFileName(joinPath(dataDir, kLog));
+    const QString path = resolveFileName(LogTable::path(dataDir));
     if (!QFileInfo::exists(path)) {
         findings.append({Finding::Kind::DamagedFile,
-                         QStringLiteral("Tabelul Log.dbf lipseste: jurnalul activitatii nu poate "
-                                        "fi verificat."),
+                         QStringLiteral("Tabelul %1 lipseste: jurnalul activitatii nu poate "
+                                        "fi verificat.")
+                             .arg(LogTable::kFileName),
                          path,
                          {},
                          0});
@@ -144,8 +118,7 @@ std::optional<qint64> highestLogId(const QString &dataDir, QList<Finding> &findi
         const Field *idlog = nullptr;
         const QString notice = table->scanRecords(
             [&](const TableLayout &l) {
-                idlog = &l.fields.at(
-                    l.requireField(QStringLiteral("IDLOG"), QFileInfo(path).fileName()));
+                idlog = &l.fields.at(l.requireField(LogTable::kId, QFileInfo(path).fileName()));
             },
             [&](const char *record) {
                 if (record[0] == '*')
@@ -170,18 +143,20 @@ void checkCounter(const QString &dataDir, const QString &counter, std::optional<
     bool ok = true;
     const qint64 next = value.isEmpty() ? 1 : value.toLongLong(&ok);
     QString text;
-    if (counter == QLatin1String("IDACT") && ok && (next > kLastActId || top >= kLastActId)) {
+    if (counter == ActsTable::kId && ok && (next > kLastActId || top >= kLastActId)) {
         // Raising the counter cannot help: there is no act number left to hand out.
         const QString reached =
-            next > kLastActId ? QStringLiteral("contorul IDACT din Dsm.in a ajuns la %1").arg(next)
-                              : QStringLiteral("registrul are deja actul %1").arg(top);
+            next > kLastActId
+                ? QStringLiteral("contorul %1 din Dsm.in a ajuns la %2").arg(counter).arg(next)
+                : QStringLiteral("registrul are deja actul %1").arg(top);
         findings.append({Finding::Kind::IdsUsedUp,
                          QStringLiteral("Numerele actelor s-au terminat: %1, iar %2 este cel mai "
-                                        "mare numar pe care il tine coloana IDACT (zece cifre). "
+                                        "mare numar pe care il tine coloana %3 (zece cifre). "
                                         "Programul nu mai poate adauga acte in acest registru; "
                                         "actele de acum raman cum sunt.")
                              .arg(reached)
-                             .arg(kLastActId),
+                             .arg(kLastActId)
+                             .arg(counter),
                          SettingsFile(dataDir).path(), counter, top});
         return;
     }
@@ -295,47 +270,9 @@ void checkRecoding(const QString &dataDir, QList<Finding> &findings)
                          0});
 }
 
-} // namespace
-
-bool isRepairable(Finding::Kind kind)
+// Folders of the archive that cannot be read, and links in it.
+void reportTreeProblems(const ArchiveTree &tree, const QString &dataDir, QList<Finding> &findings)
 {
-    return kind == Finding::Kind::CounterBehind || kind == Finding::Kind::PartialFile ||
-           kind == Finding::Kind::RecodingLeft;
-}
-
-int CheckResult::count(Finding::Kind kind) const
-{
-    return int(std::count_if(findings.begin(), findings.end(),
-                             [kind](const Finding &f) { return f.kind == kind; }));
-}
-
-QString countText(qint64 count, const QString &one, const QString &many)
-{
-    if (count == 1)
-        return QStringLiteral("1 ") + one;
-    const qint64 rest = count % 100;
-    const bool withDe = count >= 20 && (rest == 0 || rest >= 20);
-    return QString::number(count) + (withDe ? QStringLiteral(" de ") : QStringLiteral(" ")) + many;
-}
-
-QByteArray readArchiveKeyOnly(const QString &dataDir)
-{
-    if (!QFileInfo::exists(userFilePath(dataDir)))
-        return QByteArray();
-    return ReadArchiveKey(dataDir);
-}
-
-CheckResult checkDataFolder(const QString &dataFolder)
-{
-    const QString dataDir = QDir(dataFolder).absolutePath();
-    if (!QFileInfo(dataDir).isDir())
-        throw FolderUnreadable(QStringLiteral("Dosarul %1 nu exista sau nu este un dosar.")
-                                   .arg(QDir::toNativeSeparators(dataDir)));
-    CheckResult result;
-    QList<Finding> &findings = result.findings;
-    std::vector<ActRow> acts = readActs(dataDir, findings);
-    result.acts = int(acts.size());
-    ArchiveTree tree(dataDir);
     for (const QString &folder : std::as_const(tree.unreadable))
         findings.append({Finding::Kind::DamagedFile,
                          QStringLiteral("Nu pot citi dosarul %1 din arhiva.").arg(folder),
@@ -351,44 +288,48 @@ CheckResult checkDataFolder(const QString &dataFolder)
                          joinPath(dataDir, link),
                          {},
                          0});
+}
 
-    // Acts in the order of their ids; rows of one id together, in the table's order.
-    std::stable_sort(acts.begin(), acts.end(), [](const ActRow &a, const ActRow &b) {
-        return a.id.value_or(-1) < b.id.value_or(-1);
-    });
-    std::optional<qint64> highestAct;
-    struct NameUse {
-        int acts = 0;
-        bool reachable = true;
-    };
-    std::map<std::pair<int, QString>, NameUse> badNames; // (0 domain, 1 subdomain), text
+// Rows that share an act number; `acts` in the order of their ids.
+void reportDuplicateIds(const std::vector<ActRow> &acts, QList<Finding> &findings)
+{
     for (size_t i = 0; i < acts.size();) {
         size_t same = i + 1;
         while (same < acts.size() && acts[same].id == acts[i].id)
             ++same;
         if (acts[i].id && *acts[i].id >= 0 && same - i > 1)
-            findings.append({Finding::Kind::DuplicateId,
-                             QStringLiteral("IDACT %1 apare in %2 din Acte.dbf: actele cu acelasi "
-                                            "numar isi pot inlocui unul altuia fisierul.")
-                                 .arg(*acts[i].id)
-                                 .arg(countText(qint64(same - i), QStringLiteral("rand"),
-                                                QStringLiteral("randuri"))),
-                             {},
-                             {},
-                             0});
+            findings.append(
+                {Finding::Kind::DuplicateId,
+                 (ActsTable::kId + QStringLiteral(" %1 apare in %2 din ") + ActsTable::kFileName +
+                  QStringLiteral(": actele cu acelasi numar isi pot inlocui unul "
+                                 "altuia fisierul."))
+                     .arg(*acts[i].id)
+                     .arg(countText(qint64(same - i), QStringLiteral("rand"),
+                                    QStringLiteral("randuri"))),
+                 {},
+                 {},
+                 0});
         i = same;
     }
+}
+
+// Rows whose IDACT or year can name no file; returns the highest act number.
+std::optional<qint64> reportInvalidIds(const std::vector<ActRow> &acts, QList<Finding> &findings)
+{
+    std::optional<qint64> highestAct;
     for (const ActRow &act : acts) {
         if (act.id && *act.id >= 0 && (!highestAct || *act.id > *highestAct))
             highestAct = act.id;
         if (!act.id)
             findings.append(
                 {Finding::Kind::InvalidId,
-                 QStringLiteral("Randul %1 din Acte.dbf are IDACT \"%2\", care nu este un numar "
-                                "de act (intreg de la 1 la %3): programul nu il ia drept alt act, "
-                                "dar nici nu ii poate gasi fisierul; randul nu poate fi "
-                                "modificat, sters sau vizualizat din program.")
-                     .arg(act.row)
+                 (QStringLiteral("Randul %1 din ") + ActsTable::kFileName +
+                  QStringLiteral(" are ") + ActsTable::kId +
+                  QStringLiteral(" \"%2\", care nu este un numar de act (intreg de la 1 la %3): "
+                                 "programul nu il ia drept alt act, dar nici nu ii poate gasi "
+                                 "fisierul; randul nu poate fi modificat, sters sau vizualizat "
+                                 "din program."))
+                     .arg(act.record + 1)
                      .arg(act.idText)
                      .arg(kLastActId),
                  {},
@@ -396,13 +337,28 @@ CheckResult checkDataFolder(const QString &dataFolder)
                  0});
         else if (act.year < 0)
             findings.append({Finding::Kind::InvalidId,
-                             QStringLiteral("Randul %1 din Acte.dbf nu are un an bun: actul nu "
-                                            "poate avea fisier in arhiva.")
-                                 .arg(act.row),
+                             (QStringLiteral("Randul %1 din ") + ActsTable::kFileName +
+                              QStringLiteral(" nu are un an bun: actul nu poate avea fisier in "
+                                             "arhiva."))
+                                 .arg(act.record + 1),
                              {},
                              {},
                              0});
     }
+    return highestAct;
+}
+
+struct NameUse {
+    int acts = 0;
+    bool reachable = true;
+};
+using BadNames = std::map<std::pair<int, QString>, NameUse>; // (0 domain, 1 subdomain), text
+
+// Each act's archived file, found in the tree and claimed; domains and subdomains that are no
+// folder name on every workstation are gathered in `badNames`.
+void checkActFiles(const std::vector<ActRow> &acts, ArchiveTree &tree, const QString &dataDir,
+                   BadNames &badNames, QList<Finding> &findings)
+{
     for (const ActRow &act : acts) {
         if (!act.id || *act.id < 0 || act.year < 0)
             continue;
@@ -451,6 +407,10 @@ CheckResult checkDataFolder(const QString &dataFolder)
                  0});
         file->claimed = true;
     }
+}
+
+void reportBadNames(const BadNames &badNames, QList<Finding> &findings)
+{
     for (const auto &[key, use] : badNames) {
         const QString what =
             key.first == 0 ? QStringLiteral("Domeniul") : QStringLiteral("Subdomeniul");
@@ -467,9 +427,13 @@ CheckResult checkDataFolder(const QString &dataFolder)
              {},
              0});
     }
+}
 
-    // Files no act names, and the temporaries of interrupted writes, in the year folders and
-    // beside the tables.
+// Files no act names, and the temporaries of interrupted writes, in the year folders and
+// beside the tables.
+void checkTreeFiles(const ArchiveTree &tree, const QString &dataDir, CheckResult &result)
+{
+    QList<Finding> &findings = result.findings;
     for (size_t f = 0; f < tree.folders.size(); ++f) {
         const TreeFolder &folder = tree.folders[f];
         for (const TreeEntry &e : folder.entries) {
@@ -498,12 +462,72 @@ CheckResult checkDataFolder(const QString &dataFolder)
                                  0});
         }
     }
+}
 
-    checkCounter(dataDir, QStringLiteral("IDACT"), highestAct, kActe,
+} // namespace
+
+bool isRepairable(Finding::Kind kind)
+{
+    return kind == Finding::Kind::CounterBehind || kind == Finding::Kind::PartialFile ||
+           kind == Finding::Kind::RecodingLeft;
+}
+
+int CheckResult::count(Finding::Kind kind) const
+{
+    return int(std::count_if(findings.begin(), findings.end(),
+                             [kind](const Finding &f) { return f.kind == kind; }));
+}
+
+QString countText(qint64 count, const QString &one, const QString &many)
+{
+    if (count == 1)
+        return QStringLiteral("1 ") + one;
+    const qint64 rest = count % 100;
+    const bool withDe = count >= 20 && (rest == 0 || rest >= 20);
+    return QString::number(count) + (withDe ? QStringLiteral(" de ") : QStringLiteral(" ")) + many;
+}
+
+QString missingActsTableText(const QString &dataDir)
+{
+    return QStringLiteral("Dosarul %1 nu are tabelul ").arg(QDir::toNativeSeparators(dataDir)) +
+           ActsTable::kFileName + QStringLiteral(": nu este un dosar de date al programului.");
+}
+
+QByteArray readArchiveKeyOnly(const QString &dataDir)
+{
+    if (!QFileInfo::exists(userFilePath(dataDir)))
+        return QByteArray();
+    return ReadArchiveKey(dataDir);
+}
+
+CheckResult checkDataFolder(const QString &dataFolder)
+{
+    const QString dataDir = QDir(dataFolder).absolutePath();
+    if (!QFileInfo(dataDir).isDir())
+        throw FolderUnreadable(QStringLiteral("Dosarul %1 nu exista sau nu este un dosar.")
+                                   .arg(QDir::toNativeSeparators(dataDir)));
+    CheckResult result;
+    QList<Finding> &findings = result.findings;
+    std::vector<ActRow> acts = readActs(dataDir, findings);
+    result.acts = int(acts.size());
+    ArchiveTree tree(dataDir);
+    reportTreeProblems(tree, dataDir, findings);
+
+    // Acts in the order of their ids; rows of one id together, in the table's order.
+    std::stable_sort(acts.begin(), acts.end(), [](const ActRow &a, const ActRow &b) {
+        return a.id.value_or(-1) < b.id.value_or(-1);
+    });
+    reportDuplicateIds(acts, findings);
+    const std::optional<qint64> highestAct = reportInvalidIds(acts, findings);
+    BadNames badNames;
+    checkActFiles(acts, tree, dataDir, badNames, findings);
+    reportBadNames(badNames, findings);
+    checkTreeFiles(tree, dataDir, result);
+    checkCounter(dataDir, ActsTable::kId, highestAct, ActsTable::kFileName,
                  QStringLiteral("urmatorul act adaugat ar primi un numar folosit si ar putea "
                                 "inlocui fisierul altui act."),
                  findings);
-    checkCounter(dataDir, QStringLiteral("IDLOG"), highestLogId(dataDir, findings), kLog,
+    checkCounter(dataDir, LogTable::kId, highestLogId(dataDir, findings), LogTable::kFileName,
                  QStringLiteral("urmatoarele intrari ale jurnalului ar primi numere folosite."),
                  findings);
     checkUserFile(dataDir, result.acts, findings);

@@ -43,7 +43,7 @@ struct Finding {
 bool isRepairable(Finding::Kind kind);
 
 struct CheckResult {
-    int acts = 0;      // live rows of Acte.dbf
+    int acts = 0;      // live rows of the documents table
     int documents = 0; // files of the year folders, partial files apart
     QList<Finding> findings;
 
@@ -53,6 +53,9 @@ struct CheckResult {
 // Reads the tables, the user file, the settings file and the archive tree of `dataDir` and
 // writes nothing. Throws FolderUnreadable when the folder or its documents table cannot be read.
 CheckResult checkDataFolder(const QString &dataDir);
+
+// Why a folder without a documents table is refused.
+QString missingActsTableText(const QString &dataDir);
 
 // The archive key of the user file, read without creating a missing file: empty then, as the
 // program would have it.

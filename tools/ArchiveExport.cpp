@@ -1,6 +1,8 @@
 #include "tools/ArchiveExport.h"
 
 #include "access/ArchiveRecoding.h"
+#include "app/ActsTable.h"
+#include "app/LogTable.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
 #include "archive/KeyCursor.h"
@@ -295,11 +297,9 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
     if (!QFileInfo(dataDir).isDir())
         throw FolderUnreadable(
             QStringLiteral("Dosarul %1 nu exista sau nu este un dosar.").arg(native(dataDir)));
-    const QString actePath = resolveFileName(joinPath(dataDir, QStringLiteral("Acte.dbf")));
+    const QString actePath = resolveFileName(ActsTable::path(dataDir));
     if (!QFileInfo(actePath).isFile())
-        throw FolderUnreadable(QStringLiteral("Dosarul %1 nu are tabelul Acte.dbf: nu este un "
-                                              "dosar de date al programului.")
-                                   .arg(native(dataDir)));
+        throw FolderUnreadable(missingActsTableText(dataDir));
     if (QFileInfo::exists(ArchiveRecoding::journalPath(dataDir)))
         throw ExportRefused(QStringLiteral("Recodarea arhivei din %1 nu este incheiata, iar unele "
                                            "documente pot fi codate cu parola veche. Rulati intai "
@@ -316,15 +316,7 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
     prepareDestination(dataDir, destination);
 
     const TableLayout &layout = acte.layout;
-    const QString tableName = QFileInfo(actePath).fileName();
-    const Field &idact = layout.fields.at(layout.requireField(QStringLiteral("IDACT"), tableName));
-    const Field &anul = layout.fields.at(layout.requireField(QStringLiteral("ANUL"), tableName));
-    const Field &domeniul =
-        layout.fields.at(layout.requireField(QStringLiteral("DOMENIUL"), tableName));
-    const Field &subdom =
-        layout.fields.at(layout.requireField(QStringLiteral("SUBDOM"), tableName));
-    const int extensie = layout.fieldIndex(QStringLiteral("EXTENSIE"));
-    const int titlu = layout.fieldIndex(QStringLiteral("TITLU"));
+    const ActsTable::Reader reader(layout, QFileInfo(actePath).fileName());
 
     // The acts in the order of their ids, rows of one id in the table's order.
     std::vector<PlannedAct> acts;
@@ -332,15 +324,15 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
         const char *record = acte.records.constData() + qsizetype(r) * layout.recordLength;
         if (record[0] == '*')
             continue;
+        const ActRow row = reader.read(record, r);
         PlannedAct act;
         act.record = r;
-        const std::optional<qint64> id = wholeNumber(idact, record);
-        act.id = id.value_or(-1);
-        act.year = wholeNumber(anul, record).value_or(0);
-        act.domain = fieldText(layout, domeniul, record);
-        act.subdomain = fieldText(layout, subdom, record);
-        if (extensie >= 0)
-            act.extension = fieldText(layout, layout.fields.at(extensie), record);
+        // The export takes the stored number as it is, rounded to a whole one.
+        act.id = wholeNumber(reader.idField(), record).value_or(-1);
+        act.year = row.year;
+        act.domain = row.domain;
+        act.subdomain = row.subdomain;
+        act.extension = reader.extension(record);
         acts.push_back(std::move(act));
     }
     std::stable_sort(acts.begin(), acts.end(),
@@ -358,8 +350,8 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
     const QDir base(dataDir);
     for (PlannedAct &act : acts) {
         try {
-            act.source = ArchivePath(dataDir, act.year, act.domain, act.subdomain, act.id,
-                                     FolderText::Stored, FolderText::Stored);
+            act.source =
+                ActsTable::archivedFile(dataDir, act.year, act.domain, act.subdomain, act.id);
             act.archivePath = base.relativeFilePath(act.source);
         } catch (const LinkInArchive &e) {
             act.archivePath = QStringLiteral("%1/%2/%3/%4")
@@ -508,20 +500,21 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
     // The acts whose document could not be exported.
     {
         CsvWriter csv(destination + QStringLiteral("/lipsa.csv"), options.separator);
-        for (const char *title :
-             {"IDACT", "ANUL", "DOMENIUL", "SUBDOM", "TITLU", "FISIER_ARHIVA", "MOTIV"})
-            csv.field(QString::fromLatin1(title));
+        for (const QString &title :
+             {ActsTable::kId, ActsTable::kYear, ActsTable::kDomain, ActsTable::kSubdomain,
+              ActsTable::kTitle, QStringLiteral("FISIER_ARHIVA"), QStringLiteral("MOTIV")})
+            csv.field(title);
         csv.endRow();
         for (const PlannedAct &act : acts) {
             if (act.missing.isEmpty())
                 continue; // exported
             const char *record =
                 acte.records.constData() + qsizetype(act.record) * layout.recordLength;
-            csv.field(fieldText(layout, idact, record));
+            csv.field(fieldText(layout, reader.idField(), record));
             csv.field(QString::number(act.year));
             csv.field(act.domain);
             csv.field(act.subdomain);
-            csv.field(titlu >= 0 ? fieldText(layout, layout.fields.at(titlu), record) : QString());
+            csv.field(reader.title(record));
             csv.field(act.archivePath);
             csv.field(act.missing);
             csv.endRow();
@@ -531,10 +524,10 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
     }
 
     // The activity log, in the order it was written.
-    const QString logPath = resolveFileName(joinPath(dataDir, QStringLiteral("Log.dbf")));
+    const QString logPath = resolveFileName(LogTable::path(dataDir));
     if (!QFileInfo(logPath).isFile()) {
-        result.logProblem = QStringLiteral("Tabelul Log.dbf lipseste: jurnal.csv nu a fost "
-                                           "scris.");
+        result.logProblem = QStringLiteral("Tabelul ") + LogTable::kFileName +
+                            QStringLiteral(" lipseste: jurnal.csv nu a fost scris.");
         return result;
     }
     TableSnapshot log;

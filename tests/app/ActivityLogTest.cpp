@@ -70,8 +70,8 @@ TEST_F(ActivityLogTest, firstEntry_takesIdOne_andLeavesTwoInTheSettings)
 TEST_F(ActivityLogTest, programUserColumn_isAddedAtTheEnd_andFilledByThisVersionOnly)
 {
     WriteLog(sx, context, QStringLiteral("Acces in program."), now, QStringLiteral("MARIA"));
-    UpgradeLog(sx, dir.path(), [] {});
-    UpgradeLog(sx, dir.path(), [] {}); // the next start only reads the header
+    LogTable::upgrade(sx, dir.path(), [] {});
+    LogTable::upgrade(sx, dir.path(), [] {}); // the next start only reads the header
     WriteLog(sx, context, QStringLiteral("Acces in program."), now, QStringLiteral("MARIA"));
     const QString oldStatement =
         QStringLiteral("INSERT INTO %1 (IDLOG, DATAL, ORA, ACTIUNE, UTILIZATOR) VALUES (9, "
@@ -84,10 +84,10 @@ TEST_F(ActivityLogTest, programUserColumn_isAddedAtTheEnd_andFilledByThisVersion
     Query *q = log();
     ASSERT_EQ(q->fieldCount(), 6);
     EXPECT_EQ(q->fieldName(4), QStringLiteral("UTILIZATOR"));
-    EXPECT_EQ(q->fieldName(5), kProgramUserColumn);
+    EXPECT_EQ(q->fieldName(5), LogTable::kProgramUser);
     QStringList users;
     for (q->first(); !q->eof(); q->next())
-        users << q->asString(kProgramUserColumn);
+        users << q->asString(LogTable::kProgramUser);
     EXPECT_EQ(users, (QStringList{QString(), QStringLiteral("MARIA"), QString()}));
     q->first();
     q->next();

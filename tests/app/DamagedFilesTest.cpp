@@ -29,7 +29,7 @@ protected:
         Query sx;
         Table tx;
         CreateTables(sx, dir.path(), [] {});
-        UpgradeActe(sx, tx, dir.path(), [] {});
+        ActsTable::upgrade(sx, tx, dir.path(), [] {});
         acte = resolveFileName(joinPath(dir.path(), QStringLiteral("Acte.dbf")));
     }
     QString path(const QString &name) const { return joinPath(dir.path(), name); }

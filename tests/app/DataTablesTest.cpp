@@ -47,7 +47,7 @@ protected:
     void create()
     {
         CreateTables(sx, dir.path(), yield);
-        UpgradeActe(sx, tx, dir.path(), yield);
+        ActsTable::upgrade(sx, tx, dir.path(), yield);
     }
     QTemporaryDir dir;
     Query sx;
@@ -118,12 +118,12 @@ TEST_F(DataTablesTest, trimLog_keepsTenThousandAndOneEntriesByTheirIds)
 {
     create();
     logRows(1, 9999);
-    TrimLog(sx, dir.path(), yield);
+    LogTable::trim(sx, dir.path(), yield);
     EXPECT_EQ(select("Log.dbf")->recordCount(), 9999);
     sx.close();
 
     logRows(10000, 10500);
-    TrimLog(sx, dir.path(), yield);
+    LogTable::trim(sx, dir.path(), yield);
     Query *log = select("Log.dbf");
     EXPECT_EQ(log->recordCount(), 10001);
     log->first();
@@ -132,7 +132,7 @@ TEST_F(DataTablesTest, trimLog_keepsTenThousandAndOneEntriesByTheirIds)
 
     // A restarted counter: the newest entry has a small id, so nothing goes.
     logRows(1, 1);
-    TrimLog(sx, dir.path(), yield);
+    LogTable::trim(sx, dir.path(), yield);
     EXPECT_EQ(select("Log.dbf")->recordCount(), 10002);
 }
 
@@ -209,7 +209,7 @@ TEST_F(DataTablesTest, upgradeCheck_readsOnlyTheHeader_evenWhileAWriterHoldsTheR
     ASSERT_GE(fd, 0);
     ASSERT_TRUE(lockRange(fd, TableLocks::kHeader, 1, LockMode::Exclusive,
                           std::chrono::milliseconds(0), path("Acte.dbf")));
-    EXPECT_NO_THROW(UpgradeActe(sx, tx, dir.path(), yield));
+    EXPECT_NO_THROW(ActsTable::upgrade(sx, tx, dir.path(), yield));
     ::close(fd);
 }
 

@@ -139,7 +139,7 @@ TEST_F(StartupWindowTest, firstStartInAnEmptyFolder_createsFoldersAndTablesAndSh
     EXPECT_TRUE(QFile::exists(local("Acte.DBF")));
     // The log ends with the column of the program user.
     EXPECT_EQ(Engine::readLayout(resolveFileName(local("Log.dbf"))).fields.last().name,
-              kProgramUserColumn);
+              LogTable::kProgramUser);
     EXPECT_EQ(databaseText, QStringLiteral("Baza : ") + c.DataDir);
     EXPECT_EQ(caption, QStringLiteral("Dosarium v.1.08"));
     EXPECT_EQ(shown, 1);
