@@ -157,14 +157,6 @@ private:
     QSet<QString> m_files;
 };
 
-std::optional<qint64> wholeNumber(const Field &field, const char *record)
-{
-    const std::optional<double> n = fieldNumber(field, record);
-    if (!n || !std::isfinite(*n) || std::fabs(*n) > 9.0e15)
-        return std::nullopt;
-    return qint64(std::llround(*n));
-}
-
 TableSnapshot readTable(const QString &path)
 {
     auto table = TableFile::open(path, TableFile::Mode::Shared);
@@ -327,8 +319,8 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
         const ActRow row = reader.read(record, r);
         PlannedAct act;
         act.record = r;
-        // The export takes the stored number as it is, rounded to a whole one.
-        act.id = wholeNumber(reader.idField(), record).value_or(-1);
+        // Only an act number names a document: a value such as 1.5 is never taken for act 2.
+        act.id = row.id.value_or(-1);
         act.year = row.year;
         act.domain = row.domain;
         act.subdomain = row.subdomain;
