@@ -3,12 +3,13 @@
 // when ADMIN's password changes, against a plain copy of the same files in the same run.
 #include "access/UserAdministration.h"
 #include "app/Workspace.h"
+#include "platform/FileHandles.h"
+#include "platform/ReplacementFile.h"
 #include "register/LogWindow.h"
 #include "store/Engine.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
-#include "store/ReplacementFile.h"
 #include "store/Statement.h"
 #include "store/TableFile.h"
 #include "widgets/DataGrid.h"
@@ -20,8 +21,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-
-#include <unistd.h>
 
 using namespace dosarium;
 
@@ -160,7 +159,7 @@ struct Archive {
         stampHeader(header.data(), quint32(kFiles), QDate::currentDate());
         table->replace(header, records);
         table.reset();
-        ::sync();
+        syncAllFiles();
 
         administration = std::make_unique<UserAdministration>(
             office.workspace,
@@ -180,7 +179,7 @@ Archive &archive()
 void settle(benchmark::State &state)
 {
     state.PauseTiming();
-    ::sync();
+    syncAllFiles();
     state.ResumeTiming();
 }
 

@@ -1,5 +1,6 @@
 #include "SampleRegister.h"
 
+#include "platform/ProcessInfo.h"
 #include "store/Engine.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
@@ -9,7 +10,6 @@
 #include <QDate>
 #include <QFile>
 #include <QRandomGenerator>
-#include <sys/resource.h>
 
 namespace dosarium::bench {
 
@@ -58,9 +58,7 @@ void writeSampleRegister(const QString &dataDir, int acts)
 
 qint64 peakResidentBytes()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
+    return dosarium::peakResidentBytes();
 }
 
 } // namespace dosarium::bench
