@@ -21,11 +21,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -57,7 +54,7 @@ QString nativeText(const QString &path)
 // link or special file stands in its place.
 std::optional<quint8> byteAt(const QString &path, qint64 offset)
 {
-    const int fd = openPlainFile(path, O_RDONLY);
+    const int fd = openPlainFile(path, FileAccess::Read);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == EINVAL ||
             errno == EISDIR)
@@ -67,15 +64,15 @@ std::optional<quint8> byteAt(const QString &path, qint64 offset)
     }
     struct Close {
         int fd;
-        ~Close() { ::close(fd); }
+        ~Close() { closeFile(fd); }
     } close{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || offset >= info.st_size)
+    const std::optional<FileStatus> info = statusOf(fd);
+    if (!info || info->kind != EntryKind::File || offset >= info->size)
         return std::nullopt;
     unsigned char byte = 0;
-    ssize_t n;
+    qint64 n;
     do {
-        n = ::pread(fd, &byte, 1, offset);
+        n = readFileAt(fd, &byte, 1, offset);
     } while (n < 0 && errno == EINTR);
     if (n != 1)
         throw Error(QStringLiteral("Nu pot citi fisierul %1: %2.")
@@ -116,21 +113,12 @@ QString ArchiveRecoding::journalPath(const QString &dataDir)
 
 bool ArchiveRecoding::isJournalHeld(const QString &dataDir)
 {
-    const int fd = openPlainFile(journalPath(dataDir), O_RDONLY);
+    const int fd = openPlainFile(journalPath(dataDir), FileAccess::Read);
     if (fd < 0)
         return false;
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = off_t(kPassLock);
-    probe.l_len = 1;
-#ifdef F_OFD_GETLK
-    const int asked = ::fcntl(fd, F_OFD_GETLK, &probe);
-#else
-    const int asked = ::fcntl(fd, F_GETLK, &probe);
-#endif
-    ::close(fd);
-    return asked == 0 && probe.l_type != F_UNLCK;
+    const bool held = rangeLockedElsewhere(fd, kPassLock, 1);
+    closeFile(fd);
+    return held;
 }
 
 QString ArchiveRecoding::dataDir() const
@@ -227,9 +215,8 @@ ArchiveRecoding::Plan ArchiveRecoding::readJournal(const QByteArray &text, const
 bool ArchiveRecoding::take(bool create)
 {
     m_journal = journalPath(dataDir());
-    const QByteArray native = QFile::encodeName(m_journal);
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const int fd = openPlainFile(m_journal, O_RDWR, create);
+        const int fd = openPlainFile(m_journal, FileAccess::ReadWrite, create);
         if (fd < 0) {
             if (!create && errno == ENOENT)
                 return false;
@@ -245,25 +232,22 @@ bool ArchiveRecoding::take(bool create)
         try {
             locked = lockRange(fd, kPassLock, 1, LockMode::Exclusive, 0ms, m_journal);
         } catch (...) {
-            ::close(fd);
+            closeFile(fd);
             throw;
         }
         if (!locked) {
-            ::close(fd);
+            closeFile(fd);
             if (create)
                 throw RecodingBusy(QStringLiteral("\rArhiva este recodata chiar acum de pe alt "
                                                   "calculator.\rIncercati din nou mai tarziu."));
             return false;
         }
         // The journal may have been removed, and another begun, while it was being opened.
-        struct stat byFd {
-        }, byName{};
-        if (::fstat(fd, &byFd) == 0 && ::lstat(native.constData(), &byName) == 0 &&
-            byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev) {
+        if (isFileAt(fd, m_journal)) {
             m_fd = fd;
             return true;
         }
-        ::close(fd);
+        closeFile(fd);
     }
     if (create)
         throw RecodingBusy(QStringLiteral("\rJurnalul recodarii arhivei %1 se schimba mereu; "
@@ -276,7 +260,7 @@ void ArchiveRecoding::release()
 {
     m_use.reset();
     if (m_fd >= 0)
-        ::close(std::exchange(m_fd, -1));
+        closeFile(std::exchange(m_fd, -1));
 }
 
 void ArchiveRecoding::leave()
@@ -290,7 +274,7 @@ QByteArray ArchiveRecoding::readJournalFile() const
     QByteArray text;
     char buffer[64 * 1024];
     for (qint64 at = 0;;) {
-        const ssize_t n = ::pread(m_fd, buffer, sizeof buffer, at);
+        const qint64 n = readFileAt(m_fd, buffer, sizeof buffer, at);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -310,10 +294,10 @@ void ArchiveRecoding::writeJournalFile(const QByteArray &text)
                                    "fost schimbata.")
                         .arg(nativeText(m_journal), systemError(error)));
     };
-    if (::ftruncate(m_fd, 0) != 0)
+    if (!truncateFile(m_fd, 0))
         fail(errno);
     for (qint64 done = 0; done < text.size();) {
-        const ssize_t n = ::pwrite(m_fd, text.constData() + done, size_t(text.size() - done), done);
+        const qint64 n = writeFileAt(m_fd, text.constData() + done, text.size() - done, done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -321,13 +305,9 @@ void ArchiveRecoding::writeJournalFile(const QByteArray &text)
         done += n;
     }
     // On the disk, name included, before the user file may take the new key.
-    if (::fsync(m_fd) != 0 && errno != EINVAL)
+    if (syncFile(m_fd) != 0 && errno != EINVAL)
         fail(errno);
-    const int folder = ::open(QFile::encodeName(dataDir()).constData(), O_RDONLY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    syncFolder(dataDir());
 }
 
 void ArchiveRecoding::recodeOne(const QString &path, const QByteArray &from, const QByteArray &to)

@@ -1,13 +1,10 @@
 #include "access/ArchiveUseLock.h"
 
-#include "store/FileLock.h"
+#include "platform/FileHandles.h"
+#include "platform/FileLocks.h"
 #include "store/FilePath.h"
 
-#include <QFile>
-
 #include <chrono>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -26,7 +23,7 @@ ArchiveUseLock::~ArchiveUseLock()
 {
     release();
     if (m_fd >= 0)
-        ::close(m_fd);
+        closeFile(m_fd);
 }
 
 bool ArchiveUseLock::tryTake()
@@ -34,10 +31,9 @@ bool ArchiveUseLock::tryTake()
     if (m_held)
         return true;
     if (m_fd < 0) {
-        const QByteArray native = QFile::encodeName(m_path);
-        m_fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        m_fd = openFile(m_path, FileAccess::ReadWrite, {.create = true}, 0666);
         if (m_fd < 0 && m_holder == Holder::ActOperation)
-            m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+            m_fd = openFile(m_path, FileAccess::Read);
         if (m_fd < 0)
             return true; // nothing in this folder can be written: there is nothing to keep apart
     }

@@ -2,20 +2,18 @@
 
 #include "app/DamagedFiles.h"
 #include "app/UsersTable.h"
+#include "platform/ReplacementFile.h"
 #include "store/CodePage.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
 #include "store/PlainFile.h"
 #include "store/Query.h"
-#include "store/ReplacementFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -89,10 +87,10 @@ void openForReading(QFile &file, const QString &path, bool create)
                             .arg(QDir::toNativeSeparators(path)));
         writeEntries(path, {defaultUserEntry()}, QStringLiteral("nu poate fi creat"), true);
     }
-    const int fd = openPlainFile(path, O_RDONLY);
+    const int fd = openPlainFile(path, FileAccess::Read);
     if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
-            ::close(fd);
+            closeFile(fd);
         file.setFileName(path);
         fail(QStringLiteral("nu poate fi citit"), path, file);
     }

@@ -1,13 +1,12 @@
 #include "app/AppContext.h"
 
+#include "platform/Names.h"
 #include "store/FilePath.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSysInfo>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -19,13 +18,6 @@ QString withoutTrailingSeparator(QString folder)
            (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
         folder.chop(1);
     return folder;
-}
-
-QString systemUserName()
-{
-    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_name && *entry->pw_name)
-        return QString::fromLocal8Bit(entry->pw_name);
-    return qEnvironmentVariable("USER");
 }
 
 } // namespace
@@ -44,7 +36,7 @@ QString programFolder(const QString &exeDir)
 Workstation Workstation::current()
 {
     return {programFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
-            QSysInfo::machineHostName(), systemUserName()};
+            QSysInfo::machineHostName(), loginName()};
 }
 
 QString workstationText(const QString &computerName, const QString &userName)

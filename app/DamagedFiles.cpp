@@ -4,12 +4,13 @@
 #include "app/ActsTable.h"
 #include "app/LogTable.h"
 #include "app/SettingsFile.h"
+#include "platform/FileNames.h"
+#include "platform/ReplacementFile.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/PlainFile.h"
-#include "store/ReplacementFile.h"
 #include "store/TableFile.h"
 #include "store/TableLayout.h"
 
@@ -18,11 +19,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <new>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -117,11 +114,11 @@ QString countEveryRow(const QString &path)
 QString tableDamage(const QString &path)
 {
     // A link, a pipe or a device is the readers' to refuse; it is never opened here.
-    const int fd = openPlainFile(resolveFileName(path), O_RDONLY);
+    const int fd = openPlainFile(resolveFileName(path), FileAccess::Read);
     QFile file;
     if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
-            ::close(fd);
+            closeFile(fd);
         return QString();
     }
     const qint64 fullSize = file.size();
@@ -201,9 +198,8 @@ QString keepDamagedCopy(const QString &path, const QString &finding, const QDate
                         .arg(shown(path), finding));
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     const QString stem = info.completeBaseName() + QStringLiteral(".deteriorat-");
-    struct stat source {};
-    const unsigned sourceMode =
-        ::lstat(QFile::encodeName(path).constData(), &source) == 0 ? source.st_mode & 0666 : 0600;
+    const std::optional<FileStatus> source = statusAt(path);
+    const unsigned sourceMode = source ? source->permissions & 0666 : 0600;
     QDir folder = info.dir();
     QString copy;
     // A copy kept at an earlier start holds the same bytes: it stays the one named.
@@ -239,15 +235,13 @@ QString setJournalAside(const QString &path, const QString &problem, const QDate
     const QFileInfo info(path);
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     const QString stem = info.completeBaseName() + QStringLiteral(".respins-");
-    const QByteArray from = QFile::encodeName(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString aside =
             joinPath(info.path(),
                      stem + now.toString(QStringLiteral("yyyyMMdd-HHmmss")) +
                          (attempt > 0 ? QStringLiteral("-%1").arg(attempt) : QString()) + suffix);
         // The entry itself is renamed, a link as a link: nothing it leads to is touched.
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(aside).constData(),
-                        RENAME_NOREPLACE) == 0)
+        if (renameWithoutReplacing(path, aside))
             return QStringLiteral("Jurnalul %1 nu a fost folosit: %2. Nu s-a schimbat nimic in "
                                   "arhiva; jurnalul a fost mutat in %3. Daca nu stiti de unde "
                                   "vine, aratati-l administratorului.")

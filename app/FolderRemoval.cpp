@@ -1,5 +1,8 @@
 #include "app/FolderRemoval.h"
 
+#include "platform/FileNames.h"
+#include "platform/FileStatus.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -7,8 +10,6 @@
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -44,7 +45,7 @@ QStringList removeFolderTree(const QString &folder)
     }
     // A folder whose parent this user may not change (the package's shared scratch folder, made
     // by the installation) is emptied; the folder itself stays.
-    if (::rmdir(QFile::encodeName(folder).constData()) != 0 && left.isEmpty() &&
+    if (!removeEmptyFolder(folder) && left.isEmpty() &&
         !((errno == EACCES || errno == EPERM) && QDir(folder).isEmpty()))
         left << QDir::toNativeSeparators(folder);
     return left;
@@ -62,11 +63,10 @@ void clearOwnScratchFiles(const QString &folder)
     for (const QString &name : names) {
         if (!ownName.match(name).hasMatch())
             continue;
-        const QByteArray path = QFile::encodeName(dir.filePath(name));
-        struct stat info {};
-        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
-            info.st_uid == ::getuid())
-            ::unlink(path.constData());
+        const QString path = dir.filePath(name);
+        const std::optional<FileStatus> info = statusAt(path);
+        if (info && info->kind == EntryKind::File && info->ownedByUser)
+            removeEntry(path);
     }
 }
 

@@ -1,21 +1,18 @@
 #include "app/SettingsFile.h"
 
+#include "platform/ReplacementFile.h"
 #include "store/CodePage.h"
 #include "store/Error.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
 #include "store/PlainFile.h"
-#include "store/ReplacementFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -144,7 +141,7 @@ public:
     {
         const QString path = resolveFileName(joinPath(dataDir, QStringLiteral("Dsm.lck")));
         // Never through a link: a lock planted as one would create or lock a file elsewhere.
-        m_fd = openPlainFile(path, O_RDWR, true);
+        m_fd = openPlainFile(path, FileAccess::ReadWrite, true);
         if (m_fd < 0 && (errno == ELOOP || errno == EINVAL || errno == EISDIR))
             throw Error(QStringLiteral("Fisierul de setari %1 nu poate fi schimbat: %2")
                             .arg(settingsPath, notPlainFileText(path, entryKind(path))));
@@ -157,7 +154,7 @@ public:
                                            "incercati din nou.")
                                 .arg(settingsPath));
         } catch (...) {
-            ::close(m_fd);
+            closeFile(m_fd);
             throw;
         }
     }
@@ -166,7 +163,7 @@ public:
     ~SettingsLock()
     {
         unlockRange(m_fd, 0, 1);
-        ::close(m_fd);
+        closeFile(m_fd);
     }
 
 private:
@@ -189,8 +186,7 @@ std::optional<QByteArray> readContent(const QString &path)
                          .arg(QDir::toNativeSeparators(path), why));
     };
     // Without blocking, so that a pipe in the file's place is refused instead of waited on.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openFile(path, FileAccess::Read, {.noFollow = true, .noBlock = true});
     if (fd < 0) {
         if (errno == ENOENT)
             return std::nullopt;
@@ -198,24 +194,27 @@ std::optional<QByteArray> readContent(const QString &path)
     }
     const struct Closer {
         int fd;
-        ~Closer() { ::close(fd); }
+        ~Closer() { closeFile(fd); }
     } closer{fd};
-    struct stat st;
-    if (fstat(fd, &st) != 0)
+    const std::optional<FileStatus> st = statusOf(fd);
+    if (!st)
         throw failed(systemErrorText(errno));
-    if (S_ISDIR(st.st_mode))
+    if (st->kind == EntryKind::Folder)
         throw failed(QStringLiteral("in locul lui este un folder"));
-    if (!S_ISREG(st.st_mode))
+    if (st->kind != EntryKind::File)
         throw failed(QStringLiteral("nu este un fisier obisnuit"));
-    if (st.st_size > kMaxFileBytes)
+    if (st->size > kMaxFileBytes)
         throw failed(
-            QStringLiteral("are %1 octeti, prea multi pentru un fisier de setari").arg(st.st_size));
+            QStringLiteral("are %1 octeti, prea multi pentru un fisier de setari").arg(st->size));
 
-    const auto readSome = readFunction ? readFunction : &::read;
+    const auto readSome = [](int fd, void *into, std::size_t size) {
+        return readFunction ? qint64(readFunction(fd, into, size))
+                            : readFile(fd, into, qint64(size));
+    };
     QByteArray content;
     char chunk[16384];
     for (;;) {
-        const ssize_t n = readSome(fd, chunk, sizeof chunk);
+        const qint64 n = readSome(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -226,10 +225,10 @@ std::optional<QByteArray> readContent(const QString &path)
         if (content.size() > kMaxFileBytes)
             throw failed(QStringLiteral("creste in timpul citirii"));
     }
-    if (content.size() < st.st_size)
+    if (content.size() < st->size)
         throw failed(QStringLiteral("s-au putut citi doar %1 din cei %2 octeti ai sai")
                          .arg(content.size())
-                         .arg(st.st_size));
+                         .arg(st->size));
     return content;
 }
 

@@ -12,8 +12,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
 #include <functional>
-#include <sys/types.h>
 
 namespace dosarium {
 
@@ -51,7 +51,7 @@ public:
 
     // For tests: the function every read of the file's bytes goes through (the system's read
     // when null), so that a read can fail part-way.
-    using ReadFunction = ssize_t (*)(int fd, void *into, size_t size);
+    using ReadFunction = std::ptrdiff_t (*)(int fd, void *into, std::size_t size);
     static void setReadFunction(ReadFunction read);
 
 private:

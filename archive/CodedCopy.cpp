@@ -2,18 +2,18 @@
 
 #include "archive/KeyCursor.h"
 #include "archive/ProgressSink.h"
+#include "platform/FileHandles.h"
+#include "platform/FileModes.h"
+#include "platform/FileStatus.h"
+#include "platform/ReplacementFile.h"
 #include "store/Error.h"
-#include "store/ReplacementFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -67,38 +67,37 @@ public:
     // read through a link.
     SourceFile(const QString &path, bool followLinks) : m_path(path)
     {
-        m_fd = ::open(QFile::encodeName(path).constData(),
-                      O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW));
+        m_fd = openFile(path, FileAccess::Read, {.noFollow = !followLinks, .noBlock = true});
         if (m_fd < 0)
             fail(QStringLiteral("deschide"), errno);
-        struct stat info {};
-        if (::fstat(m_fd, &info) != 0)
+        const std::optional<FileStatus> info = statusOf(m_fd);
+        if (!info)
             fail(QStringLiteral("citi"), errno);
-        if (S_ISDIR(info.st_mode))
+        if (info->kind == EntryKind::Folder)
             fail(QStringLiteral("deschide"), EISDIR);
-        if (!S_ISREG(info.st_mode))
+        if (info->kind != EntryKind::File)
             fail(QStringLiteral("deschide"), EINVAL);
-        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-        m_size = info.st_size;
-        m_mode = info.st_mode & 07777;
+        stopNonBlocking(m_fd);
+        m_size = info->size;
+        m_mode = info->permissions;
     }
     ~SourceFile()
     {
         if (m_fd >= 0)
-            ::close(m_fd);
+            closeFile(m_fd);
     }
     SourceFile(const SourceFile &) = delete;
     SourceFile &operator=(const SourceFile &) = delete;
 
     qint64 size() const { return m_size; }
-    mode_t mode() const { return m_mode; }
+    unsigned mode() const { return m_mode; }
 
     // Fills `buffer` with up to `capacity` bytes; fewer only at the end of the file.
     qint64 read(char *buffer, qint64 capacity)
     {
         qint64 done = 0;
         while (done < capacity) {
-            const ssize_t n = ::read(m_fd, buffer + done, size_t(capacity - done));
+            const qint64 n = readFile(m_fd, buffer + done, capacity - done);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -119,7 +118,7 @@ private:
     QString m_path;
     int m_fd = -1;
     qint64 m_size = 0;
-    mode_t m_mode = 0;
+    unsigned m_mode = 0;
 };
 
 // The new file beside `target`; a missing folder is named as the cause.
@@ -186,7 +185,7 @@ void RecodeFile(const QString &path, const QByteArray &oldKey, const QByteArray 
             break;
     }
     // The archived file keeps the permissions it had.
-    if (::chmod(QFile::encodeName(out->temporaryPath()).constData(), in.mode()) != 0)
+    if (!setPermissions(out->temporaryPath(), in.mode()))
         throw Error(QStringLiteral("Nu pot recoda fisierul %1: %2.").arg(path, causeOf(errno)));
     out->commit();
 }

@@ -5,12 +5,13 @@
 #include "app/ActsTable.h"
 #include "app/LogTable.h"
 #include "app/Workspace.h"
+#include "platform/FileHandles.h"
+#include "platform/ReplacementFile.h"
 #include "register/LogWindow.h"
 #include "store/Engine.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
-#include "store/ReplacementFile.h"
 #include "store/Statement.h"
 #include "store/TableFile.h"
 #include "widgets/DataGrid.h"
@@ -22,8 +23,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-
-#include <unistd.h>
 
 using namespace dosarium;
 
@@ -164,7 +163,7 @@ struct Archive {
         stampHeader(header.data(), quint32(kFiles), QDate::currentDate());
         table->replace(header, records);
         table.reset();
-        ::sync();
+        syncAllFiles();
 
         administration = std::make_unique<UserAdministration>(
             office.workspace,
@@ -184,7 +183,7 @@ Archive &archive()
 void settle(benchmark::State &state)
 {
     state.PauseTiming();
-    ::sync();
+    syncAllFiles();
     state.ResumeTiming();
 }
 

@@ -2,14 +2,13 @@
 // measured in the same run.
 #include "archive/CodedCopy.h"
 #include "archive/ProgressSink.h"
-#include "store/ReplacementFile.h"
+#include "platform/FileHandles.h"
+#include "platform/ReplacementFile.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-
-#include <unistd.h>
 
 using namespace dosarium;
 
@@ -34,7 +33,7 @@ struct Scan {
         }
         // On the disk before the clock starts, so its writing does not slow the first runs.
         file.flush();
-        ::fsync(file.handle());
+        syncFile(file.handle());
     }
     QString target(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
 };
@@ -49,7 +48,7 @@ Scan &scan()
 void settle(benchmark::State &state)
 {
     state.PauseTiming();
-    ::sync();
+    syncAllFiles();
     state.ResumeTiming();
 }
 
@@ -116,7 +115,7 @@ void recodeFile(benchmark::State &state)
     const QString target = scan().target("18");
     NoProgress none;
     CopyCoded(scan().source, target, kKey, none);
-    ::sync();
+    syncAllFiles();
     QByteArray from = kKey;
     QByteArray to("NouaParola");
     for (auto _ : state) {

@@ -13,6 +13,8 @@
 #include "app/ActsTable.h"
 #include "app/LogTable.h"
 #include "archive/KeyCursor.h"
+#include "platform/FileHandles.h"
+#include "platform/FolderListing.h"
 #include "store/Engine.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
@@ -33,10 +35,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace dosarium;
@@ -68,10 +66,9 @@ QList<ActPlace> actPlaces(const QString &dataDir)
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         std::abort();
-    ::close(fd);
 }
 
 // A data folder as the program leaves it: the register, the log, the user file with the key.
@@ -103,7 +100,7 @@ struct CheckedFolder {
             KeyCursor(kKey).code(bytes.data(), bytes.size());
             writeFile(folder + QLatin1Char('/') + QString::number(act.id), bytes);
         }
-        ::sync();
+        syncAllFiles();
     }
 };
 
@@ -113,38 +110,40 @@ CheckedFolder &checkedFolder()
     return folder;
 }
 
-// The archive tree listed name by name, without looking at any file: no check can do less.
-qint64 listTree(int dirFd, bool withSizes)
+// The archive tree listed by the fast folder listing alone, with nothing of a check's work: no
+// check can do less. With sizes, each file is also looked at by its path.
+qint64 listTree(FolderListing &listing, const QString &path, int dirFd, bool withSizes)
 {
-    DIR *dir = ::fdopendir(dirFd);
-    if (!dir)
+    if (dirFd < 0)
         return 0;
     qint64 files = 0;
-    while (const dirent *d = ::readdir(dir)) {
-        if (d->d_name[0] == '.')
-            continue;
-        if (d->d_type == DT_DIR) {
-            const int child = ::openat(::dirfd(dir), d->d_name, O_RDONLY | O_DIRECTORY);
-            if (child >= 0)
-                files += listTree(child, withSizes);
-        } else {
-            ++files;
-            if (withSizes) {
-                struct stat info {};
-                ::fstatat(::dirfd(dir), d->d_name, &info, 0);
-                benchmark::DoNotOptimize(info.st_size);
-            }
+    QStringList folders;
+    listing.list(dirFd, [&](const QString &name, EntryKind kind, qint64) {
+        if (name.startsWith(QLatin1Char('.')))
+            return;
+        if (kind == EntryKind::Folder) {
+            folders << name;
+            return;
         }
-    }
-    ::closedir(dir);
+        ++files;
+        if (withSizes) {
+            const std::optional<FileStatus> info = statusAt(path + QLatin1Char('/') + name);
+            benchmark::DoNotOptimize(info);
+        }
+    });
+    for (const QString &name : std::as_const(folders))
+        files += listTree(listing, path + QLatin1Char('/') + name,
+                          FolderListing::openSubfolder(dirFd, name), withSizes);
+    FolderListing::closeFolder(dirFd);
     return files;
 }
 
 void listing(benchmark::State &state, bool withSizes)
 {
-    const QByteArray root = QFile::encodeName(checkedFolder().dir.path());
+    const QString root = checkedFolder().dir.path();
+    FolderListing listing;
     for (auto _ : state) {
-        const qint64 files = listTree(::open(root.constData(), O_RDONLY | O_DIRECTORY), withSizes);
+        const qint64 files = listTree(listing, root, FolderListing::openFolder(root), withSizes);
         benchmark::DoNotOptimize(files);
         state.counters["files"] = double(files);
     }
@@ -197,7 +196,7 @@ struct ExportedFolder {
             writeFile(folder + QLatin1Char('/') + QString::number(act.id), bytes.left(size));
             this->bytes += size;
         }
-        ::sync();
+        syncAllFiles();
     }
 };
 
@@ -234,7 +233,7 @@ void exportAgainstCopy(benchmark::State &state)
         for (int step = 0; step < 2; ++step) {
             QDir(copy).removeRecursively();
             QDir(exported).removeRecursively();
-            ::sync();
+            syncAllFiles();
             QElapsedTimer clock;
             clock.start();
             if ((step + round) % 2 == 0) {
@@ -311,7 +310,7 @@ struct PrintedRegister {
         if (count.readAllStandardOutput().trimmed() != "100000")
             error = QStringLiteral("the SQLite copy was not made: ") +
                     QString::fromLocal8Bit(load.readAllStandardError());
-        ::sync();
+        syncAllFiles();
     }
 };
 

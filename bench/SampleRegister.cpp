@@ -1,6 +1,7 @@
 #include "SampleRegister.h"
 
 #include "app/ActsTable.h"
+#include "platform/ProcessInfo.h"
 #include "store/Engine.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
@@ -12,7 +13,6 @@
 #include <QDate>
 #include <QFile>
 #include <QRandomGenerator>
-#include <sys/resource.h>
 
 namespace dosarium::bench {
 
@@ -68,9 +68,7 @@ void writeSampleRegister(const QString &dataDir, int acts)
 
 qint64 peakResidentBytes()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
+    return dosarium::peakResidentBytes();
 }
 
 } // namespace dosarium::bench

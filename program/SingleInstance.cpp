@@ -1,12 +1,13 @@
 #include "program/SingleInstance.h"
 
+#include "platform/Names.h"
+#include "platform/PrivateFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QWidget>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -15,25 +16,17 @@ namespace {
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
 constexpr int kConnectWaitMs = 1000;
 
-// A folder that this account alone can write: its own, no link, closed to the others.
-bool isOwnFolder(const QString &path)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == ::getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-}
-
 // Where the socket lives: the session's runtime folder, else a folder of this account's own in
 // the temporary folder. Empty when neither can be had (a folder of that name made by another
 // account): then no copy is trusted, and this one simply runs.
 QString socketFolder(const QString &name)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && isOwnFolder(runtime))
+    if (!runtime.isEmpty() && isOwnPrivateFolder(runtime))
         return runtime;
     const QString folder = QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".d");
-    ::mkdir(QFile::encodeName(folder).constData(), 0700);
-    return isOwnFolder(folder) ? folder : QString();
+    makePrivateFolder(folder);
+    return isOwnPrivateFolder(folder) ? folder : QString();
 }
 
 } // namespace
@@ -42,7 +35,7 @@ SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(pa
 {
     // In the shared temporary folder another account could take the name first and answer in
     // this copy's place; a folder only this account writes cannot be taken.
-    const QString name = key + QStringLiteral("-%1").arg(getuid());
+    const QString name = key + QStringLiteral("-%1").arg(accountTag());
     const QString folder = socketFolder(name);
     if (!folder.isEmpty())
         m_name = folder + QLatin1Char('/') + name;

@@ -1,10 +1,10 @@
 // Dosarium: archive and register of scanned documents. The entry: one copy per session, the
 // application-wide settings, the windows in their order, the splash that starts everything.
 #include "app/StartupWindow.h"
+#include "platform/FileModes.h"
 #include "program/SingleInstance.h"
 #include "program/ToolTipPolicy.h"
 #include "program/Windows.h"
-#include "store/PlainFile.h"
 #include "ui/ProgramIcon.h"
 #include "ui/QtTexts.h"
 

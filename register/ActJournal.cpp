@@ -4,6 +4,8 @@
 #include "app/ActsTable.h"
 #include "app/AppContext.h"
 #include "app/DamagedFiles.h"
+#include "platform/FileNames.h"
+#include "platform/ReplacementFile.h"
 #include "register/ActJournalCheck.h"
 #include "register/ActStatements.h"
 #include "store/Engine.h"
@@ -12,17 +14,13 @@
 #include "store/FileLock.h"
 #include "store/FilePath.h"
 #include "store/PlainFile.h"
-#include "store/ReplacementFile.h"
 #include "store/Statement.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -59,7 +57,7 @@ void removeFile(const QString &path)
 // Renames over an existing file, as the archive's own replacements do.
 void moveFile(const QString &from, const QString &to)
 {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+    if (!renameFile(from, to))
         throw Error(QStringLiteral("Nu pot muta fisierul %1 in %2: %3.")
                         .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
                              QString::fromLocal8Bit(strerror(errno))));
@@ -150,18 +148,18 @@ bool ActJournal::hold(std::chrono::milliseconds wait)
         return true;
     // The journal itself is replaced by every write, so the lock is on a file of its own.
     const QString lockPath = m_path + QStringLiteral(".lck");
-    const int fd = ::open(QFile::encodeName(lockPath).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int fd =
+        openFile(lockPath, FileAccess::ReadWrite, {.create = true, .noFollow = true}, 0666);
     if (fd < 0)
         throw Error(QStringLiteral("Nu pot deschide fisierul %1: %2.")
                         .arg(QDir::toNativeSeparators(lockPath), systemErrorText(errno)));
     try {
         if (!lockRange(fd, 0, 1, LockMode::Exclusive, wait, lockPath)) {
-            ::close(fd);
+            closeFile(fd);
             return false;
         }
     } catch (...) {
-        ::close(fd);
+        closeFile(fd);
         throw;
     }
     m_lock = fd;
@@ -173,7 +171,7 @@ void ActJournal::release()
     if (!held())
         return;
     unlockRange(m_lock, 0, 1);
-    ::close(m_lock);
+    closeFile(m_lock);
     m_lock = -1;
 }
 

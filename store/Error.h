@@ -1,21 +1,9 @@
-// The one base class of the program's unforeseen failures: the message is what the user reads.
+// The failures of the table engine, each an Error of its own kind.
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "platform/Error.h"
 
 namespace dosarium {
-
-class Error : public std::runtime_error {
-public:
-    explicit Error(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {}
-    const QString &message() const { return m_message; }
-
-private:
-    QString m_message;
-};
 
 // A table file that cannot be read: damaged, cut or of an unknown kind.
 class DamagedTableError : public Error {
@@ -34,8 +22,5 @@ class SyntaxError : public Error {
 public:
     using Error::Error;
 };
-
-// The words the user reads for a system error number (errno).
-QString systemErrorText(int error);
 
 } // namespace dosarium

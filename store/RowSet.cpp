@@ -1,7 +1,7 @@
 #include "store/RowSet.h"
 
+#include "platform/LargeBuffer.h"
 #include "store/FieldCodec.h"
-#include "store/LargeBuffer.h"
 
 #include <algorithm>
 #include <cmath>

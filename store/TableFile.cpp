@@ -1,11 +1,11 @@
 #include "store/TableFile.h"
 
+#include "platform/LargeBuffer.h"
+#include "platform/ReplacementFile.h"
 #include "store/Error.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
-#include "store/LargeBuffer.h"
 #include "store/PlainFile.h"
-#include "store/ReplacementFile.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -13,10 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -31,11 +28,6 @@ constexpr auto kHeaderWait = 15s;
 QString systemError(int error)
 {
     return systemErrorText(error);
-}
-
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
 }
 
 // Whole records past the header's count beyond the one a stop between a record and its
@@ -63,11 +55,10 @@ std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
 {
     for (int attempt = 0; attempt < 20; ++attempt) {
         const QString resolved = resolveFileName(path);
-        const QByteArray native = nativePath(resolved);
         // Never through a link, never waiting on a pipe or a device.
-        int fd = openPlainFile(resolved, O_RDWR);
+        int fd = openPlainFile(resolved, FileAccess::ReadWrite);
         if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
-            fd = openPlainFile(resolved, O_RDONLY);
+            fd = openPlainFile(resolved, FileAccess::Read);
         if (fd < 0) {
             const int error = errno;
             if (error == ENOENT)
@@ -93,9 +84,7 @@ std::unique_ptr<TableFile> TableFile::open(const QString &path, Mode mode)
                     .arg(resolved));
         }
         // The table may have been replaced (packed elsewhere) while we waited for the lock.
-        struct stat byFd, byName;
-        if (fstat(fd, &byFd) == 0 && lstat(native.constData(), &byName) == 0 &&
-            byFd.st_ino == byName.st_ino && byFd.st_dev == byName.st_dev)
+        if (isFileAt(fd, resolved))
             return file;
     }
     throw TableInUseError(
@@ -129,14 +118,14 @@ void TableFile::create(const QString &path, const TableLayout &layout)
 TableFile::~TableFile()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        closeFile(m_fd);
 }
 
 void TableFile::preadFully(qint64 offset, char *into, qint64 size)
 {
     qint64 done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(m_fd, into + done, size_t(size - done), off_t(offset + done));
+        const qint64 n = readFileAt(m_fd, into + done, size - done, offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -153,7 +142,7 @@ void TableFile::pwriteFully(qint64 offset, const char *data, qint64 size)
 {
     qint64 done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(m_fd, data + done, size_t(size - done), off_t(offset + done));
+        const qint64 n = writeFileAt(m_fd, data + done, size - done, offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -167,16 +156,16 @@ void TableFile::pwriteFully(qint64 offset, const char *data, qint64 size)
 
 TableLayout TableFile::readLayout(qint64 *fileSize)
 {
-    struct stat st;
-    if (fstat(m_fd, &st) != 0)
+    const std::optional<FileStatus> st = statusOf(m_fd);
+    if (!st)
         throw Error(QStringLiteral("Nu pot citi tabelul %1: %2.").arg(m_path, systemError(errno)));
-    *fileSize = st.st_size;
-    QByteArray first(std::min<qint64>(32, st.st_size), Qt::Uninitialized);
+    *fileSize = st->size;
+    QByteArray first(std::min<qint64>(32, st->size), Qt::Uninitialized);
     preadFully(0, first.data(), first.size());
-    const int headerLength = std::min<qint64>(declaredHeaderLength(first), st.st_size);
+    const int headerLength = std::min<qint64>(declaredHeaderLength(first), st->size);
     QByteArray head(std::max<qsizetype>(headerLength, first.size()), Qt::Uninitialized);
     preadFully(0, head.data(), head.size());
-    return parseTableHeader(head, st.st_size, m_path);
+    return parseTableHeader(head, st->size, m_path);
 }
 
 TableLayout TableFile::readHeader()
@@ -264,7 +253,7 @@ void TableFile::refuseUncountedRecords()
 
 std::optional<quint32> TableFile::countUncountedRecords()
 {
-    if ((fcntl(m_fd, F_GETFL) & O_ACCMODE) == O_RDONLY)
+    if (isOpenForReadingOnly(m_fd))
         throw Error(QStringLiteral("Tabelul %1 nu poate fi reparat: fisierul este doar pentru "
                                    "citire.")
                         .arg(m_path));
@@ -278,13 +267,13 @@ std::optional<quint32> TableFile::countUncountedRecords()
     if (!holdsUncounted(layout, size))
         return std::nullopt;
     finishChange(layout, recordsInFile(layout, size));
-    fdatasync(m_fd);
+    syncFileData(m_fd);
     return layout.declaredCount;
 }
 
 void TableFile::beginChange()
 {
-    if ((fcntl(m_fd, F_GETFL) & O_ACCMODE) == O_RDONLY)
+    if (isOpenForReadingOnly(m_fd))
         throw Error(QStringLiteral("Tabelul %1 nu poate fi modificat: fisierul este doar pentru "
                                    "citire.")
                         .arg(m_path));
@@ -317,16 +306,16 @@ void TableFile::appendRecord(const TableLayout &layout, quint32 &count, const QB
     const qint64 at = layout.headerLength + qint64(count) * layout.recordLength;
     // The bytes the record goes over (the end mark, or a record a crash left uncounted), put
     // back when the disk refuses the record part-way, so that no piece of it stays behind.
-    struct stat st;
-    const qint64 oldSize = fstat(m_fd, &st) == 0 ? st.st_size : -1;
+    const std::optional<FileStatus> st = statusOf(m_fd);
+    const qint64 oldSize = st ? st->size : -1;
     QByteArray overwritten(std::clamp<qint64>(oldSize - at, 0, data.size()), Qt::Uninitialized);
     preadFully(at, overwritten.data(), overwritten.size());
     try {
         pwriteFully(at, data.constData(), data.size());
         finishChange(layout, count + 1);
     } catch (...) {
-        if (oldSize >= 0 && ftruncate(m_fd, oldSize) == 0 && !overwritten.isEmpty() &&
-            ::pwrite(m_fd, overwritten.constData(), size_t(overwritten.size()), at) < 0) {
+        if (oldSize >= 0 && truncateFile(m_fd, oldSize) && !overwritten.isEmpty() &&
+            writeFileAt(m_fd, overwritten.constData(), overwritten.size(), at) < 0) {
             // Nothing more can be done; the header still counts only the old records.
         }
         throw;
@@ -356,7 +345,7 @@ void TableFile::finishChange(const TableLayout &layout, quint32 count)
 
 void TableFile::flush()
 {
-    fdatasync(m_fd);
+    syncFileData(m_fd);
 }
 
 void TableFile::replace(const QByteArray &header, const QByteArray &records)
@@ -373,8 +362,7 @@ void TableFile::replace(const QByteArray &header, const QByteArray &records)
                         .arg(m_path, e.reason()));
     }
     // Continue on the new file; the old descriptor (and its locks) go with the old file.
-    const QByteArray native = nativePath(m_path);
-    const int fd = ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openFile(m_path, FileAccess::ReadWrite, {.noFollow = true});
     if (fd < 0)
         throw Error(
             QStringLiteral("Nu pot redeschide tabelul %1: %2.").arg(m_path, systemError(errno)));
@@ -385,7 +373,7 @@ void TableFile::replace(const QByteArray &header, const QByteArray &records)
         lockRange(fd, TableLocks::kOpen, 1, LockMode::Shared, kSharedOpenWait, m_path);
         m_mode = Mode::Shared;
     }
-    ::close(m_fd);
+    closeFile(m_fd);
     m_fd = fd;
 }
 

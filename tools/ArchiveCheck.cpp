@@ -9,11 +9,11 @@
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
+#include "platform/ReplacementFile.h"
 #include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
 #include "store/PlainFile.h"
-#include "store/ReplacementFile.h"
 #include "store/TableFile.h"
 
 #include <QDir>

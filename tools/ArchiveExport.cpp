@@ -6,6 +6,9 @@
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
 #include "archive/KeyCursor.h"
+#include "platform/FileHandles.h"
+#include "platform/FileNames.h"
+#include "platform/FileStatus.h"
 #include "register/ActJournal.h"
 #include "store/FieldCodec.h"
 #include "store/FilePath.h"
@@ -29,13 +32,10 @@
 #include <cmath>
 #include <condition_variable>
 #include <deque>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace dosarium {
@@ -101,7 +101,7 @@ struct Descriptor {
     ~Descriptor()
     {
         if (fd >= 0)
-            ::close(fd);
+            closeFile(fd);
     }
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
@@ -169,34 +169,35 @@ QString causeText(int error)
 }
 
 // Opens the archived file of `act`; -1 (and act.missing set) when it cannot be read.
-int openDocument(PlannedAct &act, struct stat &info)
+int openDocument(PlannedAct &act, FileStatus &info)
 {
-    const int fd = ::open(QFile::encodeName(act.source).constData(),
-                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const int fd = openFile(act.source, FileAccess::Read, {.noFollow = true, .noBlock = true});
     if (fd < 0) {
         act.missing = errno == ENOENT ? QStringLiteral("fisierul lipseste")
                                       : QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
         return -1;
     }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    const std::optional<FileStatus> status = statusOf(fd);
+    if (!status || status->kind != EntryKind::File) {
+        closeFile(fd);
         act.missing = QStringLiteral("in locul fisierului este altceva decat un fisier");
         return -1;
     }
+    info = *status;
     return fd;
 }
 
 // Decodes the open archived file of `act` into `destination`/`act.target`; its fingerprint
 // reaches act.sha256 through `hasher`. Returns false (and sets act.missing) when the archived file
 // cannot be read; throws Error when the destination cannot be written.
-bool copyDocument(PlannedAct &act, const Descriptor &in, const struct stat &info,
+bool copyDocument(PlannedAct &act, const Descriptor &in, const FileStatus &info,
                   const QString &destination, const QByteArray &key, ParallelHasher &hasher,
                   Sha256 &sha, std::atomic<qint64> &copied)
 {
-    ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    adviseSequentialRead(in.fd);
     const QString targetPath = destination + QLatin1Char('/') + act.target;
-    const QByteArray targetName = QFile::encodeName(targetPath);
-    Descriptor out(::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    Descriptor out(
+        openFile(targetPath, FileAccess::Write, {.create = true, .exclusive = true}, 0666));
     if (out.fd < 0)
         throw Error(QStringLiteral("Nu pot crea fisierul %1: %2.")
                         .arg(native(targetPath), causeText(errno)));
@@ -204,21 +205,21 @@ bool copyDocument(PlannedAct &act, const Descriptor &in, const struct stat &info
     qint64 total = 0;
     for (;;) {
         char *buffer = hasher.take();
-        ssize_t n;
+        qint64 n;
         do {
-            n = ::read(in.fd, buffer, size_t(ParallelHasher::kPieceBytes));
+            n = readFile(in.fd, buffer, ParallelHasher::kPieceBytes);
         } while (n < 0 && errno == EINTR);
         if (n <= 0) {
             hasher.giveBack(buffer);
             if (n == 0)
                 break;
             act.missing = QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
-            ::unlink(targetName.constData());
+            removeEntry(targetPath);
             return false;
         }
         cursor.code(buffer, n);
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out.fd, buffer + done, size_t(n - done));
+        for (qint64 done = 0; done < n;) {
+            const qint64 w = writeFile(out.fd, buffer + done, n - done);
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0) {
@@ -235,9 +236,8 @@ bool copyDocument(PlannedAct &act, const Descriptor &in, const struct stat &info
     }
     hasher.finish(&sha, &act.sha256);
     // The document keeps the date it was archived on.
-    const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
-    ::futimens(out.fd, times);
-    if (::close(std::exchange(out.fd, -1)) != 0)
+    setModificationTime(out.fd, info.modified);
+    if (closeFile(std::exchange(out.fd, -1)) != 0)
         throw Error(QStringLiteral("Nu pot scrie fisierul %1: %2.")
                         .arg(native(targetPath), causeText(errno)));
     act.size = total;
@@ -363,19 +363,19 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
                                                "director al arhivei");
             continue;
         }
-        struct stat info {};
-        if (::lstat(QFile::encodeName(act.source).constData(), &info) != 0) {
+        const std::optional<FileStatus> info = statusAt(act.source);
+        if (!info) {
             act.missing = errno == ENOENT || errno == ENOTDIR
                               ? QStringLiteral("fisierul lipseste")
                               : QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
             continue;
         }
-        if (!S_ISREG(info.st_mode)) {
+        if (info->kind != EntryKind::File) {
             act.missing = QStringLiteral("in locul fisierului este altceva decat un fisier");
             continue;
         }
-        act.size = info.st_size;
-        totalBytes += info.st_size;
+        act.size = info->size;
+        totalBytes += info->size;
         act.target =
             names.file(names.folder({QString::number(act.year), act.domain, act.subdomain}), act.id,
                        act.extension);
@@ -399,7 +399,7 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
         for (size_t i; !stop && (i = next++) < jobs.size(); ++finished) {
             PlannedAct &act = *jobs[i];
             try {
-                struct stat info {};
+                FileStatus info;
                 const Descriptor in(openDocument(act, info));
                 if (in.fd < 0)
                     continue;

@@ -3,10 +3,10 @@
 // its documents and tables to open formats (see ArchiveConsole.h).
 #include "tools/ArchiveConsole.h"
 
-#include "store/PlainFile.h"
+#include "platform/Console.h"
+#include "platform/FileModes.h"
 
 #include <QCoreApplication>
-#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -18,5 +18,5 @@ int main(int argc, char *argv[])
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     return dosarium::runArchiveTool(QCoreApplication::arguments().mid(1), out, err,
-                                    ::isatty(STDERR_FILENO) == 1);
+                                    dosarium::standardErrorIsTerminal());
 }

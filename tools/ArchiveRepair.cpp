@@ -5,8 +5,9 @@
 #include "app/SettingsFile.h"
 #include "app/Workspace.h"
 #include "archive/ProgressSink.h"
+#include "platform/FileNames.h"
+#include "platform/ReplacementFile.h"
 #include "store/PlainFile.h"
-#include "store/ReplacementFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <QSysInfo>
 
 #include <cerrno>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -65,7 +65,7 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                        .arg(shown)
                        .arg(
                            std::chrono::duration_cast<std::chrono::minutes>(kLeftoverIdle).count());
-        } else if (::unlink(QFile::encodeName(f.path).constData()) == 0 || errno == ENOENT) {
+        } else if (removeEntry(f.path) || errno == ENOENT) {
             result.done << QStringLiteral("Am sters fisierul partial %1.").arg(shown);
         } else {
             result.failed << QStringLiteral("Nu pot sterge fisierul partial %1: %2.")

@@ -5,10 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -33,8 +29,7 @@ QString archiveChildPath(const QString &folder, const QString &name)
 
 ArchiveTree::ArchiveTree(const QString &dataDir)
 {
-    const int fd =
-        ::open(QFile::encodeName(dataDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = FolderListing::openFolder(dataDir);
     if (fd < 0)
         throw FolderUnreadable(QStringLiteral("Nu pot citi dosarul %1: %2.")
                                    .arg(QDir::toNativeSeparators(dataDir), systemErrorText(errno)));
@@ -44,54 +39,24 @@ ArchiveTree::ArchiveTree(const QString &dataDir)
 
 void ArchiveTree::list(int dirFd, int index, int depth)
 {
-    // The entries are read straight from the kernel into one buffer that every folder reuses:
-    // the library's directory streams cost a buffer and two system calls more per folder, and
-    // the year folders hold tens of thousands of folders.
     std::vector<TreeEntry> entries;
-    for (;;) {
-        const ssize_t n = ::getdents64(dirFd, m_buffer.data(), m_buffer.size() * sizeof(quint64));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            unreadable << folders[size_t(index)].relative + QStringLiteral(": ") +
-                              systemErrorText(errno);
-            break;
+    const int error = m_listing.list(dirFd, [&](const QString &name, EntryKind kind, qint64 size) {
+        TreeEntry e;
+        e.name = name;
+        if (kind == EntryKind::File) {
+            e.type = TreeEntry::Type::File;
+            e.size = size;
+        } else if (kind == EntryKind::Folder) {
+            e.type = TreeEntry::Type::Folder;
+        } else if (kind == EntryKind::Link) {
+            e.type = TreeEntry::Type::Link;
+            links << archiveChildPath(folders[size_t(index)].relative, e.name);
         }
-        if (n == 0)
-            break;
-        for (ssize_t at = 0; at < n;) {
-            const auto *d = reinterpret_cast<const dirent64 *>(
-                reinterpret_cast<const char *>(m_buffer.data()) + at);
-            at += d->d_reclen;
-            const char *raw = d->d_name;
-            if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
-                continue;
-            TreeEntry e;
-            e.name = QFile::decodeName(raw);
-            unsigned char type = d->d_type;
-            struct stat info {};
-            if (type == DT_UNKNOWN || type == DT_REG) {
-                // Looked at as it stands: a link is never followed.
-                if (::fstatat(dirFd, raw, &info, AT_SYMLINK_NOFOLLOW) == 0)
-                    type = S_ISDIR(info.st_mode)   ? DT_DIR
-                           : S_ISREG(info.st_mode) ? DT_REG
-                           : S_ISLNK(info.st_mode) ? DT_LNK
-                                                   : DT_UNKNOWN;
-                else
-                    type = DT_UNKNOWN;
-            }
-            if (type == DT_REG) {
-                e.type = TreeEntry::Type::File;
-                e.size = qint64(info.st_size);
-            } else if (type == DT_DIR) {
-                e.type = TreeEntry::Type::Folder;
-            } else if (type == DT_LNK) {
-                e.type = TreeEntry::Type::Link;
-                links << archiveChildPath(folders[size_t(index)].relative, e.name);
-            }
-            entries.push_back(std::move(e));
-        }
-    }
+        entries.push_back(std::move(e));
+    });
+    if (error != 0)
+        unreadable << folders[size_t(index)].relative + QStringLiteral(": ") +
+                          systemErrorText(error);
     std::sort(entries.begin(), entries.end(),
               [](const TreeEntry &a, const TreeEntry &b) { return a.name < b.name; });
     // Below the data folder only the year folders belong to the archive. Each folder is opened
@@ -102,8 +67,7 @@ void ArchiveTree::list(int dirFd, int index, int depth)
             (depth == 0 && !isYearName(entries[i].name)))
             continue;
         const QString relative = archiveChildPath(base, entries[i].name);
-        const int fd = ::openat(dirFd, QFile::encodeName(entries[i].name).constData(),
-                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = FolderListing::openSubfolder(dirFd, entries[i].name);
         if (fd < 0) {
             unreadable << relative + QStringLiteral(": ") + systemErrorText(errno);
             continue;
@@ -113,7 +77,7 @@ void ArchiveTree::list(int dirFd, int index, int depth)
         folders.push_back({relative, {}});
         list(fd, child, depth + 1);
     }
-    ::close(dirFd);
+    FolderListing::closeFolder(dirFd);
     folders[size_t(index)].entries = std::move(entries);
 }
 

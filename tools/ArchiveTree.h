@@ -3,12 +3,13 @@
 // own.
 #pragma once
 
+#include "platform/FolderListing.h"
 #include "store/Error.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <sys/types.h>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -64,8 +65,7 @@ public:
 private:
     void list(int dirFd, int index, int depth);
 
-    // Directory records as the kernel writes them, aligned for their 64-bit fields.
-    std::vector<quint64> m_buffer = std::vector<quint64>(8 * 1024);
+    FolderListing m_listing;
 };
 
 // `name` inside the folder `folder` (relative, with "/"; empty for the data folder).

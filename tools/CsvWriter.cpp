@@ -1,13 +1,12 @@
 #include "tools/CsvWriter.h"
 
+#include "platform/FileHandles.h"
 #include "store/Error.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -47,8 +46,7 @@ void appendField(QByteArray &out, QByteArrayView utf8, char separator)
 
 CsvWriter::CsvWriter(QString path, char separator) : m_path(std::move(path)), m_separator(separator)
 {
-    m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                  0666);
+    m_fd = openFile(m_path, FileAccess::Write, {.create = true, .exclusive = true}, 0666);
     if (m_fd < 0)
         throw Error(QStringLiteral("Nu pot crea fisierul %1: %2.")
                         .arg(QDir::toNativeSeparators(m_path), systemErrorText(errno)));
@@ -59,7 +57,7 @@ CsvWriter::CsvWriter(QString path, char separator) : m_path(std::move(path)), m_
 CsvWriter::~CsvWriter()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        closeFile(m_fd);
 }
 
 QByteArray CsvWriter::quoted(QByteArrayView utf8, char separator)
@@ -89,8 +87,7 @@ void CsvWriter::flush()
 {
     qsizetype done = 0;
     while (done < m_buffer.size()) {
-        const ssize_t n =
-            ::write(m_fd, m_buffer.constData() + done, size_t(m_buffer.size() - done));
+        const qint64 n = writeFile(m_fd, m_buffer.constData() + done, m_buffer.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -108,7 +105,7 @@ void CsvWriter::close()
         return;
     flush();
     const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0 && errno != EINTR)
+    if (closeFile(fd) != 0 && errno != EINTR)
         throw Error(QStringLiteral("Nu pot scrie fisierul %1: %2.")
                         .arg(QDir::toNativeSeparators(m_path), systemErrorText(errno)));
 }

@@ -3,12 +3,12 @@
 // (a line holding only ";" ends one). Rows are printed tab-separated, in UTF-8.
 #include "tools/SqlConsole.h"
 
-#include "store/PlainFile.h"
+#include "platform/Console.h"
+#include "platform/FileModes.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
-#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -41,7 +41,8 @@ int main(int argc, char *argv[])
         statements = dosarium::splitStatements(QString::fromUtf8(in.readAll()));
     }
     QFile out;
-    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!out.open(dosarium::standardOutputDescriptor(),
+                  QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         fputs("Nu pot scrie iesirea standard.\n", stderr);
         return 1;
     }

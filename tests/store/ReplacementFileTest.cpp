@@ -1,7 +1,7 @@
 // Files written anew beside their target: the target changes only by a complete new file, no
 // temporary outlives its object, and leftovers are removed only when they are surely this
 // workstation's own.
-#include "store/ReplacementFile.h"
+#include "platform/ReplacementFile.h"
 
 #include <QDateTime>
 #include <QDir>

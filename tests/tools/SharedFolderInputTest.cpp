@@ -8,6 +8,7 @@
 #include "app/DamagedFiles.h"
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
+#include "platform/FileModes.h"
 #include "register/ActJournal.h"
 #include "store/Engine.h"
 #include "store/FilePath.h"

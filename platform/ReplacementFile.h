@@ -10,7 +10,7 @@
 // never touched.
 #pragma once
 
-#include "store/Error.h"
+#include "platform/Error.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "store/Error.h"
+#include "platform/Error.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "store/FileLock.h"
+#include "platform/FileLocks.h"
 
-#include "store/Error.h"
+#include "platform/Error.h"
 
 #include <cerrno>
 #include <cstring>
@@ -66,6 +66,21 @@ void unlockRange(int fd, qint64 start, qint64 length)
 {
     struct flock fl = lockRequest(start, length, F_UNLCK);
     fcntl(fd, kSetLock, &fl);
+}
+
+bool rangeLockedElsewhere(int fd, qint64 start, qint64 length)
+{
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = off_t(start);
+    probe.l_len = off_t(length);
+#ifdef F_OFD_GETLK
+    const int asked = ::fcntl(fd, F_OFD_GETLK, &probe);
+#else
+    const int asked = ::fcntl(fd, F_GETLK, &probe);
+#endif
+    return asked == 0 && probe.l_type != F_UNLCK;
 }
 
 } // namespace dosarium

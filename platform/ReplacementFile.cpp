@@ -1,4 +1,6 @@
-#include "store/ReplacementFile.h"
+#include "platform/ReplacementFile.h"
+
+#include "platform/ProcessInfo.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,7 +12,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
@@ -45,13 +46,8 @@ QString uniqueSuffix()
 {
     return QStringLiteral("%1-%2-%3")
         .arg(workstationPart())
-        .arg(getpid())
+        .arg(currentProcessId())
         .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-}
-
-bool processHasEnded(qint64 pid)
-{
-    return pid > 0 && pid != getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
 // Removes the temporaries of this workstation's processes that ended without removing them

@@ -1,4 +1,4 @@
-#include "store/LargeBuffer.h"
+#include "platform/LargeBuffer.h"
 
 #include <cstdint>
 #include <sys/mman.h>

@@ -1,0 +1,15 @@
+// Renaming and removing by name: one system call each, its answer as it is.
+#pragma once
+
+#include <QString>
+
+namespace dosarium {
+
+// Each returns false with errno set when the system refuses.
+bool renameFile(const QString &from, const QString &to); // replaces a file at `to`
+// Never over an existing entry (EEXIST then); a link is renamed as a link.
+bool renameWithoutReplacing(const QString &from, const QString &to);
+bool removeEntry(const QString &path); // a link itself, never its target
+bool removeEmptyFolder(const QString &path);
+
+} // namespace dosarium
