@@ -1,6 +1,5 @@
 #include "app/StartupWindow.h"
 
-#include "app/QueryText.h"
 #include "app/SplashLogo.h"
 #include "app/Workspace.h"
 #include "store/Error.h"
@@ -163,26 +162,6 @@ void TForm1::TrimLog()
 bool TForm1::DeleteFolder(const QString &folder)
 {
     return m_workspace.DeleteFolder(folder);
-}
-
-void TForm1::FillDistinct(QStringList &entries, const QString &tablePath, const QString &fieldName)
-{
-    m_workspace.FillDistinct(entries, tablePath, fieldName);
-}
-
-QString TForm1::JoinConditions(const QString &text)
-{
-    return dosarium::JoinConditions(text);
-}
-
-QString TForm1::CleanText(const QString &text)
-{
-    return dosarium::CleanText(text);
-}
-
-void TForm1::ResetQuery(Query &query)
-{
-    Workspace::ResetQuery(query);
 }
 
 void TForm1::ShowProblem(const QString &text, QWidget *control)

@@ -14,7 +14,6 @@ class QTimer;
 namespace dosarium {
 
 class THintBalloonControl;
-class Query;
 class Workspace;
 class TCylinderProgressBar;
 class TGradientPanel;
@@ -59,12 +58,6 @@ public:
 
     // Removes the folder with everything in it; reports a file it cannot delete.
     bool DeleteFolder(const QString &folder);
-
-    // The shared query's operations and the entry texts (see Workspace and QueryText).
-    void FillDistinct(QStringList &entries, const QString &tablePath, const QString &fieldName);
-    static QString JoinConditions(const QString &text);
-    static QString CleanText(const QString &text);
-    static void ResetQuery(Query &query);
 
     // The wrong-entry balloon "Problema !" at `control`; returns at once.
     void ShowProblem(const QString &text, QWidget *control);
