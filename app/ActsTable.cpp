@@ -17,14 +17,6 @@ namespace dosarium {
 
 namespace {
 
-void run(Query &sx, const QStringList &lines)
-{
-    sx.clearSql();
-    for (const QString &line : lines)
-        sx.appendSql(line);
-    sx.execSql();
-}
-
 std::optional<qint64> wholeNumber(const Field &field, const char *record)
 {
     const std::optional<double> n = fieldNumber(field, record);
@@ -45,7 +37,7 @@ void ActsTable::create(Query &sx, const QString &dataDir, const std::function<vo
     const QString acte = joinPath(dataDir, kNewFileName);
     if (fileExistsAnyCase(acte))
         return;
-    run(sx,
+    sx.execSql(
         {QStringLiteral("CREATE TABLE ") + quoteText(acte), QStringLiteral("("),
          kId + QStringLiteral("      DECIMAL(10,0),"),
          kYear + QStringLiteral("       DECIMAL(6,0),"), kDate + QStringLiteral("    DATE,"),
@@ -68,14 +60,14 @@ void ActsTable::upgrade(Query &sx, Table &tx, const QString &dataDir,
     const bool hasCod = layout.fieldIndex(kCode) >= 0;
     const bool hasLuna = layout.fieldIndex(kMonth) >= 0;
     if (!hasCod) {
-        run(sx, {QStringLiteral("ALTER TABLE ") + quoted,
-                 QStringLiteral("ADD ") + kCode + QStringLiteral(" CHAR(16)")});
+        sx.execSql({QStringLiteral("ALTER TABLE ") + quoted,
+                    QStringLiteral("ADD ") + kCode + QStringLiteral(" CHAR(16)")});
         yield();
     }
     if (hasLuna)
         return;
-    run(sx, {QStringLiteral("ALTER TABLE ") + quoted,
-             QStringLiteral("ADD ") + kMonth + QStringLiteral(" DECIMAL(6,0)")});
+    sx.execSql({QStringLiteral("ALTER TABLE ") + quoted,
+                QStringLiteral("ADD ") + kMonth + QStringLiteral(" DECIMAL(6,0)")});
     yield();
 
     tx.setTableName(acte);

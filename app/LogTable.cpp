@@ -7,18 +7,6 @@
 
 namespace dosarium {
 
-namespace {
-
-void run(Query &sx, const QStringList &lines)
-{
-    sx.clearSql();
-    for (const QString &line : lines)
-        sx.appendSql(line);
-    sx.execSql();
-}
-
-} // namespace
-
 QString LogTable::path(const QString &dataDir)
 {
     return joinPath(dataDir, kFileName);
@@ -29,11 +17,11 @@ void LogTable::create(Query &sx, const QString &dataDir, const std::function<voi
     const QString log = joinPath(dataDir, kNewFileName);
     if (fileExistsAnyCase(log))
         return;
-    run(sx,
-        {QStringLiteral("CREATE TABLE ") + quoteText(log), QStringLiteral("("),
-         kId + QStringLiteral("      DECIMAL(10,0),"), kDate + QStringLiteral("      DATE,"),
-         kTime + QStringLiteral("        CHAR(12),"), kAction + QStringLiteral("    CHAR(120),"),
-         kWorkstationUser + QStringLiteral(" CHAR(16))")});
+    sx.execSql({QStringLiteral("CREATE TABLE ") + quoteText(log), QStringLiteral("("),
+                kId + QStringLiteral("      DECIMAL(10,0),"), kDate + QStringLiteral("      DATE,"),
+                kTime + QStringLiteral("        CHAR(12),"),
+                kAction + QStringLiteral("    CHAR(120),"),
+                kWorkstationUser + QStringLiteral(" CHAR(16))")});
     yield();
 }
 
@@ -43,8 +31,8 @@ void LogTable::upgrade(Query &sx, const QString &dataDir, const std::function<vo
     if (Engine::readLayout(resolveFileName(log)).fieldIndex(kProgramUser) >= 0)
         return;
     yield();
-    run(sx, {QStringLiteral("ALTER TABLE ") + quoteText(log),
-             QStringLiteral("ADD ") + kProgramUser + QStringLiteral(" CHAR(32)")});
+    sx.execSql({QStringLiteral("ALTER TABLE ") + quoteText(log),
+                QStringLiteral("ADD ") + kProgramUser + QStringLiteral(" CHAR(32)")});
     yield();
 }
 
@@ -64,9 +52,9 @@ void LogTable::trim(Query &sx, const QString &dataDir, const std::function<void(
     const qint64 newest = sx.asInteger(kId);
     sx.close();
     yield();
-    run(sx, {QStringLiteral("DELETE FROM ") + quoted, QStringLiteral("WHERE ") + kId +
-                                                          QLatin1Char('<') +
-                                                          QString::number(newest - kLogRetention)});
+    sx.execSql({QStringLiteral("DELETE FROM ") + quoted,
+                QStringLiteral("WHERE ") + kId + QLatin1Char('<') +
+                    QString::number(newest - kLogRetention)});
     yield();
 }
 

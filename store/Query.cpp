@@ -44,6 +44,14 @@ void Query::execSql()
     Engine::execute(s);
 }
 
+void Query::execSql(const QStringList &lines)
+{
+    clearSql();
+    for (const QString &line : lines)
+        appendSql(line);
+    execSql();
+}
+
 void Query::open()
 {
     if (isOpen())

@@ -29,7 +29,9 @@ public:
     QString sqlText() const { return m_sql.join(QLatin1Char('\n')); }
 
     void execSql(); // a statement without rows
-    void open();    // a SELECT; does nothing when already open
+    // Replaces the statement with `lines` and runs it (a statement without rows).
+    void execSql(const QStringList &lines);
+    void open(); // a SELECT; does nothing when already open
     void close();
     bool isOpen() const { return m_rows != nullptr; }
     QString notice() const;

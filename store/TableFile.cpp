@@ -251,16 +251,20 @@ void TableFile::refuseUncountedRecords()
         throw uncountedError(m_path, layout, size);
 }
 
-std::optional<quint32> TableFile::countUncountedRecords()
+void TableFile::lockHeaderToWrite(const QString &done)
 {
     if (isOpenForReadingOnly(m_fd))
-        throw Error(QStringLiteral("Tabelul %1 nu poate fi reparat: fisierul este doar pentru "
-                                   "citire.")
-                        .arg(m_path));
+        throw Error(QStringLiteral("Tabelul %1 nu poate fi %2: fisierul este doar pentru citire.")
+                        .arg(m_path, done));
     if (!lockRange(m_fd, TableLocks::kHeader, 1, LockMode::Exclusive, kHeaderWait, m_path))
         throw TableInUseError(
             QStringLiteral("Tabelul %1 este ocupat de alta statie; incercati din nou.")
                 .arg(m_path));
+}
+
+std::optional<quint32> TableFile::countUncountedRecords()
+{
+    lockHeaderToWrite(QStringLiteral("reparat"));
     RangeLock held(m_fd, TableLocks::kHeader, 1);
     qint64 size = 0;
     const TableLayout layout = readLayout(&size);
@@ -273,14 +277,7 @@ std::optional<quint32> TableFile::countUncountedRecords()
 
 void TableFile::beginChange()
 {
-    if (isOpenForReadingOnly(m_fd))
-        throw Error(QStringLiteral("Tabelul %1 nu poate fi modificat: fisierul este doar pentru "
-                                   "citire.")
-                        .arg(m_path));
-    if (!lockRange(m_fd, TableLocks::kHeader, 1, LockMode::Exclusive, kHeaderWait, m_path))
-        throw TableInUseError(
-            QStringLiteral("Tabelul %1 este ocupat de alta statie; incercati din nou.")
-                .arg(m_path));
+    lockHeaderToWrite(QStringLiteral("modificat"));
     try {
         qint64 size = 0;
         m_changeLayout = readLayout(&size);

@@ -81,6 +81,9 @@ public:
 
 private:
     TableFile(QString path, int fd, Mode mode) : m_path(std::move(path)), m_fd(fd), m_mode(mode) {}
+    // Holds the header byte alone for a change; Error for a file open only for reading (`done`
+    // says what cannot be done to it), TableInUseError when another holder keeps it.
+    void lockHeaderToWrite(const QString &done);
     void beginChange();
     void endChange();
     TableLayout readLayout(qint64 *fileSize);

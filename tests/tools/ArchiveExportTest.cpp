@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "TestText.h"
@@ -52,9 +53,9 @@ QList<QStringList> tableRows(const QString &path)
     return rows;
 }
 
-// Sets a text column of the first row whose IDACT is `id`, bytes and all (line breaks, which
-// no statement can carry, included).
-void setText(const QString &actePath, int id, const char *column, const QString &value)
+// Changes the record of the first row whose IDACT is `id` in place, bytes and all.
+void changeRow(const QString &actePath, int id,
+               const std::function<void(const TableLayout &, QByteArray &)> &change)
 {
     auto file = TableFile::open(actePath, TableFile::Mode::Exclusive);
     file->modify([&](const TableLayout &layout, quint32 count) {
@@ -64,30 +65,29 @@ void setText(const QString &actePath, int id, const char *column, const QString 
             file->readRecords(layout, r, 1, record.data());
             if (fieldText(layout, idact, record.constData()) != QString::number(id))
                 continue;
-            const Field &field = layout.fields.at(layout.fieldIndex(QLatin1String(column)));
-            writeField(layout, field, record.data(), Literal::ofText(value));
+            change(layout, record);
             file->writeRecord(layout, r, record.constData());
             return;
         }
     });
 }
 
-// Writes `text` into the IDACT bytes of the row whose IDACT is `id`, as another program might.
+// Sets a text column, line breaks (which no statement can carry) included.
+void setText(const QString &actePath, int id, const char *column, const QString &value)
+{
+    changeRow(actePath, id, [&](const TableLayout &layout, QByteArray &record) {
+        const Field &field = layout.fields.at(layout.fieldIndex(QLatin1String(column)));
+        writeField(layout, field, record.data(), Literal::ofText(value));
+    });
+}
+
+// Writes `text` into the IDACT bytes, as another program might.
 void setIdBytes(const QString &actePath, int id, const QByteArray &text)
 {
-    auto file = TableFile::open(actePath, TableFile::Mode::Exclusive);
-    file->modify([&](const TableLayout &layout, quint32 count) {
-        QByteArray record(layout.recordLength, ' ');
+    changeRow(actePath, id, [&](const TableLayout &layout, QByteArray &record) {
         const Field &idact = layout.fields.at(layout.fieldIndex(QStringLiteral("IDACT")));
-        for (quint32 r = 0; r < count; ++r) {
-            file->readRecords(layout, r, 1, record.data());
-            if (fieldText(layout, idact, record.constData()) != QString::number(id))
-                continue;
-            const QByteArray bytes = text.rightJustified(idact.length, ' ');
-            std::memcpy(record.data() + idact.offset, bytes.constData(), idact.length);
-            file->writeRecord(layout, r, record.constData());
-            return;
-        }
+        const QByteArray bytes = text.rightJustified(idact.length, ' ');
+        std::memcpy(record.data() + idact.offset, bytes.constData(), idact.length);
     });
 }
 
