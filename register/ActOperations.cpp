@@ -95,22 +95,35 @@ QString ActOperations::archivedFile(const StoredAct &act, const QString &title) 
                                    act.subdom, *id);
 }
 
+bool ActOperations::waitUnderProgress(const std::function<bool()> &free,
+                                      std::chrono::milliseconds wait, const QString &description)
+{
+    if (free())
+        return true;
+    using namespace std::chrono_literals;
+    constexpr auto kProbe = 100ms;
+    ProgressSink &progress = m_workspace.progress();
+    FinishGuard guard(progress);
+    progress.start(std::max<qint64>(1, wait / kProbe), description);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!free()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kProbe);
+        progress.step();
+    }
+    guard.finish();
+    return true;
+}
+
 void ActOperations::holdJournal(ActJournal &journal, const QString &title)
 {
-    if (journal.hold(std::chrono::milliseconds(0)))
-        return;
-    // Another copy of this installation is in the middle of an act operation: its journal is
+    // Another copy of this installation in the middle of an act operation: its journal is
     // waited for, never taken over.
-    m_workspace.startProgress(0, QStringLiteral("Astept ca celalalt program deschis pe acest "
-                                                "calculator sa termine lucrul la un act..."));
-    const auto deadline = std::chrono::steady_clock::now() + m_journalWait;
-    bool had = false;
-    while (!had && std::chrono::steady_clock::now() < deadline) {
-        had = journal.hold(std::chrono::milliseconds(100));
-        m_workspace.yield();
-    }
-    m_workspace.finishProgress();
-    if (!had)
+    if (!waitUnderProgress([&] { return journal.hold(std::chrono::milliseconds(0)); },
+                           m_journalWait,
+                           QStringLiteral("Astept ca celalalt program deschis pe acest "
+                                          "calculator sa termine lucrul la un act...")))
         throw ActRefused(title, QStringLiteral("\rProgramul mai este deschis o data pe acest "
                                                "calculator si lucreaza inca la un act.\r"
                                                "Incercati din nou dupa ce termina."));
@@ -126,24 +139,11 @@ void ActOperations::waitForRecoding(ArchiveUseLock &archive, const QString &titl
         archive.release();
         return false;
     };
-    if (free())
-        return;
-    using namespace std::chrono_literals;
-    constexpr auto kProbe = 100ms;
-    ProgressSink &progress = m_workspace.progress();
-    FinishGuard guard(progress);
-    progress.start(std::max<qint64>(1, m_recodingWait / kProbe),
-                   QStringLiteral("Se asteapta recodarea arhivei..."));
-    const auto deadline = std::chrono::steady_clock::now() + m_recodingWait;
-    while (!free()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            throw ActRefused(title, QStringLiteral("\rArhiva este recodata chiar acum de pe alt "
-                                                   "calculator.\rIncercati din nou mai tarziu.") +
-                                        notDone);
-        std::this_thread::sleep_for(kProbe);
-        progress.step();
-    }
-    guard.finish();
+    if (!waitUnderProgress(free, m_recodingWait,
+                           QStringLiteral("Se asteapta recodarea arhivei...")))
+        throw ActRefused(title, QStringLiteral("\rArhiva este recodata chiar acum de pe alt "
+                                               "calculator.\rIncercati din nou mai tarziu.") +
+                                    notDone);
 }
 
 void ActOperations::finishInterrupted(ActJournal &journal)

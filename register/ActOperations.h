@@ -71,6 +71,10 @@ public:
 
 private:
     void run(const QStringList &lines);
+    // Waits under the progress window (`description`) until `free` says so, asking every 100 ms
+    // and letting events run, at most `wait`; false when the time ran out.
+    bool waitUnderProgress(const std::function<bool()> &free, std::chrono::milliseconds wait,
+                           const QString &description);
     // Holds the journal for the operation, waiting under the progress window for another
     // running copy that holds it; ActRefused with `title` when it does not let go in time.
     void holdJournal(ActJournal &journal, const QString &title);
