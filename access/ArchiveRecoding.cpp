@@ -2,6 +2,7 @@
 
 #include "access/ArchiveUseLock.h"
 #include "access/RecodingJournalCheck.h"
+#include "access/UserFile.h"
 #include "app/ActsTable.h"
 #include "app/DamagedFiles.h"
 #include "app/Workspace.h"
@@ -511,6 +512,15 @@ bool ArchiveRecoding::finishPending(ProgressSink &progress)
     finishJournal(progress);
     close();
     return true;
+}
+
+void finishInterruptedRecoding(Workspace &workspace)
+{
+    ArchiveRecoding recoding(workspace,
+                             [&workspace] { return ReadArchiveKey(workspace.context().DataDir); });
+    recoding.finishPending(workspace.progress());
+    if (!recoding.recoveredLog().isEmpty())
+        workspace.WriteLog(recoding.recoveredLog());
 }
 
 } // namespace dosarium

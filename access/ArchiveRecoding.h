@@ -161,4 +161,7 @@ private:
     int m_recoded = 0;
 };
 
+// At start: a re-coding that a crash left half done is brought to an end, and the log says so.
+void finishInterruptedRecoding(Workspace &workspace);
+
 } // namespace dosarium

@@ -18,7 +18,7 @@ namespace dosarium {
 
 TForm1::TForm1(Workspace &workspace, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_workspace(workspace)
+      m_workspace(workspace), m_sequence(workspace, kVersionText)
 {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(395, 187);
@@ -98,16 +98,6 @@ QLabel *TForm1::addText(const QString &text, int pixels, bool italic, const QCol
     return label;
 }
 
-void TForm1::yield()
-{
-    QCoreApplication::processEvents();
-}
-
-void TForm1::setMainWindowHooks(MainWindowHooks hooks)
-{
-    m_hooks = std::move(hooks);
-}
-
 const AppContext &TForm1::context() const
 {
     return m_workspace.context();
@@ -118,45 +108,14 @@ AppContext &TForm1::context()
     return m_workspace.context();
 }
 
-QString TForm1::ReadSetting(const QString &section, const QString &key) const
-{
-    return m_workspace.ReadSetting(section, key);
-}
-
 void TForm1::WriteSetting(const QString &section, const QString &key, const QString &value)
 {
     m_workspace.WriteSetting(section, key, value);
 }
 
-QString TForm1::NextId(const QString &counter)
-{
-    return m_workspace.NextId(counter);
-}
-
 void TForm1::WriteLog(const QString &action)
 {
     m_workspace.WriteLog(action);
-}
-
-void TForm1::CreateTables()
-{
-    m_workspace.CreateTables();
-}
-
-void TForm1::UpgradeActe()
-{
-    m_workspace.UpgradeActe();
-}
-
-void TForm1::PackTable(const QString &path)
-{
-    // A damaged table was kept aside and reported by the start's check already.
-    m_workspace.PackTable(path);
-}
-
-void TForm1::TrimLog()
-{
-    m_workspace.TrimLog();
 }
 
 bool TForm1::DeleteFolder(const QString &folder)
@@ -173,7 +132,7 @@ void TForm1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     centreWindow(this);
-    yield();
+    QCoreApplication::processEvents();
     if (!m_started)
         Timer1->start();
 }
@@ -184,71 +143,25 @@ void TForm1::Timer1Timer()
     if (m_started)
         return;
     m_started = true;
-    // Dates and numbers are always written in their fixed forms ("dd.MM.yyyy", "." decimals),
-    // whatever the regional settings: nothing follows them.
-    yield();
     Bar1->setMaximum(100);
-
-    m_workspace.prepareFolders();
-    // Damaged files are kept aside before anything of this start writes to them.
-    QStringList notices = m_workspace.CheckDataFiles();
-
-    // Without its tables the program cannot work: the error is shown and the program ends.
-    if (!m_workspace.guard([this] {
-            CreateTables();
-            UpgradeActe();
-        })) {
+    const StartupSequence::Display display{
+        [this](const QString &text) { Label5->setText(text); },
+        [this](int percent) { Bar1->setPosition(percent); },
+    };
+    switch (m_sequence.prepare(display)) {
+    case StartupSequence::Outcome::TablesFailed:
         emit startupFailed();
         QCoreApplication::exit(1);
         return;
-    }
-
-    QString later; // an error of the upkeep, shown once the main window is up
-    try {
-        // An older log gets the column of the program user; the program works without it.
-        m_workspace.UpgradeLog();
-    } catch (...) {
-        later = Workspace::failureText(std::current_exception());
-    }
-
-    QString unreachable;
-    const QString server = m_workspace.chooseDataFolder(&unreachable);
-    // Working locally while the office's register is on the server splits it in two: the
-    // person decides, knowing which folder could not be reached.
-    if (!unreachable.isEmpty() && m_hooks.goOnLocally && !m_hooks.goOnLocally(unreachable)) {
+    case StartupSequence::Outcome::Declined:
         QCoreApplication::exit(0);
         return;
-    }
-    if (!server.isEmpty())
-        notices += m_workspace.CheckDataFiles();
-    if (!server.isEmpty() && m_hooks.setServerPath)
-        m_hooks.setServerPath(server);
-    if (m_hooks.setDatabaseText)
-        m_hooks.setDatabaseText(QStringLiteral("Baza : ") + context().DataDir);
-
-    try {
-        if (m_hooks.setCaption)
-            m_hooks.setCaption(kVersionText);
-        Label5->setText(QStringLiteral("Refac baza de date ..."));
-        Bar1->setPosition(50);
-        yield();
-        if (m_workspace.worksLocally())
-            PackTable(m_workspace.actePath());
-        TrimLog();
-        Bar1->setPosition(100);
-        yield();
-    } catch (...) {
-        later = Workspace::failureText(std::current_exception());
+    case StartupSequence::Outcome::Ready:
+        break;
     }
     unsetCursor();
     hide();
-    if (m_hooks.show)
-        m_hooks.show();
-    yield();
-    for (const QString &notice : std::as_const(notices))
-        m_workspace.showNotice(notice);
-    if (!later.isEmpty())
-        m_workspace.showError(later);
+    m_sequence.finish();
 }
 
 } // namespace dosarium

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/StartupSequence.h"
 
 #include <QStringList>
 #include <QWidget>
-#include <functional>
 
 class QLabel;
 class QTimer;
@@ -26,35 +26,22 @@ public:
     explicit TForm1(Workspace &workspace, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // What the start-up sequence does to windows of higher layers; wired by the program entry.
-    struct MainWindowHooks {
-        std::function<void(const QString &text)> setDatabaseText; // status panel 1
-        std::function<void(const QString &caption)> setCaption;
-        std::function<void(const QString &path)> setServerPath; // administrator window label
-        std::function<void()> show;
-        // The server folder of the settings is out of reach: true to go on with the local
-        // data, false to end the program. Unset, the program goes on locally.
-        std::function<bool(const QString &server)> goOnLocally;
-    };
-    void setMainWindowHooks(MainWindowHooks hooks);
+    using MainWindowHooks = StartupSequence::MainWindowHooks;
+    void setMainWindowHooks(MainWindowHooks hooks)
+    {
+        m_sequence.setMainWindowHooks(std::move(hooks));
+    }
+    // The repairs that run once the main window shows.
+    void addRepair(std::function<void()> repair) { m_sequence.addRepair(std::move(repair)); }
 
-    Workspace &workspace() const { return m_workspace; }
     const AppContext &context() const;
     AppContext &context();
 
-    // Settings file of DataDir (section/key without regard to case; missing reads as empty).
-    QString ReadSetting(const QString &section, const QString &key) const;
+    // Settings file of DataDir (section/key without regard to case).
     void WriteSetting(const QString &section, const QString &key, const QString &value);
 
-    // Activity log and id counters of DataDir.
-    QString NextId(const QString &counter);
+    // Activity log of DataDir.
     void WriteLog(const QString &action);
-
-    // Tables of DataDir.
-    void CreateTables();
-    void UpgradeActe();
-    void PackTable(const QString &path);
-    void TrimLog();
 
     // Removes the folder with everything in it; reports a file it cannot delete.
     bool DeleteFolder(const QString &folder);
@@ -62,7 +49,7 @@ public:
     // The wrong-entry balloon "Problema !" at `control`; returns at once.
     void ShowProblem(const QString &text, QWidget *control);
 
-    // The start-up sequence, run once by Timer1.
+    // The start-up sequence, run once by Timer1; the window shows its steps.
     void Timer1Timer();
 
     QLabel *Label5 = nullptr;
@@ -81,10 +68,8 @@ protected:
 
 private:
     QLabel *addText(const QString &text, int pixels, bool italic, const QColor &color);
-    static void yield();
-
     Workspace &m_workspace;
-    MainWindowHooks m_hooks;
+    StartupSequence m_sequence;
     bool m_started = false;
 };
 

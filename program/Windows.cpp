@@ -6,7 +6,6 @@
 #include "access/PasswordPrompt.h"
 #include "access/ServerConnection.h"
 #include "access/UserDialog.h"
-#include "access/UserFile.h"
 #include "app/StartupWindow.h"
 #include "app/Workspace.h"
 #include "app/WorkspaceReports.h"
@@ -81,31 +80,16 @@ Windows::Windows()
         [form3](const QString &text) { form3->setDatabaseText(text); },
         [form3](const QString &caption) { form3->setWindowTitle(caption); },
         [form4](const QString &path) { form4->setServerPath(path); },
-        [services, form3] {
-            form3->show();
-            // A re-coding of the archive that a crash left half done is brought to an end.
-            services->guard([services] {
-                ArchiveRecoding recoding(
-                    *services, [services] { return ReadArchiveKey(services->context().DataDir); });
-                recoding.finishPending(services->progress());
-                if (!recoding.recoveredLog().isEmpty())
-                    services->WriteLog(recoding.recoveredLog());
-            });
-            // So is an act operation.
-            services->guard([services] {
-                ActJournal journal(services->context());
-                const QString notice = journal.finishPending();
-                if (!journal.logText().isEmpty())
-                    services->WriteLog(journal.logText());
-                if (!notice.isEmpty())
-                    services->showNotice(notice);
-            });
-        },
+        [form3] { form3->show(); },
         [erori = Erori.get()](const QString &server) {
             return erori->Mesaj(ServerTexts::ConnectTitle, serverOutOfReachText(server), 3,
                                 kButtonDa | kButtonNu) == kResultYes;
         },
     });
+    // What a crash left half done is brought to an end once the main window shows: a re-coding
+    // of the archive first, then an act operation.
+    Form1->addRepair([services] { finishInterruptedRecoding(*services); });
+    Form1->addRepair([services] { finishInterruptedActOperation(*services); });
 }
 
 Windows::~Windows() = default;

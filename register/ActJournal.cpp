@@ -4,6 +4,7 @@
 #include "app/ActsTable.h"
 #include "app/AppContext.h"
 #include "app/DamagedFiles.h"
+#include "app/Workspace.h"
 #include "platform/FileNames.h"
 #include "platform/ReplacementFile.h"
 #include "register/ActJournalCheck.h"
@@ -371,6 +372,16 @@ QString ActJournal::finishPending()
                                       QStringLiteral("Stergerea")};
     return QStringLiteral("%1 actului %2 a fost intrerupta la ultima oprire a programului; %3")
         .arg(names.at(int(e.kind)), known.named(e.id), outcome);
+}
+
+void finishInterruptedActOperation(Workspace &workspace)
+{
+    ActJournal journal(workspace.context());
+    const QString notice = journal.finishPending();
+    if (!journal.logText().isEmpty())
+        workspace.WriteLog(journal.logText());
+    if (!notice.isEmpty())
+        workspace.showNotice(notice);
 }
 
 } // namespace dosarium

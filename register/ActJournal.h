@@ -20,6 +20,7 @@
 namespace dosarium {
 
 struct AppContext;
+class Workspace;
 
 class ActJournal {
 public:
@@ -97,5 +98,9 @@ private:
     QStringList m_dataDirs; // the data folders a journal may name, the one in use first
     QString m_logText;
 };
+
+// At start: an act operation that a crash left half done is brought to an end; the log says so
+// and the person is told.
+void finishInterruptedActOperation(Workspace &workspace);
 
 } // namespace dosarium
