@@ -59,6 +59,85 @@ QString fieldNameFrom(const char *p, int maxLen)
     return QString::fromLatin1(p, n).trimmed().toUpper();
 }
 
+// Column descriptors run up to the 0x0D terminator; a missing terminator is tolerated when the
+// descriptors fill the declared header exactly.
+void readColumns(TableLayout &layout, const char *h, const QString &fileName)
+{
+    const bool level7 = layout.isLevel7();
+    const int step = level7 ? kLevel7Descriptor : kDescriptor;
+    int pos = level7 ? kLevel7FirstDescriptor : kBaseHeader;
+    while (pos < layout.headerLength && h[pos] != '\x0D') {
+        if (pos + step > layout.headerLength)
+            damaged(fileName, QStringLiteral("descrierea coloanelor este taiata"));
+        const char *d = h + pos;
+        Field f;
+        if (level7) {
+            f.name = fieldNameFrom(d, 32);
+            f.type = FieldType(d[32]);
+            f.length = uchar(d[33]);
+            f.decimals = uchar(d[34]);
+        } else {
+            f.name = fieldNameFrom(d, 11);
+            f.type = FieldType(d[11]);
+            f.length = uchar(d[16]);
+            f.decimals = uchar(d[17]);
+        }
+        if (f.name.isEmpty())
+            damaged(fileName, QStringLiteral("o coloana nu are nume"));
+        if (!knownType(char(f.type)))
+            throw DamagedTableError(
+                QStringLiteral("Tabelul %1: coloana %2 are un tip necunoscut ('%3').")
+                    .arg(fileName, f.name,
+                         QChar::isPrint(uchar(char(f.type))) ? QString(QLatin1Char(char(f.type)))
+                                                             : QStringLiteral("?")));
+        if (f.length == 0 && f.decimals == 0)
+            damaged(fileName, QStringLiteral("coloana %1 are latimea 0").arg(f.name));
+        layout.fields.append(f);
+        pos += step;
+    }
+}
+
+// Offsets; some writers keep the high byte of a long text column's width in its decimals.
+// Returns the end of the last column.
+int placeColumns(TableLayout &layout)
+{
+    auto place = [&](bool wideText) {
+        int offset = 1;
+        for (Field &f : layout.fields) {
+            int len = f.length;
+            if (f.type == FieldType::Character) {
+                len = wideText ? f.length + 256 * f.decimals : f.length;
+            }
+            f.offset = offset;
+            offset += len;
+        }
+        return offset;
+    };
+    int end = place(false);
+    bool wide = false;
+    for (const Field &f : layout.fields)
+        wide = wide || (f.type == FieldType::Character && f.decimals != 0);
+    if (wide) {
+        const int wideEnd = place(true);
+        if (wideEnd == layout.recordLength) {
+            for (Field &f : layout.fields) {
+                if (f.type == FieldType::Character) {
+                    f.length += 256 * f.decimals;
+                    f.decimals = 0;
+                }
+            }
+            end = wideEnd;
+        } else {
+            end = place(false);
+        }
+    }
+    for (Field &f : layout.fields) {
+        if (f.type == FieldType::Character)
+            f.decimals = 0;
+    }
+    return end;
+}
+
 } // namespace
 
 int TableLayout::fieldIndex(const QString &name) const
@@ -124,9 +203,7 @@ TableLayout parseTableHeader(const QByteArray &head, qint64 fileSize, const QStr
     layout.languageDriver = quint8(h[29]);
     layout.codePage = &CodePage::forLanguageDriver(layout.languageDriver);
 
-    const bool level7 = layout.isLevel7();
-    const int first = level7 ? kLevel7FirstDescriptor : kBaseHeader;
-    const int step = level7 ? kLevel7Descriptor : kDescriptor;
+    const int first = layout.isLevel7() ? kLevel7FirstDescriptor : kBaseHeader;
     if (layout.headerLength < first + 1)
         damaged(fileName,
                 QStringLiteral("lungimea antetului (%1) este prea mica").arg(layout.headerLength));
@@ -140,76 +217,11 @@ TableLayout parseTableHeader(const QByteArray &head, qint64 fileSize, const QStr
             fileName,
             QStringLiteral("lungimea inregistrarii (%1) este imposibila").arg(layout.recordLength));
 
-    // Column descriptors run up to the 0x0D terminator; a missing terminator is tolerated when
-    // the descriptors fill the declared header exactly.
-    int pos = first;
-    while (pos < layout.headerLength && h[pos] != '\x0D') {
-        if (pos + step > layout.headerLength)
-            damaged(fileName, QStringLiteral("descrierea coloanelor este taiata"));
-        const char *d = h + pos;
-        Field f;
-        if (level7) {
-            f.name = fieldNameFrom(d, 32);
-            f.type = FieldType(d[32]);
-            f.length = uchar(d[33]);
-            f.decimals = uchar(d[34]);
-        } else {
-            f.name = fieldNameFrom(d, 11);
-            f.type = FieldType(d[11]);
-            f.length = uchar(d[16]);
-            f.decimals = uchar(d[17]);
-        }
-        if (f.name.isEmpty())
-            damaged(fileName, QStringLiteral("o coloana nu are nume"));
-        if (!knownType(char(f.type)))
-            throw DamagedTableError(
-                QStringLiteral("Tabelul %1: coloana %2 are un tip necunoscut ('%3').")
-                    .arg(fileName, f.name,
-                         QChar::isPrint(uchar(char(f.type))) ? QString(QLatin1Char(char(f.type)))
-                                                             : QStringLiteral("?")));
-        if (f.length == 0 && f.decimals == 0)
-            damaged(fileName, QStringLiteral("coloana %1 are latimea 0").arg(f.name));
-        layout.fields.append(f);
-        pos += step;
-    }
+    readColumns(layout, h, fileName);
     if (layout.fields.isEmpty())
         damaged(fileName, QStringLiteral("tabelul nu are coloane"));
 
-    // Offsets; some writers keep the high byte of a long text column's width in its decimals.
-    auto place = [&](bool wideText) {
-        int offset = 1;
-        for (Field &f : layout.fields) {
-            int len = f.length;
-            if (f.type == FieldType::Character) {
-                len = wideText ? f.length + 256 * f.decimals : f.length;
-            }
-            f.offset = offset;
-            offset += len;
-        }
-        return offset;
-    };
-    int end = place(false);
-    bool wide = false;
-    for (const Field &f : layout.fields)
-        wide = wide || (f.type == FieldType::Character && f.decimals != 0);
-    if (wide) {
-        const int wideEnd = place(true);
-        if (wideEnd == layout.recordLength) {
-            for (Field &f : layout.fields) {
-                if (f.type == FieldType::Character) {
-                    f.length += 256 * f.decimals;
-                    f.decimals = 0;
-                }
-            }
-            end = wideEnd;
-        } else {
-            end = place(false);
-        }
-    }
-    for (Field &f : layout.fields) {
-        if (f.type == FieldType::Character)
-            f.decimals = 0;
-    }
+    const int end = placeColumns(layout);
     if (end > layout.recordLength)
         damaged(fileName,
                 QStringLiteral("coloanele (%1 octeti) trec de lungimea inregistrarii (%2)")

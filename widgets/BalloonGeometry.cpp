@@ -77,6 +77,26 @@ int largestQuadrant(const Rooms &rooms)
     return best;
 }
 
+namespace {
+
+// The icon and the title at the top of the panel; returns where the text starts below them.
+int placeHeading(const QSize &iconSize, const QSize &titleSize, ContentLayout &layout)
+{
+    const bool hasIcon = !iconSize.isEmpty();
+    const bool hasTitle = !titleSize.isEmpty();
+    if (hasIcon)
+        layout.icon = QRect(QPoint(Margin, Margin), iconSize);
+    if (hasTitle)
+        layout.title = QRect(QPoint(hasIcon ? rightEdge(layout.icon) + 8 : Margin, 12), titleSize);
+    if (!hasIcon && !hasTitle)
+        return Margin;
+    return std::max(hasIcon ? bottomEdge(layout.icon) : 0,
+                    hasTitle ? bottomEdge(layout.title) : 0) +
+           8;
+}
+
+} // namespace
+
 ContentLayout layoutContent(const QSize &iconSize, const QSize &titleSize, int bestWidth,
                             int maxWidth, int maxHeight, const TextMeasure &measureText)
 {
@@ -86,16 +106,7 @@ ContentLayout layoutContent(const QSize &iconSize, const QSize &titleSize, int b
     ContentLayout layout;
     const bool hasIcon = !iconSize.isEmpty();
     const bool hasTitle = !titleSize.isEmpty();
-    if (hasIcon)
-        layout.icon = QRect(QPoint(Margin, Margin), iconSize);
-    if (hasTitle)
-        layout.title = QRect(QPoint(hasIcon ? rightEdge(layout.icon) + 8 : Margin, 12), titleSize);
-
-    int textTop = Margin;
-    if (hasIcon || hasTitle)
-        textTop = std::max(hasIcon ? bottomEdge(layout.icon) : 0,
-                           hasTitle ? bottomEdge(layout.title) : 0) +
-                  8;
+    const int textTop = placeHeading(iconSize, titleSize, layout);
 
     // The width the text was last asked to wrap at; the text itself may come out narrower.
     int wrap = 0;

@@ -16,6 +16,41 @@ constexpr int GlyphSpacing = 4;
 constexpr int ContentMargin = 4;
 constexpr int RoundedRadius = 6;
 
+// Where the glyph and the caption go inside their block, by the button's layout.
+void placeInBlock(TFlatSpeedButton::TButtonLayout layout, const QRect &block,
+                  const QSize &glyphSize, const QSize &captionSize, int spacing, QPoint &glyphAt,
+                  QRect &captionRect)
+{
+    const int x = block.left();
+    const int y = block.top();
+    switch (layout) {
+    case TFlatSpeedButton::blGlyphLeft:
+        glyphAt = QPoint(x, y + (block.height() - glyphSize.height()) / 2);
+        captionRect =
+            QRect(x + glyphSize.width() + spacing, y + (block.height() - captionSize.height()) / 2,
+                  captionSize.width(), captionSize.height());
+        break;
+    case TFlatSpeedButton::blGlyphRight:
+        captionRect = QRect(x, y + (block.height() - captionSize.height()) / 2, captionSize.width(),
+                            captionSize.height());
+        glyphAt = QPoint(x + captionSize.width() + spacing,
+                         y + (block.height() - glyphSize.height()) / 2);
+        break;
+    case TFlatSpeedButton::blGlyphTop:
+        glyphAt = QPoint(x + (block.width() - glyphSize.width()) / 2, y);
+        captionRect =
+            QRect(x + (block.width() - captionSize.width()) / 2, y + glyphSize.height() + spacing,
+                  captionSize.width(), captionSize.height());
+        break;
+    case TFlatSpeedButton::blGlyphBottom:
+        captionRect = QRect(x + (block.width() - captionSize.width()) / 2, y, captionSize.width(),
+                            captionSize.height());
+        glyphAt =
+            QPoint(x + (block.width() - glyphSize.width()) / 2, y + captionSize.height() + spacing);
+        break;
+    }
+}
+
 } // namespace
 
 TFlatSpeedButton::TFlatSpeedButton(QWidget *parent) : TFlatSpeedButton(QString(), parent) {}
@@ -461,32 +496,8 @@ void TFlatSpeedButton::drawContents(QPainter &p, const QRect &r) const
 
     QPoint glyphAt;
     QRect captionRect;
-    switch (m_layout) {
-    case blGlyphLeft:
-        glyphAt = QPoint(x, y + (block.height() - glyphSize.height()) / 2);
-        captionRect =
-            QRect(x + glyphSize.width() + spacing, y + (block.height() - captionSize.height()) / 2,
-                  captionSize.width(), captionSize.height());
-        break;
-    case blGlyphRight:
-        captionRect = QRect(x, y + (block.height() - captionSize.height()) / 2, captionSize.width(),
-                            captionSize.height());
-        glyphAt = QPoint(x + captionSize.width() + spacing,
-                         y + (block.height() - glyphSize.height()) / 2);
-        break;
-    case blGlyphTop:
-        glyphAt = QPoint(x + (block.width() - glyphSize.width()) / 2, y);
-        captionRect =
-            QRect(x + (block.width() - captionSize.width()) / 2, y + glyphSize.height() + spacing,
-                  captionSize.width(), captionSize.height());
-        break;
-    case blGlyphBottom:
-        captionRect = QRect(x + (block.width() - captionSize.width()) / 2, y, captionSize.width(),
-                            captionSize.height());
-        glyphAt =
-            QPoint(x + (block.width() - glyphSize.width()) / 2, y + captionSize.height() + spacing);
-        break;
-    }
+    placeInBlock(m_layout, QRect(QPoint(x, y), block), glyphSize, captionSize, spacing, glyphAt,
+                 captionRect);
 
     if (!picture.isNull())
         p.drawImage(glyphAt, picture);
