@@ -65,7 +65,16 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     setObjectName(QStringLiteral("AddAct"));
     setWindowTitle(QStringLiteral("Dosarium"));
     fixedDialog(this, 513, 407, QColor(0x1F, 0x27, 0x34));
+    buildHeader();
+    buildEntries();
+    buildFileRow();
+    buildButtons();
+    wireControls();
+    FormCreate();
+}
 
+void TAddAct::buildHeader()
+{
     Header = headerBand(this);
     Header->setGeometry(0, 0, 513, 49);
     Label2 = new QLabel(Header);
@@ -76,7 +85,10 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     Label2->setPalette(headerText);
     Label2->setGeometry(16, 0, 480, 49);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
 
+void TAddAct::buildEntries()
+{
     DataAct = new DateBox(this);
     DataAct->setObjectName(QStringLiteral("DataAct"));
     navyText(DataAct);
@@ -108,6 +120,10 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
         label->setGeometry(32, row.top, 86, 21);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
+}
+
+void TAddAct::buildFileRow()
+{
     auto *fileLabel = new QLabel(QStringLiteral("Fisier atasat"), this);
     fileLabel->setGeometry(32, 296, 86, 17);
     Fisier = new QLabel(kNoFile, this);
@@ -125,7 +141,10 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
     SpeedButton1->setHotTrackFontColor(Qt::black);
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
     SpeedButton1->setCursor(Qt::PointingHandCursor);
+}
 
+void TAddAct::buildButtons()
+{
     auto *bottom = new QWidget(this);
     bottom->setGeometry(0, 407 - 43, 513, 43);
     bottom->setAutoFillBackground(true);
@@ -142,7 +161,10 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
         paintNavy(button);
         button->setFocusPolicy(Qt::NoFocus);
     }
+}
 
+void TAddAct::wireControls()
+{
     QWidget *previous = nullptr;
     for (QWidget *control : inputs()) {
         if (previous)
@@ -162,7 +184,6 @@ TAddAct::TAddAct(Workspace &workspace, ProblemReport showProblem, QWidget *paren
             return false;
         return FormKeyDown(key) || EnterTab(source, key);
     });
-    FormCreate();
 }
 
 TAddAct::~TAddAct() = default;

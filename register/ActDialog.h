@@ -58,6 +58,12 @@ public:
     TFlatSpeedButton *SpeedButton12 = nullptr;
 
 private:
+    // The parts of the window, built once by the constructor in this order.
+    void buildHeader();
+    void buildEntries();
+    void buildFileRow();
+    void buildButtons();
+    void wireControls();
     QList<QWidget *> inputs() const;
 
     Workspace &m_workspace;

@@ -131,6 +131,55 @@ KnownAct knownAct(const ActJournal::Entry &e, const std::optional<Row> &row)
     return act;
 }
 
+// What bringing an interrupted operation to an end did, for the notice and the log.
+struct Outcome {
+    QString text;
+    bool done = false; // brought to its end, not undone
+};
+
+Outcome finishAdd(const ActJournal::Entry &e, const std::optional<Row> &row)
+{
+    if (row)
+        return {QStringLiteral("actul este in registru, cu fisierul lui."), true};
+    removeFile(e.newFile);
+    return {QStringLiteral("actul nu a fost adaugat."), false};
+}
+
+Outcome finishDelete(const ActJournal::Entry &e, const std::optional<Row> &row)
+{
+    if (row)
+        return {QStringLiteral("actul a ramas in registru, cu fisierul lui."), false};
+    removeFile(e.oldFile);
+    return {QStringLiteral("actul a fost sters, impreuna cu fisierul lui."), true};
+}
+
+Outcome finishModify(const ActJournal::Entry &e, const std::optional<Row> &row)
+{
+    const bool moved = !e.oldFile.isEmpty() && !e.newFile.isEmpty() && e.oldFile != e.newFile;
+    if (!row) {
+        // Deleted meanwhile: none of its files stays.
+        removeFile(e.stagedFile);
+        removeFile(e.newFile);
+        removeFile(e.oldFile);
+        return {QStringLiteral("actul nu mai este in registru."), false};
+    }
+    if (holdsUpdate(*row, e.update)) {
+        if (fileThere(e.stagedFile))
+            moveFile(e.stagedFile, e.newFile);
+        else if (moved && !e.newCopy && !fileThere(e.newFile) && fileThere(e.oldFile))
+            moveFile(e.oldFile, e.newFile);
+        if (moved)
+            removeFile(e.oldFile);
+        return {QStringLiteral("actul a fost modificat, iar fisierul lui adus la zi."), true};
+    }
+    removeFile(e.stagedFile);
+    if (moved && e.newCopy)
+        removeFile(e.newFile);
+    else if (moved && !fileThere(e.oldFile) && fileThere(e.newFile))
+        moveFile(e.newFile, e.oldFile);
+    return {QStringLiteral("actul a ramas cum era."), false};
+}
+
 } // namespace
 
 ActJournal::ActJournal(const AppContext &context)
@@ -287,20 +336,9 @@ QString ActJournal::finishPending()
                 journal->release();
         }
     } letGo{this, heldBefore};
-    std::optional<QByteArray> bytes;
-    try {
-        bytes = readPlainFile(m_path);
-    } catch (const Error &) {
-        return QString(); // unreadable now: it stays for the next start
-    }
-    if (!bytes)
+    const std::optional<Entry> read = readPending();
+    if (!read)
         return QString();
-    const std::optional<Entry> read = parse(*bytes);
-    if (!read) {
-        // Cut short while it was written: nothing of the operation had begun.
-        end();
-        return QString();
-    }
     const Entry &e = *read;
     if (const QString problem = ActJournalProblem(e, m_dataDirs); !problem.isEmpty())
         return setJournalAside(m_path, problem);
@@ -310,55 +348,41 @@ QString ActJournal::finishPending()
     const std::optional<Row> row = ActsTable::findRecord(e.dataDir, e.id);
     for (const QString &target : {e.newFile, e.stagedFile})
         removeUnfinishedCopies(target);
-    const bool moved = !e.oldFile.isEmpty() && !e.newFile.isEmpty() && e.oldFile != e.newFile;
-    QString outcome;
-    bool done = false; // the operation was brought to its end, not undone
+    Outcome outcome;
     switch (e.kind) {
     case Kind::Add:
-        if (row) {
-            outcome = QStringLiteral("actul este in registru, cu fisierul lui.");
-            done = true;
-        } else {
-            removeFile(e.newFile);
-            outcome = QStringLiteral("actul nu a fost adaugat.");
-        }
+        outcome = finishAdd(e, row);
         break;
     case Kind::Delete:
-        if (row) {
-            outcome = QStringLiteral("actul a ramas in registru, cu fisierul lui.");
-        } else {
-            removeFile(e.oldFile);
-            outcome = QStringLiteral("actul a fost sters, impreuna cu fisierul lui.");
-            done = true;
-        }
+        outcome = finishDelete(e, row);
         break;
     case Kind::Modify:
-        if (!row) {
-            // Deleted meanwhile: none of its files stays.
-            removeFile(e.stagedFile);
-            removeFile(e.newFile);
-            removeFile(e.oldFile);
-            outcome = QStringLiteral("actul nu mai este in registru.");
-        } else if (holdsUpdate(*row, e.update)) {
-            if (fileThere(e.stagedFile))
-                moveFile(e.stagedFile, e.newFile);
-            else if (moved && !e.newCopy && !fileThere(e.newFile) && fileThere(e.oldFile))
-                moveFile(e.oldFile, e.newFile);
-            if (moved)
-                removeFile(e.oldFile);
-            outcome = QStringLiteral("actul a fost modificat, iar fisierul lui adus la zi.");
-            done = true;
-        } else {
-            removeFile(e.stagedFile);
-            if (moved && e.newCopy)
-                removeFile(e.newFile);
-            else if (moved && !fileThere(e.oldFile) && fileThere(e.newFile))
-                moveFile(e.newFile, e.oldFile);
-            outcome = QStringLiteral("actul a ramas cum era.");
-        }
+        outcome = finishModify(e, row);
         break;
     }
     end();
+    return reportFinished(e, row, outcome.text, outcome.done);
+}
+
+std::optional<ActJournal::Entry> ActJournal::readPending()
+{
+    std::optional<QByteArray> bytes;
+    try {
+        bytes = readPlainFile(m_path);
+    } catch (const Error &) {
+        return std::nullopt; // unreadable now: it stays for the next start
+    }
+    if (!bytes)
+        return std::nullopt;
+    std::optional<Entry> read = parse(*bytes);
+    if (!read)
+        end(); // cut short while it was written: nothing of the operation had begun
+    return read;
+}
+
+QString ActJournal::reportFinished(const Entry &e, const std::optional<ActsTable::Record> &row,
+                                   const QString &outcome, bool done)
+{
     const KnownAct known = knownAct(e, row);
     static const QStringList logNames = {QStringLiteral("Adaugare Act "),
                                          QStringLiteral("Modificare Act "),

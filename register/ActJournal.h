@@ -11,6 +11,8 @@
 // journal another live copy holds. A stopped program's lock goes with its process.
 #pragma once
 
+#include "app/ActsTable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -92,6 +94,12 @@ public:
 
 private:
     void release();
+    // The entry of the journal left behind; nothing when it cannot be read now (it stays) or
+    // was cut short while it was written (it is removed).
+    std::optional<Entry> readPending();
+    // Sets the log text of a finished or undone operation and returns its notice.
+    QString reportFinished(const Entry &e, const std::optional<ActsTable::Record> &row,
+                           const QString &outcome, bool done);
 
     QString m_path;
     int m_lock = -1;        // the open lock file while the journal is held

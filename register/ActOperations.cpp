@@ -252,54 +252,67 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
         named(ActJournal::Entry::of(ActJournal::Kind::Modify, dataDir, old.id, oldPath, newPath),
               edited.nr, edited.date, edited.titlu);
     entry.update = update;
+    if (fileChanged)
+        replaceArchivedFile(journal, entry, moved, edited, progress);
+    else
+        moveArchivedFile(journal, entry, edited);
+}
 
-    if (fileChanged) {
-        // The new document is stored whole, beside the old one, before the row changes; it
-        // takes the old one's place only once the row names it.
-        const QString copy = moved ? newPath : stagedPath(newPath);
-        entry.stagedFile = moved ? QString() : copy;
-        entry.newCopy = moved;
-        m_workspace.WriteLog(modifiedLogText(edited));
-        journal.begin(entry);
-        try {
-            CopyCoded(edited.file, copy, m_archiveKey(), progress);
-        } catch (const Error &e) {
-            journal.end();
-            throw Error(e.message() + kNotModified);
-        }
-        try {
-            run(update);
-        } catch (const Error &e) {
-            if (QFileInfo::exists(copy) && !QFile::remove(copy))
-                throw Error(e.message() + leftForNextStart(copy));
-            journal.end();
-            throw Error(e.message() + kNotModified);
-        }
-        if (moved) {
-            QFile::remove(oldPath);
-        } else if (::rename(QFile::encodeName(copy).constData(),
-                            QFile::encodeName(newPath).constData()) != 0) {
-            // The journal stays: the next start puts the new document in its place.
-            throw Error(QStringLiteral("Actul a fost modificat, dar fisierul nou %1 nu a putut "
-                                       "lua locul celui vechi; programul il va pune la "
-                                       "urmatoarea pornire.")
-                            .arg(copy));
-        }
+void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry entry, bool moved,
+                                        const ActEntry &edited, ProgressSink &progress)
+{
+    const QString oldPath = entry.oldFile;
+    const QString newPath = entry.newFile;
+    // The new document is stored whole, beside the old one, before the row changes; it
+    // takes the old one's place only once the row names it.
+    const QString copy = moved ? newPath : stagedPath(newPath);
+    entry.stagedFile = moved ? QString() : copy;
+    entry.newCopy = moved;
+    m_workspace.WriteLog(modifiedLogText(edited));
+    journal.begin(entry);
+    try {
+        CopyCoded(edited.file, copy, m_archiveKey(), progress);
+    } catch (const Error &e) {
         journal.end();
-        return;
+        throw Error(e.message() + kNotModified);
     }
+    try {
+        run(entry.update);
+    } catch (const Error &e) {
+        if (QFileInfo::exists(copy) && !QFile::remove(copy))
+            throw Error(e.message() + leftForNextStart(copy));
+        journal.end();
+        throw Error(e.message() + kNotModified);
+    }
+    if (moved) {
+        QFile::remove(oldPath);
+    } else if (::rename(QFile::encodeName(copy).constData(),
+                        QFile::encodeName(newPath).constData()) != 0) {
+        // The journal stays: the next start puts the new document in its place.
+        throw Error(QStringLiteral("Actul a fost modificat, dar fisierul nou %1 nu a putut "
+                                   "lua locul celui vechi; programul il va pune la "
+                                   "urmatoarea pornire.")
+                        .arg(copy));
+    }
+    journal.end();
+}
 
+void ActOperations::moveArchivedFile(ActJournal &journal, const ActJournal::Entry &entry,
+                                     const ActEntry &edited)
+{
+    const QString &oldPath = entry.oldFile;
+    const QString &newPath = entry.newFile;
     journal.begin(entry);
     if (QFileInfo::exists(oldPath) && !QFile::rename(oldPath, newPath)) {
         journal.end();
         throw ActRefused(kModifyTitle, QStringLiteral("\rNu pot muta fisierul ") + oldPath +
-                                           QStringLiteral(" in ") + newFolder +
+                                           QStringLiteral(" in ") + QFileInfo(newPath).path() +
                                            QStringLiteral("!\rActul nu a fost modificat."));
     }
     // Logged once the move is done: a refused move leaves no entry.
     try {
         m_workspace.WriteLog(modifiedLogText(edited));
-        run(update);
+        run(entry.update);
     } catch (const Error &e) {
         if (QFileInfo::exists(newPath) && !QFile::rename(newPath, oldPath))
             throw Error(e.message() + leftForNextStart(newPath));

@@ -5,6 +5,7 @@
 // and tools call them the same way.
 #pragma once
 
+#include "register/ActJournal.h"
 #include "register/ActStatements.h"
 #include "store/Error.h"
 
@@ -14,7 +15,6 @@
 
 namespace dosarium {
 
-class ActJournal;
 class ArchiveUseLock;
 class ProgressSink;
 class Workspace;
@@ -85,6 +85,13 @@ private:
     // runs, then throws ActRefused (`title`, the message ending with `notDone`). The caller
     // holds `archive` to the end of its operation, so that no pass begins meanwhile.
     void waitForRecoding(ArchiveUseLock &archive, const QString &title, const QString &notDone);
+    // The two ways a modification changes the archive, under the journal's `entry` (the old
+    // and the new place, the row's update): a new document stored in the act's (possibly new)
+    // place, or the unchanged document moved to its new place.
+    void replaceArchivedFile(ActJournal &journal, ActJournal::Entry entry, bool moved,
+                             const ActEntry &edited, ProgressSink &progress);
+    void moveArchivedFile(ActJournal &journal, const ActJournal::Entry &entry,
+                          const ActEntry &edited);
 
     Workspace &m_workspace;
     std::function<QByteArray()> m_archiveKey;

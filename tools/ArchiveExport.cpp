@@ -5,7 +5,6 @@
 #include "app/LogTable.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
-#include "archive/KeyCursor.h"
 #include "platform/FileHandles.h"
 #include "platform/FileNames.h"
 #include "platform/FileStatus.h"
@@ -15,8 +14,8 @@
 #include "store/TableFile.h"
 #include "tools/ArchiveCheck.h"
 #include "tools/CsvWriter.h"
+#include "tools/ExportDocuments.h"
 #include "tools/FieldTextUtf8.h"
-#include "tools/ParallelHasher.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,24 +25,16 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace dosarium {
 
 namespace {
-
-// Documents copied side by side at most.
-constexpr unsigned kMaxWorkers = 4;
 
 QString native(const QString &path)
 {
@@ -95,32 +86,6 @@ void prepareDestination(const QString &dataDir, const QString &destination)
         throw Error(QStringLiteral("Nu pot crea dosarul %1.").arg(native(destination)));
 }
 
-struct Descriptor {
-    int fd = -1;
-    explicit Descriptor(int f) : fd(f) {}
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            closeFile(fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-};
-
-// One act of the register and what the export does with it.
-struct PlannedAct {
-    quint32 record = 0; // its record in the snapshot
-    qint64 id = 0;
-    qint64 year = 0;
-    QString domain, subdomain, extension;
-    QString source;      // the archived file; empty when none can be named
-    QString archivePath; // the same from the data folder, with "/"
-    qint64 size = 0;
-    QString target; // from the destination, with "/"; empty when missing
-    QByteArray sha256;
-    QString missing; // why the document is missing
-};
-
 // Destination folders and names, so that names differing only in letter case (one folder on
 // Windows and on most memory sticks) end up together, and two files never share one name.
 class TargetNames {
@@ -168,82 +133,6 @@ QString causeText(int error)
     return systemErrorText(error);
 }
 
-// Opens the archived file of `act`; -1 (and act.missing set) when it cannot be read.
-int openDocument(PlannedAct &act, FileStatus &info)
-{
-    const int fd = openFile(act.source, FileAccess::Read, {.noFollow = true, .noBlock = true});
-    if (fd < 0) {
-        act.missing = errno == ENOENT ? QStringLiteral("fisierul lipseste")
-                                      : QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
-        return -1;
-    }
-    const std::optional<FileStatus> status = statusOf(fd);
-    if (!status || status->kind != EntryKind::File) {
-        closeFile(fd);
-        act.missing = QStringLiteral("in locul fisierului este altceva decat un fisier");
-        return -1;
-    }
-    info = *status;
-    return fd;
-}
-
-// Decodes the open archived file of `act` into `destination`/`act.target`; its fingerprint
-// reaches act.sha256 through `hasher`. Returns false (and sets act.missing) when the archived file
-// cannot be read; throws Error when the destination cannot be written.
-bool copyDocument(PlannedAct &act, const Descriptor &in, const FileStatus &info,
-                  const QString &destination, const QByteArray &key, ParallelHasher &hasher,
-                  Sha256 &sha, std::atomic<qint64> &copied)
-{
-    adviseSequentialRead(in.fd);
-    const QString targetPath = destination + QLatin1Char('/') + act.target;
-    Descriptor out(
-        openFile(targetPath, FileAccess::Write, {.create = true, .exclusive = true}, 0666));
-    if (out.fd < 0)
-        throw Error(QStringLiteral("Nu pot crea fisierul %1: %2.")
-                        .arg(native(targetPath), causeText(errno)));
-    KeyCursor cursor(key);
-    qint64 total = 0;
-    for (;;) {
-        char *buffer = hasher.take();
-        qint64 n;
-        do {
-            n = readFile(in.fd, buffer, ParallelHasher::kPieceBytes);
-        } while (n < 0 && errno == EINTR);
-        if (n <= 0) {
-            hasher.giveBack(buffer);
-            if (n == 0)
-                break;
-            act.missing = QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
-            removeEntry(targetPath);
-            return false;
-        }
-        cursor.code(buffer, n);
-        for (qint64 done = 0; done < n;) {
-            const qint64 w = writeFile(out.fd, buffer + done, n - done);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                const int error = w < 0 ? errno : ENOSPC;
-                hasher.giveBack(buffer);
-                throw Error(QStringLiteral("Nu pot scrie fisierul %1: %2.")
-                                .arg(native(targetPath), causeText(error)));
-            }
-            done += w;
-        }
-        hasher.hash(buffer, n, &sha);
-        copied += n;
-        total += n;
-    }
-    hasher.finish(&sha, &act.sha256);
-    // The document keeps the date it was archived on.
-    setModificationTime(out.fd, info.modified);
-    if (closeFile(std::exchange(out.fd, -1)) != 0)
-        throw Error(QStringLiteral("Nu pot scrie fisierul %1: %2.")
-                        .arg(native(targetPath), causeText(errno)));
-    act.size = total;
-    return true;
-}
-
 void writeRows(CsvWriter &csv, const TableSnapshot &table, const std::vector<quint32> &records,
                const std::function<void(quint32 record)> &extra = {})
 {
@@ -260,6 +149,189 @@ void writeRows(CsvWriter &csv, const TableSnapshot &table, const std::vector<qui
             extra(r);
         csv.endRow();
     }
+}
+
+// The documents table of a folder that can be exported; throws FolderUnreadable or
+// ExportRefused before anything is written.
+QString exportableActsTable(const QString &dataDir)
+{
+    if (!QFileInfo(dataDir).isDir())
+        throw FolderUnreadable(
+            QStringLiteral("Dosarul %1 nu exista sau nu este un dosar.").arg(native(dataDir)));
+    const QString actePath = resolveFileName(ActsTable::path(dataDir));
+    if (!QFileInfo(actePath).isFile())
+        throw FolderUnreadable(missingActsTableText(dataDir));
+    if (QFileInfo::exists(ArchiveRecoding::journalPath(dataDir)))
+        throw ExportRefused(QStringLiteral("Recodarea arhivei din %1 nu este incheiata, iar unele "
+                                           "documente pot fi codate cu parola veche. Rulati intai "
+                                           "\"dosarium-arhiva verifica --repara\" (sau porniti "
+                                           "programul), apoi exportati.")
+                                .arg(native(dataDir)));
+    return actePath;
+}
+
+// The acts in the order of their ids, rows of one id in the table's order.
+std::vector<PlannedAct> planActs(const TableSnapshot &acte, const ActsTable::Reader &reader)
+{
+    std::vector<PlannedAct> acts;
+    for (quint32 r = 0; r < acte.count; ++r) {
+        const char *record = acte.records.constData() + qsizetype(r) * acte.layout.recordLength;
+        if (record[0] == '*')
+            continue;
+        const ActRow row = reader.read(record, r);
+        PlannedAct act;
+        act.record = r;
+        // Only an act number names a document: a value such as 1.5 is never taken for act 2.
+        act.id = row.id.value_or(-1);
+        act.year = row.year;
+        act.domain = row.domain;
+        act.subdomain = row.subdomain;
+        act.extension = reader.extension(record);
+        acts.push_back(std::move(act));
+    }
+    std::stable_sort(acts.begin(), acts.end(),
+                     [](const PlannedAct &a, const PlannedAct &b) { return a.id < b.id; });
+    return acts;
+}
+
+// Finds the archived file of `act` and its size; false (and act.missing set) when there is none.
+bool locateDocument(PlannedAct &act, const QString &dataDir)
+{
+    try {
+        act.source = ActsTable::archivedFile(dataDir, act.year, act.domain, act.subdomain, act.id);
+        act.archivePath = QDir(dataDir).relativeFilePath(act.source);
+    } catch (const LinkInArchive &e) {
+        act.archivePath =
+            QStringLiteral("%1/%2/%3/%4").arg(act.year).arg(act.domain, act.subdomain).arg(act.id);
+        act.missing = e.message();
+        return false;
+    } catch (const Error &) {
+        act.archivePath =
+            QStringLiteral("%1/%2/%3/%4").arg(act.year).arg(act.domain, act.subdomain).arg(act.id);
+        act.missing = act.id < 0 || act.year < 0
+                          ? QStringLiteral("actul nu are un IDACT sau un an bun")
+                          : QStringLiteral("domeniul sau subdomeniul nu poate numi un "
+                                           "director al arhivei");
+        return false;
+    }
+    const std::optional<FileStatus> info = statusAt(act.source);
+    if (!info) {
+        act.missing = errno == ENOENT || errno == ENOTDIR
+                          ? QStringLiteral("fisierul lipseste")
+                          : QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
+        return false;
+    }
+    if (info->kind != EntryKind::File) {
+        act.missing = QStringLiteral("in locul fisierului este altceva decat un fisier");
+        return false;
+    }
+    act.size = info->size;
+    return true;
+}
+
+// The acts whose document is to be copied, each with its name in the export; the names are
+// chosen before the copying starts, so that they do not depend on timing.
+std::vector<PlannedAct *> chooseTargets(std::vector<PlannedAct> &acts, const QString &dataDir,
+                                        qint64 &totalBytes)
+{
+    TargetNames names;
+    std::vector<PlannedAct *> jobs;
+    for (PlannedAct &act : acts) {
+        if (!locateDocument(act, dataDir))
+            continue;
+        totalBytes += act.size;
+        act.target =
+            names.file(names.folder({QString::number(act.year), act.domain, act.subdomain}), act.id,
+                       act.extension);
+        jobs.push_back(&act);
+    }
+    return jobs;
+}
+
+// The register, with each act's exported document and its fingerprint.
+void writeActsCsv(const QString &destination, char separator, const TableSnapshot &acte,
+                  const std::vector<PlannedAct> &acts)
+{
+    std::vector<quint32> records;
+    records.reserve(acts.size());
+    QHash<quint32, const PlannedAct *> byRecord;
+    for (const PlannedAct &act : acts) {
+        records.push_back(act.record);
+        byRecord.insert(act.record, &act);
+    }
+    CsvWriter csv(destination + QStringLiteral("/acte.csv"), separator);
+    for (const Field &field : acte.layout.fields)
+        csv.field(field.name);
+    csv.field(QStringLiteral("FISIER"));
+    csv.field(QStringLiteral("SHA256"));
+    csv.endRow();
+    writeRows(csv, acte, records, [&](quint32 r) {
+        const PlannedAct *act = byRecord.value(r);
+        csv.field(act->target);
+        csv.field(QByteArrayView(act->sha256));
+    });
+    csv.close();
+}
+
+// The acts whose document could not be exported, in lipsa.csv and in the result.
+void writeMissingCsv(const QString &destination, char separator, const TableSnapshot &acte,
+                     const ActsTable::Reader &reader, const std::vector<PlannedAct> &acts,
+                     ExportResult &result)
+{
+    CsvWriter csv(destination + QStringLiteral("/lipsa.csv"), separator);
+    for (const QString &title :
+         {ActsTable::kId, ActsTable::kYear, ActsTable::kDomain, ActsTable::kSubdomain,
+          ActsTable::kTitle, QStringLiteral("FISIER_ARHIVA"), QStringLiteral("MOTIV")})
+        csv.field(title);
+    csv.endRow();
+    for (const PlannedAct &act : acts) {
+        if (act.missing.isEmpty())
+            continue; // exported
+        const char *record =
+            acte.records.constData() + qsizetype(act.record) * acte.layout.recordLength;
+        csv.field(fieldText(acte.layout, reader.idField(), record));
+        csv.field(QString::number(act.year));
+        csv.field(act.domain);
+        csv.field(act.subdomain);
+        csv.field(reader.title(record));
+        csv.field(act.archivePath);
+        csv.field(act.missing);
+        csv.endRow();
+        result.missing.append({act.id, act.archivePath, act.missing});
+    }
+    csv.close();
+}
+
+// The activity log, in the order it was written; a log that cannot be read is said in the
+// result.
+void writeLogCsv(const QString &dataDir, const QString &destination, char separator,
+                 ExportResult &result)
+{
+    const QString logPath = resolveFileName(LogTable::path(dataDir));
+    if (!QFileInfo(logPath).isFile()) {
+        result.logProblem = QStringLiteral("Tabelul ") + LogTable::kFileName +
+                            QStringLiteral(" lipseste: jurnal.csv nu a fost scris.");
+        return;
+    }
+    TableSnapshot log;
+    try {
+        log = readTable(logPath);
+    } catch (const Error &e) {
+        result.logProblem = e.message() + QStringLiteral(" jurnal.csv nu a fost scris.");
+        return;
+    }
+    std::vector<quint32> live;
+    for (quint32 r = 0; r < log.count; ++r) {
+        if (log.records.at(qsizetype(r) * log.layout.recordLength) != '*')
+            live.push_back(r);
+    }
+    CsvWriter csv(destination + QStringLiteral("/jurnal.csv"), separator);
+    for (const Field &field : log.layout.fields)
+        csv.field(field.name);
+    csv.endRow();
+    writeRows(csv, log, live);
+    csv.close();
+    result.logEntries = int(live.size());
 }
 
 } // namespace
@@ -286,18 +358,7 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
                               const ExportOptions &options, ExportProgress *progress)
 {
     const QString dataDir = QDir(dataFolder).absolutePath();
-    if (!QFileInfo(dataDir).isDir())
-        throw FolderUnreadable(
-            QStringLiteral("Dosarul %1 nu exista sau nu este un dosar.").arg(native(dataDir)));
-    const QString actePath = resolveFileName(ActsTable::path(dataDir));
-    if (!QFileInfo(actePath).isFile())
-        throw FolderUnreadable(missingActsTableText(dataDir));
-    if (QFileInfo::exists(ArchiveRecoding::journalPath(dataDir)))
-        throw ExportRefused(QStringLiteral("Recodarea arhivei din %1 nu este incheiata, iar unele "
-                                           "documente pot fi codate cu parola veche. Rulati intai "
-                                           "\"dosarium-arhiva verifica --repara\" (sau porniti "
-                                           "programul), apoi exportati.")
-                                .arg(native(dataDir)));
+    const QString actePath = exportableActsTable(dataDir);
     TableSnapshot acte;
     try {
         acte = readTable(actePath);
@@ -307,152 +368,17 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
     const QByteArray key = readArchiveKeyOnly(dataDir);
     prepareDestination(dataDir, destination);
 
-    const TableLayout &layout = acte.layout;
-    const ActsTable::Reader reader(layout, QFileInfo(actePath).fileName());
-
-    // The acts in the order of their ids, rows of one id in the table's order.
-    std::vector<PlannedAct> acts;
-    for (quint32 r = 0; r < acte.count; ++r) {
-        const char *record = acte.records.constData() + qsizetype(r) * layout.recordLength;
-        if (record[0] == '*')
-            continue;
-        const ActRow row = reader.read(record, r);
-        PlannedAct act;
-        act.record = r;
-        // Only an act number names a document: a value such as 1.5 is never taken for act 2.
-        act.id = row.id.value_or(-1);
-        act.year = row.year;
-        act.domain = row.domain;
-        act.subdomain = row.subdomain;
-        act.extension = reader.extension(record);
-        acts.push_back(std::move(act));
-    }
-    std::stable_sort(acts.begin(), acts.end(),
-                     [](const PlannedAct &a, const PlannedAct &b) { return a.id < b.id; });
-
+    const ActsTable::Reader reader(acte.layout, QFileInfo(actePath).fileName());
+    std::vector<PlannedAct> acts = planActs(acte, reader);
     ExportResult result;
     result.acts = int(acts.size());
     if (QFileInfo::exists(joinPath(dataDir, ActJournal::kFileName)))
         result.notes << QStringLiteral("Atentie: o operatie pe un act a fost intrerupta (a ramas "
                                        "jurnalul Acte.jrn); documentul acelui act poate lipsi "
                                        "din export.");
-    TargetNames names;
     qint64 totalBytes = 0;
-    std::vector<PlannedAct *> jobs;
-    const QDir base(dataDir);
-    for (PlannedAct &act : acts) {
-        try {
-            act.source =
-                ActsTable::archivedFile(dataDir, act.year, act.domain, act.subdomain, act.id);
-            act.archivePath = base.relativeFilePath(act.source);
-        } catch (const LinkInArchive &e) {
-            act.archivePath = QStringLiteral("%1/%2/%3/%4")
-                                  .arg(act.year)
-                                  .arg(act.domain, act.subdomain)
-                                  .arg(act.id);
-            act.missing = e.message();
-            continue;
-        } catch (const Error &) {
-            act.archivePath = QStringLiteral("%1/%2/%3/%4")
-                                  .arg(act.year)
-                                  .arg(act.domain, act.subdomain)
-                                  .arg(act.id);
-            act.missing = act.id < 0 || act.year < 0
-                              ? QStringLiteral("actul nu are un IDACT sau un an bun")
-                              : QStringLiteral("domeniul sau subdomeniul nu poate numi un "
-                                               "director al arhivei");
-            continue;
-        }
-        const std::optional<FileStatus> info = statusAt(act.source);
-        if (!info) {
-            act.missing = errno == ENOENT || errno == ENOTDIR
-                              ? QStringLiteral("fisierul lipseste")
-                              : QStringLiteral("nu pot citi fisierul: ") + causeText(errno);
-            continue;
-        }
-        if (info->kind != EntryKind::File) {
-            act.missing = QStringLiteral("in locul fisierului este altceva decat un fisier");
-            continue;
-        }
-        act.size = info->size;
-        totalBytes += info->size;
-        act.target =
-            names.file(names.folder({QString::number(act.year), act.domain, act.subdomain}), act.id,
-                       act.extension);
-        jobs.push_back(&act);
-    }
-
-    // The documents are copied by a few workers side by side, each with its own fingerprint
-    // thread: on a machine of several cores the export then goes about as fast as the disk.
-    if (progress)
-        progress->begin(totalBytes, int(jobs.size()));
-    std::atomic<qint64> copied{0};
-    std::atomic<int> finished{0};
-    std::atomic<size_t> next{0};
-    std::atomic<bool> stop{false};
-    std::mutex shared;
-    QSet<QString> madeFolders;
-    QString failure;
-    const auto work = [&] {
-        std::deque<Sha256> fingerprints; // alive until the hasher has finished with them
-        ParallelHasher hasher;
-        for (size_t i; !stop && (i = next++) < jobs.size(); ++finished) {
-            PlannedAct &act = *jobs[i];
-            try {
-                FileStatus info;
-                const Descriptor in(openDocument(act, info));
-                if (in.fd < 0)
-                    continue;
-                const QString folder = act.target.left(act.target.lastIndexOf(QLatin1Char('/')));
-                {
-                    const std::lock_guard<std::mutex> lock(shared);
-                    if (!madeFolders.contains(folder)) {
-                        if (!QDir().mkpath(destination + QLatin1Char('/') + folder))
-                            throw Error(QStringLiteral("Nu pot crea dosarul %1.")
-                                            .arg(native(destination + QLatin1Char('/') + folder)));
-                        madeFolders.insert(folder);
-                    }
-                }
-                fingerprints.emplace_back();
-                copyDocument(act, in, info, destination, key, hasher, fingerprints.back(), copied);
-            } catch (const std::exception &e) {
-                const std::lock_guard<std::mutex> lock(shared);
-                if (failure.isEmpty())
-                    failure = dynamic_cast<const Error *>(&e)
-                                  ? static_cast<const Error &>(e).message()
-                                  : QString::fromLocal8Bit(e.what());
-                stop = true;
-            }
-        }
-        hasher.drain();
-    };
-    const int workers =
-        int(std::clamp<unsigned>(std::thread::hardware_concurrency() + 1, 2, kMaxWorkers));
-    std::vector<std::thread> threads;
-    for (int w = 0; w < workers; ++w)
-        threads.emplace_back(work);
-    qint64 shownBytes = 0;
-    int shownDocuments = 0;
-    const auto show = [&] {
-        if (!progress)
-            return;
-        const qint64 bytes = copied;
-        if (bytes > shownBytes)
-            progress->advance(bytes - std::exchange(shownBytes, bytes));
-        for (const int done = finished; shownDocuments < done; ++shownDocuments)
-            progress->documentDone();
-    };
-    while (finished < int(jobs.size()) && !stop) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        show();
-    }
-    for (std::thread &t : threads)
-        t.join();
-    show();
-    if (progress)
-        progress->end();
-    if (!failure.isEmpty())
-        throw Error(failure);
+    const std::vector<PlannedAct *> jobs = chooseTargets(acts, dataDir, totalBytes);
+    copyDocuments(jobs, destination, key, totalBytes, progress);
     for (const PlannedAct *act : jobs) {
         if (act->missing.isEmpty()) {
             ++result.documents;
@@ -465,84 +391,9 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
             act.target.clear();
         }
     }
-
-    // The register, with each act's exported document and its fingerprint.
-    std::vector<quint32> records;
-    records.reserve(acts.size());
-    QHash<quint32, const PlannedAct *> byRecord;
-    for (const PlannedAct &act : acts) {
-        records.push_back(act.record);
-        byRecord.insert(act.record, &act);
-    }
-    {
-        CsvWriter csv(destination + QStringLiteral("/acte.csv"), options.separator);
-        for (const Field &field : layout.fields)
-            csv.field(field.name);
-        csv.field(QStringLiteral("FISIER"));
-        csv.field(QStringLiteral("SHA256"));
-        csv.endRow();
-        writeRows(csv, acte, records, [&](quint32 r) {
-            const PlannedAct *act = byRecord.value(r);
-            csv.field(act->target);
-            csv.field(QByteArrayView(act->sha256));
-        });
-        csv.close();
-    }
-
-    // The acts whose document could not be exported.
-    {
-        CsvWriter csv(destination + QStringLiteral("/lipsa.csv"), options.separator);
-        for (const QString &title :
-             {ActsTable::kId, ActsTable::kYear, ActsTable::kDomain, ActsTable::kSubdomain,
-              ActsTable::kTitle, QStringLiteral("FISIER_ARHIVA"), QStringLiteral("MOTIV")})
-            csv.field(title);
-        csv.endRow();
-        for (const PlannedAct &act : acts) {
-            if (act.missing.isEmpty())
-                continue; // exported
-            const char *record =
-                acte.records.constData() + qsizetype(act.record) * layout.recordLength;
-            csv.field(fieldText(layout, reader.idField(), record));
-            csv.field(QString::number(act.year));
-            csv.field(act.domain);
-            csv.field(act.subdomain);
-            csv.field(reader.title(record));
-            csv.field(act.archivePath);
-            csv.field(act.missing);
-            csv.endRow();
-            result.missing.append({act.id, act.archivePath, act.missing});
-        }
-        csv.close();
-    }
-
-    // The activity log, in the order it was written.
-    const QString logPath = resolveFileName(LogTable::path(dataDir));
-    if (!QFileInfo(logPath).isFile()) {
-        result.logProblem = QStringLiteral("Tabelul ") + LogTable::kFileName +
-                            QStringLiteral(" lipseste: jurnal.csv nu a fost scris.");
-        return result;
-    }
-    TableSnapshot log;
-    try {
-        log = readTable(logPath);
-    } catch (const Error &e) {
-        result.logProblem = e.message() + QStringLiteral(" jurnal.csv nu a fost scris.");
-        return result;
-    }
-    {
-        std::vector<quint32> live;
-        for (quint32 r = 0; r < log.count; ++r) {
-            if (log.records.at(qsizetype(r) * log.layout.recordLength) != '*')
-                live.push_back(r);
-        }
-        CsvWriter csv(destination + QStringLiteral("/jurnal.csv"), options.separator);
-        for (const Field &field : log.layout.fields)
-            csv.field(field.name);
-        csv.endRow();
-        writeRows(csv, log, live);
-        csv.close();
-        result.logEntries = int(live.size());
-    }
+    writeActsCsv(destination, options.separator, acte, acts);
+    writeMissingCsv(destination, options.separator, acte, reader, acts, result);
+    writeLogCsv(dataDir, destination, options.separator, result);
     return result;
 }
 
