@@ -9,8 +9,8 @@
 #include "ui/ButtonLook.h"
 #include "ui/FileChooser.h"
 #include "ui/KeyPreview.h"
+#include "ui/MessageChoices.h"
 #include "ui/MessageDialog.h"
-#include "ui/MessageKinds.h"
 #include "widgets/DataGrid.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/WindowPlacement.h"
@@ -26,9 +26,6 @@
 namespace dosarium {
 
 namespace {
-
-constexpr quint8 KindError = 1;
-constexpr quint8 KindConfirmation = 3;
 
 // A folder on a network: the folder with a cable under it, 18 x 18.
 QPixmap serverPicture()
@@ -192,7 +189,7 @@ bool TForm4::refusedShown(const std::function<void()> &operation)
         operation();
         return false;
     } catch (const UserRefused &refused) {
-        Mesaj(refused.title(), refused.message(), KindError, kButtonOk);
+        Mesaj(refused.title(), refused.message(), kKindError, kButtonOk);
         return true;
     }
 }
@@ -235,7 +232,7 @@ void TForm4::DelButClick()
     if (refusedShown([&name] { UserAdministration::checkDeletion(name); }))
         return;
     if (Mesaj(AdminTexts::DeleteTitle, QStringLiteral("Stergeti pe ") + name + QStringLiteral(" ?"),
-              KindConfirmation, kButtonDa | kButtonNu) != kResultYes)
+              kKindConfirmation, kButtonsDaNu) != kResultYes)
         return;
     m_admin->remove(name);
 }

@@ -5,17 +5,12 @@
 #include "app/Workspace.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
-#include "ui/MessageKinds.h"
 
 #include <QDir>
 
 namespace dosarium {
 
 namespace {
-
-constexpr quint8 KindError = 1;
-constexpr quint8 KindInformation = 2;
-constexpr quint8 KindConfirmation = 3;
 
 bool isSeparator(QChar c)
 {
@@ -108,17 +103,17 @@ bool ConnectServer(Workspace &workspace, const ServerSteps &steps)
         return false;
     const QString path = serverFolderText(chosen);
     if (!holdsDocuments(path)) {
-        steps.ask(ServerTexts::ConnectTitle, unreachableText(path), KindError, kButtonOk);
+        steps.ask(ServerTexts::ConnectTitle, unreachableText(path), kKindError, kButtonOk);
         return false;
     }
     if (const QString unstorable = unstorableServerText(path); !unstorable.isEmpty()) {
-        steps.ask(ServerTexts::ConnectTitle, unstorable, KindError, kButtonOk);
+        steps.ask(ServerTexts::ConnectTitle, unstorable, kKindError, kButtonOk);
         return false;
     }
     WriteServerSetting(workspace, serverSettingValue(path));
     steps.setCaleServer(path);
     steps.closeUsers();
-    steps.ask(ServerTexts::ConnectedTitle, ServerTexts::Connected, KindInformation, kButtonOk);
+    steps.ask(ServerTexts::ConnectedTitle, ServerTexts::Connected, kKindInformation, kButtonOk);
     steps.closeWindow();
     steps.yield();
     steps.endProgram();
@@ -131,13 +126,13 @@ bool DisconnectServer(Workspace &workspace, const ServerSteps &steps)
         steps.problemAtCaleServer(ServerTexts::NothingToRemove);
         return false;
     }
-    if (steps.ask(ServerTexts::DisconnectTitle, ServerTexts::DisconnectQuestion, KindConfirmation,
-                  kButtonDa | kButtonNu) != kResultYes)
+    if (steps.ask(ServerTexts::DisconnectTitle, ServerTexts::DisconnectQuestion, kKindConfirmation,
+                  kButtonsDaNu) != kResultYes)
         return false;
     WriteServerSetting(workspace, QString());
     steps.setCaleServer(ServerTexts::NoServerLeft);
     steps.closeUsers();
-    steps.ask(ServerTexts::DisconnectedTitle, ServerTexts::Disconnected, KindInformation,
+    steps.ask(ServerTexts::DisconnectedTitle, ServerTexts::Disconnected, kKindInformation,
               kButtonOk);
     steps.yield();
     steps.closeWindow();

@@ -3,6 +3,8 @@
 // change the program asks to be started again and ends at once.
 #pragma once
 
+#include "ui/MessageChoices.h"
+
 #include <QString>
 #include <functional>
 
@@ -57,8 +59,7 @@ void WriteServerSetting(Workspace &workspace, const QString &value);
 // What the administrator window does around a change.
 struct ServerSteps {
     std::function<QString(const QString &title)> chooseFolder; // empty when cancelled
-    // Mesaj: title, text, kind, buttons; returns the pressed button's result.
-    std::function<quint16(const QString &, const QString &, quint8, quint16)> ask;
+    MessageQuestion ask;
     std::function<QString()> caleServer;
     std::function<void(const QString &text)> setCaleServer;
     std::function<void(const QString &text)> problemAtCaleServer; // the wrong-entry balloon

@@ -1,15 +1,8 @@
 #include "access/Session.h"
 
 #include "store/CodePage.h"
-#include "ui/MessageKinds.h"
 
 namespace dosarium {
-
-namespace {
-
-constexpr quint8 KindConfirmation = 3;
-
-} // namespace
 
 UserEntry SignIn(const QString &dataDir, const QString &name, const QString &password)
 {
@@ -46,8 +39,8 @@ QString SignInRefusal(const QString &dataDir, const QString &name, const QString
 
 bool ConfirmExit(const ExitSteps &steps)
 {
-    if (steps.ask(SessionTexts::ExitTitle, SessionTexts::ExitQuestion, KindConfirmation,
-                  kButtonDa | kButtonNu) != kResultYes)
+    if (steps.ask(SessionTexts::ExitTitle, SessionTexts::ExitQuestion, kKindConfirmation,
+                  kButtonsDaNu) != kResultYes)
         return false;
     steps.removeTempFolder();
     steps.writeLog(SessionTexts::ExitLog);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "access/UserFile.h"
+#include "ui/MessageChoices.h"
 
 #include <QString>
 #include <functional>
@@ -29,8 +30,7 @@ QString SignInRefusal(const QString &dataDir, const QString &name, const QString
 
 // What ending the program needs from the windows around it.
 struct ExitSteps {
-    // Mesaj: title, text, kind, buttons; returns the pressed button's result.
-    std::function<quint16(const QString &, const QString &, quint8, quint16)> ask;
+    MessageQuestion ask;
     std::function<void()> removeTempFolder;
     std::function<void(const QString &action)> writeLog;
     std::function<void()> endProgram;

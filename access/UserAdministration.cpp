@@ -26,6 +26,17 @@ QByteArray asTableReads(QByteArray bytes)
     return bytes;
 }
 
+// The statement that adds one user to the users table at `path`.
+QStringList insertUser(const QString &path, const QString &name, const QString &password, int rank)
+{
+    return {QStringLiteral("INSERT INTO ") + quoteText(path),
+            UsersTable::insertColumns(),
+            QStringLiteral("VALUES ("),
+            quoteText(name) + QLatin1Char(','),
+            quoteText(password) + QLatin1Char(','),
+            QString::number(rank) + QLatin1Char(')')};
+}
+
 QByteArray storedName(const QString &name)
 {
     return UserEntry::fromText(name, QString()).Name;
@@ -136,16 +147,6 @@ bool UserAdministration::isOpen() const
     return m_ux->isOpen();
 }
 
-void UserAdministration::run(const QStringList &lines)
-{
-    Query &sx = m_workspace.Sx();
-    Workspace::ResetQuery(sx);
-    for (const QString &line : lines)
-        sx.appendSql(line);
-    sx.execSql();
-    m_workspace.yield();
-}
-
 void UserAdministration::open()
 {
     const QString path = usersTablePath();
@@ -154,28 +155,18 @@ void UserAdministration::open()
         throw UserRefused(AdminTexts::SettingsTitle, QStringLiteral("Fisierul ") + path +
                                                          QStringLiteral(" este in utilizare!"));
     const QString users = quoteText(path);
-    run(UsersTable::createStatement(path));
+    m_workspace.runStatement(UsersTable::createStatement(path));
 
     // Every entry of the user file, in file order; the file is not created here.
     const QList<UserEntry> entries = ReadUserFile(dataDir());
     m_exact.clear();
-    Query &sx = m_workspace.Sx();
-    Workspace::ResetQuery(sx);
-    for (const QString &line :
-         {QStringLiteral("INSERT INTO ") + users, UsersTable::insertColumns(),
-          QStringLiteral("VALUES ("), QStringLiteral("\"{name}\","),
-          QStringLiteral("\"{password}\","), QStringLiteral("{rank}"), QStringLiteral(")")})
-        sx.appendSql(line);
     for (const UserEntry &entry : entries) {
-        sx.setSqlLine(3, quoteText(entry.nameText()) + QLatin1Char(','));
-        sx.setSqlLine(4, quoteText(entry.passwordText()) + QLatin1Char(','));
-        sx.setSqlLine(5, QString::number(entry.Rank));
-        sx.execSql();
+        m_workspace.runStatement(
+            insertUser(path, entry.nameText(), entry.passwordText(), entry.Rank));
         // A name written twice (a user file made elsewhere) is its first entry, as at sign-in
         // and for the archive key.
         if (!m_exact.contains(asTableReads(entry.Name)))
             m_exact.insert(asTableReads(entry.Name), entry);
-        m_workspace.yield();
     }
 
     Query &ux = *m_ux;
@@ -261,9 +252,7 @@ void UserAdministration::add(const QString &name, const QString &password, int r
             throw UserRefused(AdminTexts::AddTitle, AdminTexts::AlreadyThere);
     }
     const UserEntry entry = UserEntry::fromText(name, password, quint8(rank));
-    run({QStringLiteral("INSERT INTO ") + quoteText(usersTablePath()), UsersTable::insertColumns(),
-         QStringLiteral("VALUES ("), quoteText(name) + QLatin1Char(','),
-         quoteText(password) + QLatin1Char(','), QString::number(rank) + QLatin1Char(')')});
+    m_workspace.runStatement(insertUser(usersTablePath(), name, password, rank));
     m_exact.insert(asTableReads(entry.Name), entry);
     reopenAt(name);
     SaveUserFile();
@@ -279,7 +268,8 @@ void UserAdministration::checkDeletion(const QString &name)
 
 void UserAdministration::remove(const QString &name)
 {
-    run({QStringLiteral("DELETE FROM ") + quoteText(usersTablePath()),
+    m_workspace.runStatement(
+        {QStringLiteral("DELETE FROM ") + quoteText(usersTablePath()),
          QStringLiteral("WHERE ") + UsersTable::kName + QLatin1Char('=') + quoteText(name)});
     m_exact.remove(storedName(name));
     reopenAt(QString());
@@ -297,11 +287,11 @@ void UserAdministration::checkModification(const QString &rowName) const
 void UserAdministration::storePassword(const UserEntry &user, const QByteArray &password)
 {
     const UserEntry changed{user.Name, password, user.Rank};
-    run({QStringLiteral("UPDATE ") + quoteText(usersTablePath()),
-         QStringLiteral("SET ") + UsersTable::kPassword + QLatin1Char('=') +
-             quoteText(changed.passwordText()),
-         QStringLiteral("WHERE ") + UsersTable::kName + QLatin1Char('=') +
-             quoteText(changed.nameText())});
+    m_workspace.runStatement({QStringLiteral("UPDATE ") + quoteText(usersTablePath()),
+                              QStringLiteral("SET ") + UsersTable::kPassword + QLatin1Char('=') +
+                                  quoteText(changed.passwordText()),
+                              QStringLiteral("WHERE ") + UsersTable::kName + QLatin1Char('=') +
+                                  quoteText(changed.nameText())});
     m_exact.insert(asTableReads(user.Name), changed);
     if (m_user.current().Name == user.Name && m_user.setPassword)
         m_user.setPassword(password);

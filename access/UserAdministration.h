@@ -6,6 +6,7 @@
 #pragma once
 
 #include "access/ArchiveRecoding.h"
+#include "access/Refusal.h"
 #include "access/UserFile.h"
 #include "store/Error.h"
 
@@ -40,15 +41,8 @@ inline const QString NoSecondAdmin = QStringLiteral("Nu mai puteti adauga inca u
 inline const QString AdminName = QStringLiteral("ADMIN");
 } // namespace AdminTexts
 
-// A foreseen refusal, for the message box: nothing was changed, or what was has been put back.
-class UserRefused : public Error {
-public:
-    UserRefused(QString title, const QString &text) : Error(text), m_title(std::move(title)) {}
-    const QString &title() const { return m_title; }
-
-private:
-    QString m_title;
-};
+// The refusals of user administration, for the message box.
+using UserRefused = Refusal;
 
 // The signed-in user as the main window holds it.
 struct SignedInUser {
@@ -125,7 +119,6 @@ public:
     ArchiveRecoding &recoding() const { return *m_recoding; }
 
 private:
-    void run(const QStringList &lines);
     void reopenAt(const QString &name);
     QString dataDir() const;
     // The stored entry of the user whose name the table reads as `name`.

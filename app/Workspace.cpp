@@ -243,6 +243,13 @@ void Workspace::ResetQuery(Query &query)
     query.setFilter(QString());
 }
 
+void Workspace::runStatement(const QStringList &lines)
+{
+    ResetQuery(*m_sx);
+    m_sx->execSql(lines);
+    yield();
+}
+
 void Workspace::FillDistinct(QStringList &entries, const QString &tablePath,
                              const QString &fieldName)
 {

@@ -111,6 +111,8 @@ public:
     // order, appended to `entries` as read.
     void FillDistinct(QStringList &entries, const QString &tablePath, const QString &fieldName);
     static void ResetQuery(Query &query);
+    // Runs the statement of `lines` on the shared query, reset first, then lets events run.
+    void runStatement(const QStringList &lines);
 
     QString actePath() const;
     QString logPath() const;

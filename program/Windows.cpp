@@ -60,7 +60,7 @@ Windows::Windows()
         WorkspaceReports reports = workspace->reports();
         TErori *erori = Erori.get();
         reports.showNotice = [erori](const QString &message) {
-            erori->Mesaj(QStringLiteral("Dosarium"), message, 2, kButtonOk);
+            erori->Mesaj(QStringLiteral("Dosarium"), message, kKindInformation, kButtonOk);
         };
         workspace->setReports(std::move(reports));
     }
@@ -82,8 +82,8 @@ Windows::Windows()
         [form4](const QString &path) { form4->setServerPath(path); },
         [form3] { form3->show(); },
         [erori = Erori.get()](const QString &server) {
-            return erori->Mesaj(ServerTexts::ConnectTitle, serverOutOfReachText(server), 3,
-                                kButtonDa | kButtonNu) == kResultYes;
+            return erori->Mesaj(ServerTexts::ConnectTitle, serverOutOfReachText(server), kKindConfirmation,
+                                kButtonsDaNu) == kResultYes;
         },
     });
     // What a crash left half done is brought to an end once the main window shows: a re-coding

@@ -78,12 +78,7 @@ ActOperations::ActOperations(Workspace &workspace, std::function<QByteArray()> a
 
 void ActOperations::run(const QStringList &lines)
 {
-    Query &sx = m_workspace.Sx();
-    Workspace::ResetQuery(sx);
-    for (const QString &line : lines)
-        sx.appendSql(line);
-    sx.execSql();
-    m_workspace.yield();
+    m_workspace.runStatement(lines);
 }
 
 QString ActOperations::archivedFile(const StoredAct &act, const QString &title) const

@@ -5,6 +5,7 @@
 // and tools call them the same way.
 #pragma once
 
+#include "access/Refusal.h"
 #include "register/ActJournal.h"
 #include "register/ActStatements.h"
 #include "store/Error.h"
@@ -19,15 +20,8 @@ class ArchiveUseLock;
 class ProgressSink;
 class Workspace;
 
-// A foreseen refusal, for the message box: nothing was changed (or what was, was put back).
-class ActRefused : public Error {
-public:
-    ActRefused(QString title, const QString &text) : Error(text), m_title(std::move(title)) {}
-    const QString &title() const { return m_title; }
-
-private:
-    QString m_title;
-};
+// The refusals of the operations on acts, for the message box.
+using ActRefused = Refusal;
 
 class ActOperations {
 public:

@@ -11,8 +11,8 @@
 #include "ui/ButtonLook.h"
 #include "ui/DocumentViewer.h"
 #include "ui/KeyPreview.h"
+#include "ui/MessageChoices.h"
 #include "ui/MessageDialog.h"
-#include "ui/MessageKinds.h"
 #include "widgets/DataGrid.h"
 #include "widgets/FlatSpeedButton.h"
 #include "widgets/GradientPanel.h"
@@ -370,7 +370,7 @@ bool TEvidente::refusedShown(const std::function<void()> &operation)
         operation();
         return false;
     } catch (const ActRefused &refused) {
-        Mesaj(refused.title(), refused.message(), 1, kButtonOk);
+        Mesaj(refused.title(), refused.message(), kKindError, kButtonOk);
         return true;
     }
 }
@@ -424,7 +424,7 @@ void TEvidente::AddButClick()
     if (Mesaj(QStringLiteral("Memorare act"),
               QStringLiteral("\rActul a fost memorat, dar nu se vede cu filtrele alese.\r"
                              "Renuntati la filtre?"),
-              3, kButtonDa | kButtonNu) != kResultYes)
+              kKindConfirmation, kButtonsDaNu) != kResultYes)
         return;
     for (QComboBox *list : {ANUL, Luna, SERIA, Nr, Domeniul, SubDom, Titlu}) {
         const QSignalBlocker quiet(list);
@@ -459,8 +459,8 @@ void TEvidente::DelButClick()
         return;
     const StoredAct act = currentAct();
     if (Mesaj(QStringLiteral("Stergere Act"),
-              QStringLiteral("Vreti sa stergeti actul nr.") + act.nr + QLatin1Char('?'), 3,
-              kButtonDa | kButtonNu) != kResultYes)
+              QStringLiteral("Vreti sa stergeti actul nr.") + act.nr + QLatin1Char('?'),
+              kKindConfirmation, kButtonsDaNu) != kResultYes)
         return;
     if (refusedShown([&] { m_acts->remove(act); }))
         return;

@@ -3,6 +3,7 @@
 // The data folder is only read.
 #pragma once
 
+#include "access/Refusal.h"
 #include "store/Error.h"
 
 #include <QList>
@@ -13,10 +14,7 @@ namespace dosarium {
 
 // An export that cannot begin: the destination is not new or empty, lies inside the data folder,
 // or the archive is in the middle of a re-coding. Nothing was written.
-class ExportRefused : public Error {
-public:
-    using Error::Error;
-};
+using ExportRefused = Refusal;
 
 struct ExportOptions {
     char separator = ';';

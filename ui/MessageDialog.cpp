@@ -54,7 +54,7 @@ TErori::TErori(QWidget *parent)
     pal.setColor(QPalette::Window, QColor(0xD6D6D6));
     setPalette(pal);
 
-    const MessageKindStyle design = messageKindStyle(0);
+    const MessageKindStyle design = messageKindStyle(kKindWarning);
     GradientPanel1 =
         band(this, QStringLiteral("GradientPanel1"), 0, 49, design.bandFrom, design.bandTo);
     GradientPanel2 = band(this, QStringLiteral("GradientPanel2"), kHeight - 42, 42, design.bandFrom,

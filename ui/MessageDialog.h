@@ -17,8 +17,8 @@ public:
     explicit TErori(QWidget *parent = nullptr);
     ~TErori() override;
 
-    // Kinds: 0 warning, 1 error, 2 information, 3 confirmation (others look like 1).
-    // Buttons: 1 DA, 2 NU, 4 OK, 8 RENUNT. Returns 6, 7, 1 or 2 (Escape, close box, no buttons).
+    // The kind, the button set and the result are those of ui/MessageChoices.h; Escape, the
+    // close box and a set without buttons give kResultCancel.
     quint16 Mesaj(const QString &title, const QString &text, quint8 kind, quint16 buttons);
 
     // Test seam: while set, the hook runs once the window is shown modally; it answers the

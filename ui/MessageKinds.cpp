@@ -17,45 +17,29 @@ QColor rgb(QRgb value)
 MessageKindStyle messageKindStyle(quint8 kind)
 {
     switch (kind) {
-    case 0:
-        return {0,
-                QStringLiteral("Atentie !"),
-                rgb(0xB7B18A),
-                rgb(0x383623),
-                rgb(0x2C291B),
-                rgb(0x070705),
-                rgb(0x737753),
-                rgb(0xDEDFD2),
+    case kKindWarning:
+        return {kKindWarning,  QStringLiteral("Atentie !"),
+                rgb(0xB7B18A), rgb(0x383623),
+                rgb(0x2C291B), rgb(0x070705),
+                rgb(0x737753), rgb(0xDEDFD2),
                 rgb(0x000000)};
-    case 2:
-        return {2,
-                QStringLiteral("Informatie"),
-                rgb(0xE1DEFA),
-                rgb(0x0000BB),
-                rgb(0x0000FF),
-                rgb(0x000093),
-                rgb(0x9D9DFF),
-                rgb(0xDFDFFF),
+    case kKindInformation:
+        return {kKindInformation, QStringLiteral("Informatie"),
+                rgb(0xE1DEFA),    rgb(0x0000BB),
+                rgb(0x0000FF),    rgb(0x000093),
+                rgb(0x9D9DFF),    rgb(0xDFDFFF),
                 rgb(0xFFFFFF)};
-    case 3:
-        return {3,
-                QStringLiteral("Confirmare"),
-                rgb(0x81A2D3),
-                rgb(0x365F9C),
-                rgb(0x3966A8),
-                rgb(0x000093),
-                rgb(0x7196CE),
-                rgb(0xECF1F9),
+    case kKindConfirmation:
+        return {kKindConfirmation, QStringLiteral("Confirmare"),
+                rgb(0x81A2D3),     rgb(0x365F9C),
+                rgb(0x3966A8),     rgb(0x000093),
+                rgb(0x7196CE),     rgb(0xECF1F9),
                 rgb(0x000000)};
     default:
-        return {1,
-                QStringLiteral("Eroare"),
-                rgb(0xFFD5D5),
-                rgb(0xFF0000),
-                rgb(0xFF0000),
-                rgb(0xA60000),
-                rgb(0xFF9B9B),
-                rgb(0xFFD9D9),
+        return {kKindError,    QStringLiteral("Eroare"),
+                rgb(0xFFD5D5), rgb(0xFF0000),
+                rgb(0xFF0000), rgb(0xA60000),
+                rgb(0xFF9B9B), rgb(0xFFD9D9),
                 rgb(0xFFFFFF)};
     }
 }

@@ -84,6 +84,32 @@ TEST_F(WorkspaceTest, fillDistinct_appendsEachValueOnceInOrder_andNeverABlankOne
     EXPECT_FALSE(workspace.Sx().isOpen());
 }
 
+TEST_F(WorkspaceTest, runStatement_startsFromAClearedSharedQuery_andLetsEventsRunAfter)
+{
+    int yields = 0;
+    WorkspaceReports reports = workspace.reports();
+    reports.yield = [&yields] { ++yields; };
+    workspace.setReports(reports);
+    // What a listing leaves behind: an open, filtered SELECT on the shared query.
+    Query &sx = workspace.Sx();
+    Workspace::ResetQuery(sx);
+    sx.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(workspace.actePath()));
+    sx.setFilter(QStringLiteral("(ANUL=1900)"));
+    sx.setFiltered(true);
+    sx.open();
+
+    workspace.runStatement({QStringLiteral("INSERT INTO ") + quoteText(workspace.actePath()),
+                            QStringLiteral("(IDACT, ANUL) VALUES (7, 2009)")});
+    EXPECT_EQ(yields, 1);
+    EXPECT_FALSE(sx.isOpen());
+    EXPECT_FALSE(sx.filtered());
+    Query acts;
+    acts.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(workspace.actePath()));
+    acts.open();
+    ASSERT_EQ(acts.recordCount(), 1);
+    EXPECT_EQ(acts.asString(QStringLiteral("ANUL")), QStringLiteral("2009"));
+}
+
 TEST_F(WorkspaceTest, guard_reportsEveryKindOfFailure_afterTakingDownTheProgress)
 {
     EXPECT_FALSE(workspace.guard([] { throw Error(QStringLiteral("Tabelul lipseste.")); }));
