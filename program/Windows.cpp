@@ -82,8 +82,8 @@ Windows::Windows()
         [form4](const QString &path) { form4->setServerPath(path); },
         [form3] { form3->show(); },
         [erori = Erori.get()](const QString &server) {
-            return erori->Mesaj(ServerTexts::ConnectTitle, serverOutOfReachText(server), kKindConfirmation,
-                                kButtonsDaNu) == kResultYes;
+            return erori->Mesaj(ServerTexts::ConnectTitle, serverOutOfReachText(server),
+                                kKindConfirmation, kButtonsDaNu) == kResultYes;
         },
     });
     // What a crash left half done is brought to an end once the main window shows: a re-coding
