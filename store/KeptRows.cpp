@@ -36,6 +36,17 @@ public:
 
     void add(const char *value)
     {
+        if (m_flat) {
+            m_column.values.append(value, m_width);
+            m_column.codes.push_back(m_column.distinct++);
+            return;
+        }
+        if (m_column.codes.size() == kTrialRows &&
+            m_column.distinct > kTrialRows - kTrialRows / 32) {
+            becomeFlat();
+            add(value);
+            return;
+        }
         if (m_column.distinct > 0 && memcmp(value, last(), size_t(m_width)) == 0) {
             m_column.codes.push_back(m_lastCode);
             return;
@@ -61,6 +72,22 @@ public:
     }
 
 private:
+    // A column whose first rows hardly repeat a value (an id) is held one value per row:
+    // looking each up would cost more than it saves.
+    static constexpr size_t kTrialRows = 4096;
+    void becomeFlat()
+    {
+        QByteArray values;
+        values.reserve(qsizetype(m_width) * qsizetype(m_column.codes.capacity()));
+        for (quint32 &code : m_column.codes) {
+            values.append(m_column.values.constData() + qsizetype(code) * m_width, m_width);
+            code = quint32(&code - m_column.codes.data());
+        }
+        m_column.values = std::move(values);
+        m_column.distinct = quint32(m_column.codes.size());
+        m_table = {};
+        m_flat = true;
+    }
     size_t hashOf(const char *value) const { return qHashBits(value, size_t(m_width)); }
     const char *last() const
     {
@@ -88,6 +115,7 @@ private:
     std::vector<quint32> m_table; // code + 1, 0 for a free slot
     size_t m_mask = 0;
     quint32 m_lastCode = 0;
+    bool m_flat = false;
 };
 
 std::shared_ptr<KeptRows> KeptRows::read(std::shared_ptr<TableFile> file,

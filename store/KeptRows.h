@@ -54,8 +54,10 @@ public:
 private:
     struct Column {
         std::vector<quint32> codes; // by row: the number of its value
-        QByteArray values;          // the distinct values, field length bytes each
-        quint32 distinct = 0;
+        // The values, field length bytes each: each distinct one once, or, for a column whose
+        // values hardly repeat, one per row.
+        QByteArray values;
+        quint32 distinct = 0; // values held
     };
     class Builder;
 

@@ -134,6 +134,25 @@ TEST_F(KeptRowsTest, ordersFiltersAndDistinctValues_areThoseOfRowsReadWhole)
     EXPECT_EQ(kept.asDate(QStringLiteral("DATAACT")), whole.asDate(QStringLiteral("DATAACT")));
 }
 
+TEST_F(KeptRowsTest, idsThatNeverRepeat_orderFilterAndLocateAsRowsReadWhole)
+{
+    // Past the rows after which a column of values that hardly repeat is held one per row.
+    for (int i = 5000; i > 0; --i)
+        add(QStringLiteral("%1, %2, \"\", \"%3\", \"\", \"\"").arg(i).arg(2000 + i % 3).arg(i % 7));
+    openBoth(QStringLiteral("IDACT"));
+    EXPECT_EQ(listed(kept), listed(whole));
+    for (Query *q : {&whole, &kept}) {
+        q->setFilter(QStringLiteral("(IDACT=4321)"));
+        q->setFiltered(true);
+    }
+    EXPECT_EQ(listed(kept), listed(whole));
+    ASSERT_EQ(kept.recordCount(), 1);
+    kept.setFiltered(false);
+    ASSERT_TRUE(kept.locate(QStringLiteral("IDACT"), QStringLiteral("17")));
+    EXPECT_EQ(kept.recNo(), 16);
+    EXPECT_EQ(kept.distinctTexts(QStringLiteral("NR")).value_or(QStringList()).size(), 7);
+}
+
 TEST_F(KeptRowsTest, columnsNotHeld_areReadAsTheFileHoldsThemWhenShown)
 {
     addMixedActs(20);
