@@ -1,5 +1,6 @@
 #include "app/QueryModel.h"
 
+#include "store/Error.h"
 #include "store/Query.h"
 
 #include <QItemSelectionModel>
@@ -47,7 +48,13 @@ QVariant QueryModel::data(const QModelIndex &index, int role) const
     if (m_query.controlsDisabled() || index.row() >= m_query.recordCount() ||
         index.column() >= m_query.fieldCount())
         return QString();
-    return m_query.text(index.row(), index.column());
+    // A column read from the table when shown may find it cut or rebuilt meanwhile; the cell says
+    // so, and the next action on the row reports the error itself.
+    try {
+        return m_query.text(index.row(), index.column());
+    } catch (const Error &) {
+        return QStringLiteral("(necitit)");
+    }
 }
 
 QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int role) const

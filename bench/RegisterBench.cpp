@@ -1,5 +1,7 @@
-// Speed of the register window's listing on 100,000 acts: the opening (six pick lists, the rows,
-// the first filter pass), a filter change, a re-sort, paging through the grid, and memory.
+// Speed of the register window's listing on 100,000 acts (or DOSARIUM_BENCH_ACTS of them): the
+// opening (six pick lists, the rows, the first filter pass, the painted grid), a filter change, a
+// re-sort, paging through the grid, the refresh after an act is added, changed or deleted, the
+// bytes each reads from the data folder, and memory.
 #include "SampleRegister.h"
 #include "app/ActsTable.h"
 #include "app/QueryModel.h"
@@ -7,6 +9,8 @@
 #include "archive/ProgressSink.h"
 #include "register/ActOperations.h"
 #include "register/RegisterListing.h"
+#include "register/RegisterWindow.h"
+#include "store/IoCount.h"
 #include "store/Query.h"
 #include "widgets/DataGrid.h"
 
@@ -14,13 +18,23 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
 using namespace dosarium;
 
 namespace {
 
-constexpr int kActs = 100'000;
+int actsWanted()
+{
+    const int acts = qEnvironmentVariableIntValue("DOSARIUM_BENCH_ACTS");
+    return acts > 0 ? acts : 100'000;
+}
+
+double megabytes(qint64 bytes)
+{
+    return double(bytes) / (1024 * 1024);
+}
 
 struct Office {
     QTemporaryDir exe;
@@ -34,7 +48,7 @@ struct Office {
         workspace.prepareFolders();
         workspace.setReports({[] { QCoreApplication::processEvents(); }, {}, {}, {}, {}, {}});
         workspace.CreateTables();
-        bench::writeSampleRegister(workspace.context().DataDir, kActs);
+        bench::writeSampleRegister(workspace.context().DataDir, actsWanted());
         listing.setChoices([this] { return choices; });
     }
 };
@@ -45,6 +59,33 @@ Office &office()
     return o;
 }
 
+// From the key to the window standing with its six lists filled and its grid painted.
+void openRegisterWindow(benchmark::State &state)
+{
+    Office &o = office();
+    TEvidente window(o.workspace);
+    IoCount read;
+    for (auto _ : state) {
+        const IoMeter meter;
+        // The opening lets events run before the window shows: it is closed once it stands.
+        QTimer closer;
+        closer.setInterval(0);
+        QObject::connect(&closer, &QTimer::timeout, &window, [&window, &closer] {
+            if (!window.isVisible())
+                return;
+            window.SMDBGrid3->viewport()->repaint();
+            closer.stop();
+            window.close();
+        });
+        closer.start();
+        window.OpenRegister(0);
+        read = meter.sinceStart();
+    }
+    state.counters["read_MB"] = megabytes(read.read);
+    state.counters["peak_MB"] = megabytes(bench::peakResidentBytes());
+}
+BENCHMARK(openRegisterWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void openRegister(benchmark::State &state)
 {
     Office &o = office();
@@ -52,7 +93,7 @@ void openRegister(benchmark::State &state)
         o.listing.close();
         o.listing.open([&o] { benchmark::DoNotOptimize(o.listing.readPickLists()); });
     }
-    state.counters["peak_MB"] = double(bench::peakResidentBytes()) / (1024 * 1024);
+    state.counters["peak_MB"] = megabytes(bench::peakResidentBytes());
 }
 BENCHMARK(openRegister)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -101,7 +142,7 @@ void pageDownThroughTheGrid(benchmark::State &state)
         grid.viewport()->repaint();
     }
     state.counters["row"] = o.listing.Ox().recNo();
-    state.counters["peak_MB"] = double(bench::peakResidentBytes()) / (1024 * 1024);
+    state.counters["peak_MB"] = megabytes(bench::peakResidentBytes());
 }
 BENCHMARK(pageDownThroughTheGrid)->Unit(benchmark::kMillisecond)->Iterations(300);
 
@@ -124,8 +165,14 @@ void addAnAct(benchmark::State &state)
     act.domeniul = QStringLiteral("CONTRACTE");
     act.subdom = QStringLiteral("FURNIZORI");
     act.file = scan;
-    for (auto _ : state)
-        o.listing.reopenAt(acts.add(act, progress));
+    IoCount refresh;
+    for (auto _ : state) {
+        const QString id = acts.add(act, progress);
+        const IoMeter meter;
+        o.listing.reopenAt(id);
+        refresh = meter.sinceStart();
+    }
+    state.counters["refresh_read_MB"] = megabytes(refresh.read);
 }
 BENCHMARK(addAnAct)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -138,6 +185,7 @@ void modifyAnAct(benchmark::State &state)
     NoProgress progress;
     o.listing.Ox().moveTo(5000);
     int round = 0;
+    IoCount refresh;
     for (auto _ : state) {
         const StoredAct old = ActsTable::readAct(o.listing.Ox());
         ActEntry edited{
@@ -146,8 +194,11 @@ void modifyAnAct(benchmark::State &state)
             QString()};
         edited.file = acts.archivedFile(old);
         acts.modify(old, edited, progress);
+        const IoMeter meter;
         o.listing.reopenAt(old.id);
+        refresh = meter.sinceStart();
     }
+    state.counters["refresh_read_MB"] = megabytes(refresh.read);
 }
 BENCHMARK(modifyAnAct)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -156,11 +207,15 @@ void deleteAnAct(benchmark::State &state)
     Office &o = office();
     o.listing.open({});
     ActOperations acts(o.workspace, [] { return QByteArray(); });
+    IoCount refresh;
     for (auto _ : state) {
         o.listing.Ox().moveTo(7000);
         acts.remove(ActsTable::readAct(o.listing.Ox()));
+        const IoMeter meter;
         o.listing.reopenAtLast();
+        refresh = meter.sinceStart();
     }
+    state.counters["refresh_read_MB"] = megabytes(refresh.read);
 }
 BENCHMARK(deleteAnAct)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -1,5 +1,6 @@
 #include "register/RegisterListing.h"
 
+#include "app/QueryText.h"
 #include "app/Workspace.h"
 #include "store/CodePage.h"
 #include "store/Query.h"
@@ -52,7 +53,15 @@ RegisterPickLists RegisterListing::readPickLists()
     };
     for (const auto &[list, field] : fills) {
         list->append(kAny);
-        m_workspace.FillDistinct(*list, table, field);
+        // The open rows hold these columns: their values come without reading the table again.
+        if (const std::optional<QStringList> values = m_ox->distinctTexts(field)) {
+            for (const QString &value : *values) {
+                if (!trimmedText(value).isEmpty())
+                    list->append(value);
+            }
+        } else {
+            m_workspace.FillDistinct(*list, table, field);
+        }
     }
     return lists;
 }
@@ -63,6 +72,11 @@ void RegisterListing::setOrder(const QString &field)
     Query &ox = *m_ox;
     // 7/2017 after 7 and before 12; the statement's order decides between equal numbers.
     ox.setNumberAwareOrder(sortsNumberAware(field) ? field : QString());
+    // What the lists, the filter, the orders and the act's place need; the note, the
+    // extension and whatever else the table holds are read for the rows shown.
+    ox.setKeptColumns({ActsTable::kId, ActsTable::kYear, ActsTable::kMonth, ActsTable::kDate,
+                       ActsTable::kSeries, ActsTable::kNumber, ActsTable::kCode, ActsTable::kDomain,
+                       ActsTable::kSubdomain, ActsTable::kTitle});
     ox.clearSql();
     ox.appendSql(QStringLiteral("SELECT *"));
     ox.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
@@ -74,10 +88,11 @@ void RegisterListing::open(const std::function<void()> &fillLists)
     m_busyCount = 1;
     BusyReset reset{m_busyCount};
     try {
-        if (fillLists)
-            fillLists();
+        // The rows first: the lists are read from them.
         setOrder(kDefaultOrder);
         m_ox->open();
+        if (fillLists)
+            fillLists();
         m_workspace.yield();
         m_workspace.yield();
         m_busyCount = 0;

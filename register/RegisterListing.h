@@ -36,10 +36,10 @@ public:
     // Where the filter pass reads the lists' current choices.
     void setChoices(std::function<RegisterChoices()> choices);
 
-    // The distinct values of the six lists, read from the table.
+    // The distinct values of the six lists: from the open rows, else read from the table.
     RegisterPickLists readPickLists();
 
-    // The opening: holds the counter while `fillLists` runs, opens the rows ordered by date, and
+    // The opening: holds the counter, opens the rows ordered by date, runs `fillLists`, and
     // runs the first filter pass. On a failure the counter is back at 0 and the rows are closed.
     void open(const std::function<void()> &fillLists);
     void close();

@@ -3,6 +3,7 @@
 #include "store/ColumnTest.h"
 #include "store/Error.h"
 #include "store/FileLock.h"
+#include "store/KeptRows.h"
 #include "store/RowChange.h"
 
 #include <QDir>
@@ -201,6 +202,28 @@ RowSet Engine::select(const Statement &s)
                     set.data.data() + qsizetype(r) * length);
         set.rows[r] = quint32(r);
     }
+    return set;
+}
+
+RowSet Engine::selectKept(const Statement &s, const QStringList &kept)
+{
+    if (!s.selectAll || s.distinct)
+        return select(s);
+    std::shared_ptr<TableFile> file = TableFile::open(s.table, TableFile::Mode::Shared);
+    RowSet set;
+    set.tableName = file->path();
+    set.holder = file;
+    std::shared_ptr<KeptRows> rows = KeptRows::read(file, kept + s.orderBy, &set.notice);
+    set.layout = rows->layout();
+    QVector<int> orderFields;
+    for (const QString &c : s.orderBy)
+        orderFields << set.layout.requireField(c, file->path());
+    set.rows.resize(rows->size());
+    std::iota(set.rows.begin(), set.rows.end(), 0u);
+    // Stable sorts from the last column to the first give the order of all of them.
+    for (qsizetype i = orderFields.size() - 1; i >= 0; --i)
+        rows->sort(set.rows, orderFields.at(i), false);
+    set.kept = std::move(rows);
     return set;
 }
 

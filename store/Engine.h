@@ -19,6 +19,10 @@ public:
     static RowSet select(const Statement &statement);
     static RowSet select(const QString &text) { return select(parseStatement(text)); }
 
+    // Runs a SELECT * holding in memory only `kept` and the ORDER BY columns; the others are
+    // read from the file when asked for (see KeptRows). Any other SELECT runs as select() does.
+    static RowSet selectKept(const Statement &statement, const QStringList &kept);
+
     // The header of a table: its columns, without reading any record.
     static TableLayout readLayout(const QString &path);
 

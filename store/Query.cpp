@@ -3,6 +3,7 @@
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
+#include "store/KeptRows.h"
 #include "store/NumberAwareOrder.h"
 #include "store/RecordFilter.h"
 
@@ -60,11 +61,18 @@ void Query::open()
     if (!s.returnsRows())
         throw Error(QStringLiteral("Instructiunea nu intoarce randuri: executati-o, nu o "
                                    "deschideti."));
-    auto rows = std::make_unique<RowSet>(Engine::select(s));
+    auto rows = std::make_unique<RowSet>(
+        m_keptColumns.isEmpty()
+            ? Engine::select(s)
+            : Engine::selectKept(s, m_keptColumns + QStringList{m_numberAwareOrder}));
     if (!m_numberAwareOrder.isEmpty()) {
         const int field = rows->layout.fieldIndex(m_numberAwareOrder);
-        if (field >= 0 && rows->layout.fields.at(field).type == FieldType::Character)
-            sortRowsNumberAware(rows->layout, rows->data, rows->rows, field);
+        if (field >= 0 && rows->layout.fields.at(field).type == FieldType::Character) {
+            if (rows->kept)
+                rows->kept->sort(rows->rows, field, true);
+            else
+                sortRowsNumberAware(rows->layout, rows->data, rows->rows, field);
+        }
     }
     std::vector<int> all(rows->rows.size());
     for (size_t i = 0; i < all.size(); ++i)
@@ -189,6 +197,25 @@ int Query::requireField(const QString &name) const
     return i;
 }
 
+Query::Value Query::valueAt(int row, int column) const
+{
+    const int position = m_visible[size_t(row)];
+    const KeptRows *kept = m_rows->kept.get();
+    if (!kept)
+        return {&m_rows->layout, &m_rows->layout.fields.at(column), m_rows->record(position)};
+    const quint32 keptRow = m_rows->rows[size_t(position)];
+    if (!kept->keeps(column) && !kept->isAtHand(keptRow)) {
+        // A grid asks for the rows below next: they are read together.
+        constexpr int kAhead = 64;
+        std::vector<quint32> rows;
+        for (int r = row; r < std::min(recordCount(), row + kAhead); ++r)
+            rows.push_back(m_rows->rows[size_t(m_visible[size_t(r)])]);
+        kept->prefetch(rows);
+    }
+    return {&kept->valueLayout(), &kept->valueLayout().fields.at(column),
+            kept->value(keptRow, column)};
+}
+
 QString Query::text(int row, int column) const
 {
     if (!m_rows || row < 0 || row >= recordCount())
@@ -196,15 +223,8 @@ QString Query::text(int row, int column) const
     const int real = int(m_rows->layout.fields.size());
     if (column >= real)
         return m_calculated.at(column - real).calculation(*this, row);
-    return fieldText(m_rows->layout, m_rows->layout.fields.at(column),
-                     m_rows->record(m_visible[size_t(row)]));
-}
-
-const char *Query::currentRecord() const
-{
-    if (!m_rows || m_current < 0)
-        return nullptr;
-    return m_rows->record(m_visible[size_t(m_current)]);
+    const Value v = valueAt(row, column);
+    return fieldText(*v.layout, *v.field, v.record);
 }
 
 QString Query::asString(const QString &field) const
@@ -231,21 +251,20 @@ qint64 Query::asInteger(const QString &field) const
 QString Query::asStoredText(const QString &field) const
 {
     const int column = requireField(field);
-    const char *rec = currentRecord();
-    if (!rec || column >= int(m_rows->layout.fields.size()))
+    if (!m_rows || m_current < 0 || column >= int(m_rows->layout.fields.size()))
         return text(m_current, column);
-    const QByteArrayView v = fieldBytesTrimmed(m_rows->layout.fields.at(column), rec);
+    const Value value = valueAt(m_current, column);
+    const QByteArrayView v = fieldBytesTrimmed(*value.field, value.record);
     return m_rows->layout.codePage->decode(v.data(), v.size()).trimmed();
 }
 
 QDate Query::asDate(const QString &field) const
 {
     const int column = requireField(field);
-    const char *rec = currentRecord();
-    if (rec && column < int(m_rows->layout.fields.size())) {
-        const Field &f = m_rows->layout.fields.at(column);
-        if (f.type == FieldType::Date) {
-            const QDate d = fieldDate(f, rec);
+    if (m_rows && m_current >= 0 && column < int(m_rows->layout.fields.size())) {
+        const Value value = valueAt(m_current, column);
+        if (value.field->type == FieldType::Date) {
+            const QDate d = fieldDate(*value.field, value.record);
             return d.isValid() ? d : zeroDate();
         }
     }
@@ -264,9 +283,9 @@ bool Query::locate(const QString &field, const QString &value)
         const double wanted = value.trimmed().toDouble(&ok);
         if (!ok)
             return false;
-        const Field &f = m_rows->layout.fields.at(column);
         for (int row = 0; row < recordCount(); ++row) {
-            const auto n = fieldNumber(f, m_rows->record(m_visible[size_t(row)]));
+            const Value v = valueAt(row, column);
+            const auto n = fieldNumber(*v.field, v.record);
             if (n && *n == wanted && text(row, column) == value) {
                 m_current = row;
                 m_bof = m_eof = false;
@@ -287,6 +306,16 @@ bool Query::locate(const QString &field, const QString &value)
     return false;
 }
 
+std::optional<QStringList> Query::distinctTexts(const QString &field) const
+{
+    if (!m_rows || !m_rows->kept)
+        return std::nullopt;
+    const int column = m_rows->layout.fieldIndex(field);
+    if (column < 0 || !m_rows->kept->keeps(column))
+        return std::nullopt;
+    return m_rows->kept->distinctTexts(column);
+}
+
 void Query::addCalculatedField(const QString &name, Calculation calculation)
 {
     m_calculated.append({name.toUpper(), std::move(calculation)});
@@ -295,7 +324,15 @@ void Query::addCalculatedField(const QString &name, Calculation calculation)
 void Query::applyFilter(const QString &text, bool on)
 {
     std::vector<int> visible;
-    if (on && !text.trimmed().isEmpty()) {
+    if (on && !text.trimmed().isEmpty() && m_rows->kept) {
+        const KeptRows &kept = *m_rows->kept;
+        const RecordFilter filter(text, kept.valueLayout(), m_rows->tableName);
+        const std::vector<char> pass = kept.passing(filter);
+        for (int i = 0; i < m_rows->size(); ++i) {
+            if (pass[m_rows->rows[size_t(i)]])
+                visible.push_back(i);
+        }
+    } else if (on && !text.trimmed().isEmpty()) {
         const RecordFilter filter(text, m_rows->layout, m_rows->tableName);
         visible.reserve(m_rows->rows.size());
         for (int i = 0; i < m_rows->size(); ++i) {

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace dosarium {
 
@@ -74,6 +75,14 @@ public:
     void setNumberAwareOrder(const QString &field) { m_numberAwareOrder = field; }
     const QString &numberAwareOrder() const { return m_numberAwareOrder; }
 
+    // The columns held in memory when a SELECT * opens (with the ORDER BY column and the
+    // number-aware one); the others are read from the table when a row's value is asked for.
+    // Empty: the rows are read whole. Applies from the next opening.
+    void setKeptColumns(const QStringList &columns) { m_keptColumns = columns; }
+    // The texts SELECT DISTINCT `field` ORDER BY `field` would give over the rows read; nothing
+    // when the rows do not hold the column apart.
+    std::optional<QStringList> distinctTexts(const QString &field) const;
+
     // Record filter over the rows already read; changing it never re-runs the statement.
     void setFilter(const QString &text);
     QString filter() const { return m_filter; }
@@ -98,7 +107,13 @@ private:
     void applyFilter(const QString &text, bool on);
     void rowsChanged();
     void scrolled();
-    const char *currentRecord() const;
+    // A value of visible row `row`: the field to read it with, and the bytes it reads.
+    struct Value {
+        const TableLayout *layout;
+        const Field *field;
+        const char *record;
+    };
+    Value valueAt(int row, int column) const;
 
     QStringList m_sql;
     std::unique_ptr<RowSet> m_rows;
@@ -109,6 +124,7 @@ private:
     QString m_filter;
     bool m_filtered = false;
     QString m_numberAwareOrder;
+    QStringList m_keptColumns;
     int m_disabled = 0;
     struct Calculated {
         QString name;

@@ -115,12 +115,14 @@ QVector<FilterCondition> parseRecordFilter(const QString &text)
 RecordFilter::RecordFilter(const QString &text, const TableLayout &layout, const QString &tableName)
 {
     for (const FilterCondition &c : parseRecordFilter(text)) {
-        if (layout.fieldIndex(c.column) < 0)
+        const int field = layout.fieldIndex(c.column);
+        if (field < 0)
             throw SyntaxError(QStringLiteral("Filtrul \"%1\" nu poate fi aplicat: coloana %2 nu "
                                              "exista in %3.")
                                   .arg(text, c.column, tableName));
         m_tests.append(
             ColumnTest(layout, tableName, Condition{c.column, CompareOp::Equal, c.value}, false));
+        m_fields.append(field);
     }
 }
 

@@ -11,10 +11,15 @@
 
 namespace dosarium {
 
+class KeptRows;
+
 struct RowSet {
     TableLayout layout;        // columns of the result; records of recordLength bytes
     QByteArray data;           // the records
-    std::vector<quint32> rows; // result order: record numbers within data
+    std::vector<quint32> rows; // result order: record numbers within data, or rows of `kept`
+    // The rows as the table was read with only some columns held: then `data` is empty and
+    // the values are read through `kept`.
+    std::shared_ptr<const KeptRows> kept;
     QString tableName;
     QString notice;
     std::shared_ptr<TableFile> holder; // keeps the table in use while the rows are open

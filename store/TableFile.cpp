@@ -5,6 +5,7 @@
 #include "store/Error.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
+#include "store/IoCount.h"
 #include "store/PlainFile.h"
 
 #include <QDate>
@@ -108,6 +109,7 @@ void TableFile::create(const QString &path, const TableLayout &layout)
     try {
         ReplacementFile out(resolved);
         out.write(content);
+        countTableWritten(content.size());
         if (!out.commitIfAbsent())
             throw Error(QStringLiteral("Tabelul %1 exista deja.").arg(resolved));
     } catch (const ReplacementError &e) {
@@ -136,6 +138,7 @@ void TableFile::preadFully(qint64 offset, char *into, qint64 size)
                 QStringLiteral("Tabelul %1 s-a scurtat in timpul citirii.").arg(m_path));
         done += n;
     }
+    countTableRead(size);
 }
 
 void TableFile::pwriteFully(qint64 offset, const char *data, qint64 size)
@@ -152,6 +155,7 @@ void TableFile::pwriteFully(qint64 offset, const char *data, qint64 size)
         }
         done += n;
     }
+    countTableWritten(size);
 }
 
 TableLayout TableFile::readLayout(qint64 *fileSize)
@@ -223,12 +227,20 @@ TableSnapshot TableFile::readSnapshot()
 QString TableFile::scanRecords(const std::function<void(const TableLayout &)> &begin,
                                const std::function<void(const char *record)> &each)
 {
+    return scanCountedRecords([&begin](const TableLayout &layout, quint32) { begin(layout); },
+                              each);
+}
+
+QString
+TableFile::scanCountedRecords(const std::function<void(const TableLayout &, quint32)> &begin,
+                              const std::function<void(const char *record)> &each)
+{
     TableLayout layout;
     quint32 count = 0;
     QString notice;
     lockForReading(&layout, &count, &notice);
     RangeLock held(m_fd, TableLocks::kHeader, 1);
-    begin(layout);
+    begin(layout, count);
     constexpr qsizetype kBlockBytes = 1 << 20;
     const qsizetype length = layout.recordLength;
     const quint32 perBlock = quint32(std::max<qsizetype>(1, kBlockBytes / length));
@@ -241,6 +253,32 @@ QString TableFile::scanRecords(const std::function<void(const TableLayout &)> &b
         first += n;
     }
     return notice;
+}
+
+void TableFile::rereadRecords(const TableLayout &expected, const quint32 *numbers, int n,
+                              char *into)
+{
+    TableLayout layout;
+    quint32 count = 0;
+    QString notice;
+    lockForReading(&layout, &count, &notice);
+    RangeLock held(m_fd, TableLocks::kHeader, 1);
+    if (layout.headerLength != expected.headerLength ||
+        layout.recordLength != expected.recordLength ||
+        layout.headerBytes.mid(8) != expected.headerBytes.mid(8))
+        throw DamagedTableError(
+            QStringLiteral("Structura tabelului %1 s-a schimbat de cand a fost "
+                           "citit; inchideti fereastra si deschideti-o din nou.")
+                .arg(m_path));
+    const qsizetype length = layout.recordLength;
+    for (int i = 0; i < n; ++i) {
+        if (numbers[i] >= count)
+            throw DamagedTableError(QStringLiteral("Tabelul %1 nu mai cuprinde randul %2: s-a "
+                                                   "scurtat de cand a fost citit.")
+                                        .arg(m_path)
+                                        .arg(qint64(numbers[i]) + 1));
+        preadFully(layout.headerLength + qint64(numbers[i]) * length, into + i * length, length);
+    }
 }
 
 void TableFile::refuseUncountedRecords()
@@ -353,6 +391,7 @@ void TableFile::replace(const QByteArray &header, const QByteArray &records)
         out.write(records);
         out.write(QByteArrayLiteral("\x1A"));
         out.commit();
+        countTableWritten(header.size() + records.size() + 1);
     } catch (const ReplacementError &e) {
         throw Error(QStringLiteral("Nu pot rescrie tabelul %1: %2. Tabelul vechi a ramas "
                                    "neschimbat.")

@@ -62,6 +62,14 @@ public:
     // callers that keep only a few columns; returns the notice of a repaired inconsistency.
     QString scanRecords(const std::function<void(const TableLayout &)> &begin,
                         const std::function<void(const char *record)> &each);
+    // The same, telling `begin` how many records follow.
+    QString scanCountedRecords(const std::function<void(const TableLayout &, quint32 count)> &begin,
+                               const std::function<void(const char *record)> &each);
+
+    // Reads again `n` records, by number, of the table as `expected` read it, with the header
+    // lock shared as every reader; throws DamagedTableError when the table has changed its shape
+    // or no longer holds one of them since.
+    void rereadRecords(const TableLayout &expected, const quint32 *numbers, int n, char *into);
 
     // Runs `change` with the header lock held exclusive and the layout and live count read
     // afresh; `change` calls the write operations below.

@@ -1,0 +1,349 @@
+#include "store/KeptRows.h"
+
+#include "store/Error.h"
+#include "store/FieldCodec.h"
+#include "store/NumberAwareOrder.h"
+#include "store/RecordFilter.h"
+#include "store/RowSet.h"
+#include "store/TableFile.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+
+namespace dosarium {
+
+namespace {
+
+// Records kept at hand for the columns not held: enough for a few screens of a grid.
+constexpr int kSlots = 256;
+
+int threeWay(double a, double b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+} // namespace
+
+// Gives each distinct value of one column its number while the table is read.
+class KeptRows::Builder {
+public:
+    Builder(Column &column, int width) : m_column(column), m_width(width) { grow(1024); }
+
+    void add(const char *value)
+    {
+        if (m_flat) {
+            m_column.values.append(value, m_width);
+            m_column.codes.push_back(m_column.distinct++);
+            return;
+        }
+        if (m_column.codes.size() == kTrialRows &&
+            m_column.distinct > kTrialRows - kTrialRows / 32) {
+            becomeFlat();
+            add(value);
+            return;
+        }
+        if (m_column.distinct > 0 && memcmp(value, last(), size_t(m_width)) == 0) {
+            m_column.codes.push_back(m_lastCode);
+            return;
+        }
+        size_t i = hashOf(value) & m_mask;
+        for (;;) {
+            const quint32 slot = m_table[i];
+            if (slot == 0)
+                break;
+            if (memcmp(m_column.values.constData() + qsizetype(slot - 1) * m_width, value,
+                       size_t(m_width)) == 0) {
+                remember(slot - 1);
+                return;
+            }
+            i = (i + 1) & m_mask;
+        }
+        const quint32 code = m_column.distinct++;
+        m_column.values.append(value, m_width);
+        m_table[i] = code + 1;
+        remember(code);
+        if (size_t(m_column.distinct) * 2 > m_table.size())
+            grow(m_table.size() * 2);
+    }
+
+private:
+    // A column whose first rows hardly repeat a value (an id) is held one value per row:
+    // looking each up would cost more than it saves.
+    static constexpr size_t kTrialRows = 4096;
+    void becomeFlat()
+    {
+        QByteArray values;
+        values.reserve(qsizetype(m_width) * qsizetype(m_column.codes.capacity()));
+        for (quint32 &code : m_column.codes) {
+            values.append(m_column.values.constData() + qsizetype(code) * m_width, m_width);
+            code = quint32(&code - m_column.codes.data());
+        }
+        m_column.values = std::move(values);
+        m_column.distinct = quint32(m_column.codes.size());
+        m_table = {};
+        m_flat = true;
+    }
+    size_t hashOf(const char *value) const { return qHashBits(value, size_t(m_width)); }
+    const char *last() const
+    {
+        return m_column.values.constData() + qsizetype(m_lastCode) * m_width;
+    }
+    void remember(quint32 code)
+    {
+        m_lastCode = code;
+        m_column.codes.push_back(code);
+    }
+    void grow(size_t tableSize)
+    {
+        m_table.assign(tableSize, 0);
+        m_mask = tableSize - 1;
+        for (quint32 code = 0; code < m_column.distinct; ++code) {
+            size_t i = hashOf(m_column.values.constData() + qsizetype(code) * m_width) & m_mask;
+            while (m_table[i] != 0)
+                i = (i + 1) & m_mask;
+            m_table[i] = code + 1;
+        }
+    }
+
+    Column &m_column;
+    int m_width;
+    std::vector<quint32> m_table; // code + 1, 0 for a free slot
+    size_t m_mask = 0;
+    quint32 m_lastCode = 0;
+    bool m_flat = false;
+};
+
+std::shared_ptr<KeptRows> KeptRows::read(std::shared_ptr<TableFile> file,
+                                         const QStringList &columns, QString *notice)
+{
+    auto kept = std::make_shared<KeptRows>();
+    kept->m_file = file;
+    std::vector<Builder> builders;
+    std::vector<std::pair<int, int>> taken; // field, offset
+    quint32 number = 0;
+    const QString found = file->scanCountedRecords(
+        [&](const TableLayout &layout, quint32 count) {
+            kept->m_layout = layout;
+            kept->m_valueLayout = layout;
+            for (Field &f : kept->m_valueLayout.fields)
+                f.offset = 0;
+            kept->m_columnOf.assign(size_t(layout.fields.size()), -1);
+            for (const QString &name : columns) {
+                const int field = layout.fieldIndex(name);
+                if (field < 0 || kept->m_columnOf[size_t(field)] >= 0)
+                    continue;
+                kept->m_columnOf[size_t(field)] = int(taken.size());
+                taken.emplace_back(field, layout.fields.at(field).offset);
+            }
+            kept->m_columns.resize(taken.size());
+            builders.reserve(taken.size());
+            kept->m_records.reserve(count);
+            for (size_t i = 0; i < taken.size(); ++i) {
+                kept->m_columns[i].codes.reserve(count);
+                builders.emplace_back(kept->m_columns[i], layout.fields.at(taken[i].first).length);
+            }
+        },
+        [&](const char *record) {
+            const quint32 at = number++;
+            if (record[0] == '*')
+                return;
+            kept->m_records.push_back(at);
+            for (size_t i = 0; i < taken.size(); ++i)
+                builders[i].add(record + taken[i].second);
+        });
+    if (notice)
+        *notice = found;
+    kept->m_records.shrink_to_fit();
+    for (Column &c : kept->m_columns) {
+        c.codes.shrink_to_fit();
+        c.values.squeeze();
+    }
+    return kept;
+}
+
+const KeptRows::Column *KeptRows::column(int field) const
+{
+    if (field < 0 || size_t(field) >= m_columnOf.size() || m_columnOf[size_t(field)] < 0)
+        return nullptr;
+    return &m_columns[size_t(m_columnOf[size_t(field)])];
+}
+
+const char *KeptRows::valueOf(const Column &c, int field, quint32 code) const
+{
+    return c.values.constData() + qsizetype(code) * m_layout.fields.at(field).length;
+}
+
+const char *KeptRows::value(quint32 row, int field) const
+{
+    if (const Column *c = column(field))
+        return valueOf(*c, field, c->codes[row]);
+    return fetched(row) + m_layout.fields.at(field).offset;
+}
+
+void KeptRows::prefetch(const std::vector<quint32> &rows) const
+{
+    if (m_slots.isEmpty()) {
+        m_slots = QByteArray(qsizetype(kSlots) * m_layout.recordLength, Qt::Uninitialized);
+        m_slotRow.assign(kSlots, -1);
+    }
+    std::vector<quint32> wanted;
+    std::vector<quint32> numbers;
+    for (quint32 row : rows) {
+        if (wanted.size() >= size_t(kSlots / 2))
+            break;
+        if (!isAtHand(row) && std::find(wanted.begin(), wanted.end(), row) == wanted.end()) {
+            wanted.push_back(row);
+            numbers.push_back(m_records[row]);
+        }
+    }
+    if (wanted.empty())
+        return;
+    const qsizetype length = m_layout.recordLength;
+    QByteArray read(qsizetype(wanted.size()) * length, Qt::Uninitialized);
+    m_file->rereadRecords(m_layout, numbers.data(), int(numbers.size()), read.data());
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        const int slot = m_nextSlot;
+        m_nextSlot = (m_nextSlot + 1) % kSlots;
+        if (m_slotRow[size_t(slot)] >= 0)
+            m_slotOf.erase(quint32(m_slotRow[size_t(slot)]));
+        m_slotRow[size_t(slot)] = wanted[i];
+        m_slotOf[wanted[i]] = slot;
+        memcpy(m_slots.data() + slot * length, read.constData() + qsizetype(i) * length,
+               size_t(length));
+    }
+}
+
+const char *KeptRows::fetched(quint32 row) const
+{
+    if (!isAtHand(row))
+        prefetch({row});
+    return m_slots.constData() + qsizetype(m_slotOf.at(row)) * m_layout.recordLength;
+}
+
+std::vector<quint32> KeptRows::ranks(int field, bool numberAware) const
+{
+    const Column *c = column(field);
+    if (!c)
+        throw Error(QStringLiteral("Coloana %1 nu este tinuta in memorie.")
+                        .arg(m_layout.fields.at(field).name));
+    const Field &f = m_valueLayout.fields.at(field);
+    const CodePage &cp = *m_layout.codePage;
+    // The keys of the distinct values, as the engine orders them.
+    std::vector<double> numbers;
+    std::vector<qint64> days;
+    if (f.isNumber() && !numberAware) {
+        numbers.resize(c->distinct);
+        for (quint32 v = 0; v < c->distinct; ++v)
+            numbers[v] = fieldNumber(f, valueOf(*c, field, v))
+                             .value_or(-std::numeric_limits<double>::infinity());
+    } else if (f.type == FieldType::Date && !numberAware) {
+        days.resize(c->distinct);
+        for (quint32 v = 0; v < c->distinct; ++v) {
+            const QDate d = fieldDate(f, valueOf(*c, field, v));
+            days[v] = d.isValid() ? d.toJulianDay() : std::numeric_limits<qint64>::min();
+        }
+    }
+    const auto compare = [&](quint32 a, quint32 b) {
+        if (!numbers.empty())
+            return threeWay(numbers[a], numbers[b]);
+        if (!days.empty())
+            return days[a] < days[b] ? -1 : (days[b] < days[a] ? 1 : 0);
+        const QByteArrayView ta = fieldBytesTrimmed(f, valueOf(*c, field, a));
+        const QByteArrayView tb = fieldBytesTrimmed(f, valueOf(*c, field, b));
+        // Values whose numbers tie keep the order the rows had.
+        if (numberAware)
+            return compareNumberAware(cp, ta, tb);
+        return cp.compare(ta.data(), ta.size(), tb.data(), tb.size());
+    };
+    std::vector<quint32> order(c->distinct);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](quint32 a, quint32 b) { return compare(a, b) < 0; });
+    std::vector<quint32> rank(c->distinct);
+    quint32 r = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && compare(order[i - 1], order[i]) != 0)
+            ++r;
+        rank[order[i]] = r;
+    }
+    return rank;
+}
+
+void KeptRows::sort(std::vector<quint32> &rows, int field, bool numberAware) const
+{
+    if (rows.size() < 2)
+        return;
+    const std::vector<quint32> rank = ranks(field, numberAware);
+    const std::vector<quint32> &codes = column(field)->codes;
+    // Counting sort by rank: stable, and linear in the rows.
+    std::vector<quint32> start(rank.size() + 1, 0);
+    for (quint32 row : rows)
+        ++start[rank[codes[row]] + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<quint32> sorted(rows.size());
+    for (quint32 row : rows)
+        sorted[start[rank[codes[row]]]++] = row;
+    rows = std::move(sorted);
+}
+
+std::vector<char> KeptRows::passing(const RecordFilter &filter) const
+{
+    std::vector<char> pass(size(), 1);
+    for (int i = 0; i < filter.size(); ++i) {
+        const int field = filter.field(i);
+        if (const Column *c = column(field)) {
+            // Each distinct value is tested once.
+            std::vector<char> matches(c->distinct);
+            for (quint32 v = 0; v < c->distinct; ++v)
+                matches[v] = filter.matches(i, valueOf(*c, field, v)) ? 1 : 0;
+            for (quint32 row = 0; row < size(); ++row)
+                pass[row] = pass[row] && matches[c->codes[row]];
+        } else {
+            for (quint32 row = 0; row < size(); ++row)
+                pass[row] = pass[row] && filter.matches(i, value(row, field));
+        }
+    }
+    return pass;
+}
+
+QStringList KeptRows::distinctTexts(int field) const
+{
+    const Column *c = column(field);
+    if (!c)
+        throw Error(QStringLiteral("Coloana %1 nu este tinuta in memorie.")
+                        .arg(m_layout.fields.at(field).name));
+    const Field &f = m_valueLayout.fields.at(field);
+    // As the engine's DISTINCT: the first value of each text in the order read, sorted stably,
+    // then the values the order finds equal given once.
+    QSet<QByteArray> seen;
+    std::vector<quint32> firsts;
+    for (quint32 v = 0; v < c->distinct; ++v) {
+        const char *value = valueOf(*c, field, v);
+        const QByteArray key = f.type == FieldType::Character
+                                   ? fieldBytesTrimmed(f, value).toByteArray()
+                                   : fieldText(m_valueLayout, f, value).toLatin1();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        firsts.push_back(v);
+    }
+    std::stable_sort(firsts.begin(), firsts.end(), [&](quint32 a, quint32 b) {
+        return compareField(m_valueLayout, f, valueOf(*c, field, a), valueOf(*c, field, b)) < 0;
+    });
+    QStringList texts;
+    const char *previous = nullptr;
+    for (quint32 v : firsts) {
+        const char *value = valueOf(*c, field, v);
+        if (previous && compareField(m_valueLayout, f, previous, value) == 0)
+            continue;
+        previous = value;
+        texts << fieldText(m_valueLayout, f, value);
+    }
+    return texts;
+}
+
+} // namespace dosarium
