@@ -190,6 +190,7 @@ void KeptRows::prefetch(const std::vector<quint32> &rows) const
     if (m_slots.isEmpty()) {
         m_slots = QByteArray(qsizetype(kSlots) * m_layout.recordLength, Qt::Uninitialized);
         m_slotRow.assign(kSlots, -1);
+        m_slotChanged.assign(kSlots, 0);
     }
     std::vector<quint32> wanted;
     std::vector<quint32> numbers;
@@ -213,16 +214,37 @@ void KeptRows::prefetch(const std::vector<quint32> &rows) const
             m_slotOf.erase(quint32(m_slotRow[size_t(slot)]));
         m_slotRow[size_t(slot)] = wanted[i];
         m_slotOf[wanted[i]] = slot;
-        memcpy(m_slots.data() + slot * length, read.constData() + qsizetype(i) * length,
-               size_t(length));
+        const char *record = read.constData() + qsizetype(i) * length;
+        m_slotChanged[size_t(slot)] = stillHolds(wanted[i], record) ? 0 : 1;
+        memcpy(m_slots.data() + slot * length, record, size_t(length));
     }
+}
+
+bool KeptRows::stillHolds(quint32 row, const char *record) const
+{
+    if (record[0] != ' ')
+        return false;
+    for (int field = 0; field < m_layout.fields.size(); ++field) {
+        const Column *c = column(field);
+        if (c &&
+            memcmp(valueOf(*c, field, c->codes[row]), record + m_layout.fields.at(field).offset,
+                   size_t(m_layout.fields.at(field).length)) != 0)
+            return false;
+    }
+    return true;
 }
 
 const char *KeptRows::fetched(quint32 row) const
 {
     if (!isAtHand(row))
         prefetch({row});
-    return m_slots.constData() + qsizetype(m_slotOf.at(row)) * m_layout.recordLength;
+    const int slot = m_slotOf.at(row);
+    if (m_slotChanged[size_t(slot)])
+        throw Error(QStringLiteral("Randul %1 al tabelului %2 a fost schimbat de cand a fost "
+                                   "citit; inchideti fereastra si deschideti-o din nou.")
+                        .arg(qint64(m_records[row]) + 1)
+                        .arg(m_file->path()));
+    return m_slots.constData() + qsizetype(slot) * m_layout.recordLength;
 }
 
 std::vector<quint32> KeptRows::ranks(int field, bool numberAware) const

@@ -5,7 +5,9 @@
 //
 // The columns held are those of the moment the table was read; a column read later comes from
 // the file as it is then, never older. Records read later are checked against the table's shape
-// and length as it was read.
+// and length as it was read, and each against the row read: a record that another writer deleted,
+// or that now holds other values in the columns held (another act after a pack), is an error for
+// that row, never another row's values under its own.
 #pragma once
 
 #include "store/TableLayout.h"
@@ -65,6 +67,7 @@ private:
     const char *valueOf(const Column &c, int field, quint32 code) const;
     std::vector<quint32> ranks(int field, bool numberAware) const;
     const char *fetched(quint32 row) const;
+    bool stillHolds(quint32 row, const char *record) const;
 
     std::shared_ptr<TableFile> m_file;
     TableLayout m_layout;
@@ -75,6 +78,7 @@ private:
     // Records read for the columns not held: a fixed number of slots, reused in turn.
     mutable QByteArray m_slots;
     mutable std::vector<qint64> m_slotRow;
+    mutable std::vector<char> m_slotChanged; // the record no longer holds the row that was read
     mutable std::unordered_map<quint32, int> m_slotOf;
     mutable int m_nextSlot = 0;
 };

@@ -195,4 +195,33 @@ TEST_F(KeptRowsTest, aFileCutOrRebuiltUnderTheRows_isAClearErrorNeverARead)
     }
 }
 
+TEST_F(KeptRowsTest, aRecordThatNowHoldsAnotherRow_isAnErrorForThatRowNeverAnotherActsNote)
+{
+    add(QStringLiteral(R"(1, 2020, "", "1", "Contract", "nota 1")"));
+    add(QStringLiteral(R"(2, 2020, "", "2", "Proces", "nota 2")"));
+    add(QStringLiteral(R"(3, 2020, "", "3", "Decizie", "nota 3")"));
+    openBoth(QStringLiteral("IDACT"));
+    // Another writer rewrites the table without act 1 (a pack): act 2 is now the first record.
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const QByteArray head = f.read(12);
+        const int headerLength = uchar(head[8]) | uchar(head[9]) << 8;
+        const int recordLength = uchar(head[10]) | uchar(head[11]) << 8;
+        f.seek(headerLength + recordLength);
+        const QByteArray second = f.read(recordLength);
+        f.seek(headerLength);
+        f.write(second);
+    }
+    // And changes the title of act 3 in place.
+    Engine::execute(QStringLiteral("UPDATE ") + table +
+                    QStringLiteral(R"( SET TITLU="Decizia" WHERE IDACT=3)"));
+    kept.first();
+    EXPECT_THROW(kept.asString(QStringLiteral("OBS")), Error);
+    kept.next();
+    EXPECT_EQ(kept.asString(QStringLiteral("OBS")), QStringLiteral("nota 2"));
+    kept.next();
+    EXPECT_THROW(kept.asString(QStringLiteral("OBS")), Error);
+}
+
 } // namespace
