@@ -272,6 +272,31 @@ void Workspace::FillDistinct(QStringList &entries, const QString &tablePath,
     }
 }
 
+void Workspace::FillDistinct(const std::vector<std::pair<QStringList *, QString>> &lists,
+                             const QString &tablePath)
+{
+    QStringList fields;
+    for (const auto &[list, field] : lists)
+        fields << field;
+    // Only the listed columns are held; a table lacking one lists it through a statement of its
+    // own, as a single column does.
+    Query rows;
+    rows.setKeptColumns(fields);
+    rows.appendSql(QStringLiteral("SELECT * FROM ") + quoteText(tablePath));
+    rows.open();
+    for (const auto &[list, field] : lists) {
+        const std::optional<QStringList> values = rows.distinctTexts(field);
+        if (!values) {
+            FillDistinct(*list, tablePath, field);
+            continue;
+        }
+        for (const QString &value : *values) {
+            if (!trimmedText(value).isEmpty())
+                list->append(value);
+        }
+    }
+}
+
 QString Workspace::actePath() const
 {
     return ActsTable::path(m_context.DataDir);

@@ -13,6 +13,8 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace dosarium {
 
@@ -110,6 +112,9 @@ public:
     // The values of `fieldName` in `tablePath` that are not blank, each once, in the engine's
     // order, appended to `entries` as read.
     void FillDistinct(QStringList &entries, const QString &tablePath, const QString &fieldName);
+    // The same for several columns of one table, read once: each list gets its column's values.
+    void FillDistinct(const std::vector<std::pair<QStringList *, QString>> &lists,
+                      const QString &tablePath);
     static void ResetQuery(Query &query);
     // Runs the statement of `lines` on the shared query, reset first, then lets events run.
     void runStatement(const QStringList &lines);

@@ -202,18 +202,21 @@ void TAddAct::PrepareFields()
 {
     Seria->clear();
     Nr->clear();
-    const QString table = m_workspace.actePath();
-    const std::pair<QComboBox *, QString> lists[] = {{Domeniul, ActsTable::kDomain},
+    const std::pair<QComboBox *, QString> boxes[] = {{Domeniul, ActsTable::kDomain},
                                                      {SubDom, ActsTable::kSubdomain},
                                                      {COD, ActsTable::kCode},
                                                      {Titlu, ActsTable::kTitle}};
-    for (const auto &[list, field] : lists) {
-        list->clear();
-        QStringList entries;
-        m_workspace.FillDistinct(entries, table, field);
-        list->addItems(entries);
-        list->setCurrentIndex(-1);
-        list->setEditText(QString());
+    QStringList entries[std::size(boxes)];
+    std::vector<std::pair<QStringList *, QString>> lists;
+    for (size_t i = 0; i < std::size(boxes); ++i)
+        lists.emplace_back(&entries[i], boxes[i].second);
+    m_workspace.FillDistinct(lists, m_workspace.actePath());
+    for (size_t i = 0; i < std::size(boxes); ++i) {
+        QComboBox *box = boxes[i].first;
+        box->clear();
+        box->addItems(entries[i]);
+        box->setCurrentIndex(-1);
+        box->setEditText(QString());
     }
     Obs->clear();
     Fisier->setText(kNoFile);
