@@ -218,6 +218,7 @@ void TAddAct::PrepareFields()
     Obs->clear();
     Fisier->setText(kNoFile);
     m_loaded = false;
+    m_fingerprint.reset();
 }
 
 bool TAddAct::RunDialog(const QString &title)
@@ -240,6 +241,8 @@ void TAddAct::load(const StoredAct &act, const QString &archivedFile)
     m_loadedDate = act.date;
     m_loadedDomeniul = act.domeniul;
     m_loadedSubdom = act.subdom;
+    m_loadedId = act.id;
+    m_loadedFile = archivedFile;
     DataAct->setDate(act.date);
     Seria->setText(act.seria);
     Nr->setText(act.nr);
@@ -266,6 +269,7 @@ ActEntry TAddAct::entry() const
     e.titlu = Titlu->currentText();
     e.obs = Obs->text();
     e.file = Fisier->text();
+    e.fingerprint = m_fingerprint;
     return e;
 }
 
@@ -295,8 +299,24 @@ void TAddAct::BitBtn1Click()
             m_showProblem(problem->text, at);
         return;
     }
+    if (!confirmNewDocument())
+        return; // back to the dialog, everything typed kept
     m_saved = true;
     accept();
+}
+
+bool TAddAct::confirmNewDocument()
+{
+    m_fingerprint.reset();
+    if (m_loaded && Fisier->text() == m_loadedFile)
+        return true; // the act's own archived document stays
+    const DocumentFingerprint print = fingerprintOfFile(Fisier->text());
+    const QString question = alreadyArchivedQuestion(m_workspace.context().DataDir, print,
+                                                     m_loaded ? m_loadedId : QString());
+    if (!question.isEmpty() && m_ask && m_ask(Label2->text(), question, 3, 1 | 2) != 6)
+        return false;
+    m_fingerprint = print;
+    return true;
 }
 
 void TAddAct::SpeedButton12Click()

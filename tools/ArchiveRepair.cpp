@@ -8,6 +8,7 @@
 #include "platform/FileNames.h"
 #include "platform/ReplacementFile.h"
 #include "store/PlainFile.h"
+#include "tools/FingerprintCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,30 @@
 #include <cerrno>
 
 namespace dosarium {
+
+namespace {
+
+// The fingerprints of the acts that have none, once every document is under the user file's key.
+void takeFingerprints(const QString &dataDir, const CheckResult &found, RepairResult &result)
+{
+    if (found.withoutFingerprint.empty())
+        return;
+    if (found.count(Finding::Kind::RecodingRunning) > 0 ||
+        QFileInfo::exists(ArchiveRecoding::journalPath(dataDir))) {
+        result.failed << QStringLiteral("Amprentele lipsa nu au fost luate: recodarea arhivei nu "
+                                        "este incheiata.");
+        return;
+    }
+    try {
+        const int taken = takeMissingFingerprints(dataDir, found.withoutFingerprint, result.failed);
+        result.done << QStringLiteral("Am luat amprenta pentru %1.")
+                           .arg(countText(taken, QStringLiteral("act"), QStringLiteral("acte")));
+    } catch (const Error &e) {
+        result.failed << QStringLiteral("Amprentele lipsa nu au putut fi luate: ") + e.message();
+    }
+}
+
+} // namespace
 
 RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &found)
 {
@@ -110,6 +135,7 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                                  .arg(f.counter, e.message());
         }
     }
+    takeFingerprints(dataDir, found, result);
     return result;
 }
 
