@@ -75,13 +75,13 @@ void decodeAll(std::vector<Comparison> &work, const QByteArray &key, ExportProgr
         progress->end();
 }
 
-// Whether the coded file is still the one written when the fingerprint was taken: the same size
-// and modification time. Another program's change writes it again.
+// Whether the coded file was written again since its fingerprint was taken: every program that
+// stores a document writes a new file, with a new modification time. Bytes that changed under
+// the same time (a flipped bit, a file cut short in place) are damage.
 bool writtenSince(const Comparison &c)
 {
     const std::optional<FileStatus> now = statusAt(c.document->path);
-    return !now || now->size != c.print->codedSize ||
-           now->modified / 1000000 != c.print->codedModified;
+    return !now || now->modified / 1000000 != c.print->codedModified;
 }
 
 QString takenText(const StoredFingerprint &print)
