@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace dosarium {
 
@@ -191,6 +192,29 @@ FingerprintSet FingerprintsTable::readAll(const QString &dataDir)
         }
     }
     return set;
+}
+
+QList<StoredFingerprint> FingerprintsTable::withSha(const QString &dataDir,
+                                                    const QByteArray &sha256)
+{
+    QList<StoredFingerprint> found;
+    if (!exists(dataDir) || !isFingerprintText(sha256))
+        return found;
+    const TableSnapshot table =
+        TableFile::open(resolveFileName(path(dataDir)), TableFile::Mode::Shared)->readSnapshot();
+    const int column = table.layout.fieldIndex(kSha256);
+    if (column < 0 || table.layout.fields.at(column).length < sha256.size())
+        return found;
+    const int offset = table.layout.fields.at(column).offset;
+    const qsizetype length = table.layout.recordLength;
+    for (quint32 r = 0; r < table.count; ++r) {
+        const char *record = table.records.constData() + qsizetype(r) * length;
+        if (record[0] == '*' || std::memcmp(record + offset, sha256.constData(), 64) != 0)
+            continue;
+        if (const std::optional<StoredFingerprint> print = read(table.layout, record))
+            found << *print;
+    }
+    return found;
 }
 
 } // namespace dosarium

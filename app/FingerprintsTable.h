@@ -86,6 +86,8 @@ public:
     // Every sound fingerprint of the folder; an empty set when it has no table. Throws Error
     // when the table cannot be read.
     static FingerprintSet readAll(const QString &dataDir);
+    // The sound fingerprints whose SHA-256 is `sha256`, read without decoding any other row.
+    static QList<StoredFingerprint> withSha(const QString &dataDir, const QByteArray &sha256);
 };
 
 } // namespace dosarium

@@ -16,9 +16,12 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <future>
 
 namespace dosarium {
 
@@ -310,7 +313,7 @@ bool TAddAct::confirmNewDocument()
     m_fingerprint.reset();
     if (m_loaded && Fisier->text() == m_loadedFile)
         return true; // the act's own archived document stays
-    const DocumentFingerprint print = fingerprintOfFile(Fisier->text());
+    const DocumentFingerprint print = chosenFingerprint(Fisier->text());
     const QString question = alreadyArchivedQuestion(m_workspace.context().DataDir, print,
                                                      m_loaded ? m_loadedId : QString());
     if (!question.isEmpty() && m_ask && m_ask(Label2->text(), question, 3, 1 | 2) != 6)
@@ -327,8 +330,25 @@ void TAddAct::SpeedButton12Click()
 void TAddAct::SpeedButton1Click()
 {
     const QString chosen = chooseFile(this, QStringLiteral("Alege Fisierul de arhivat"));
-    if (!chosen.isEmpty())
-        Fisier->setText(QDir::toNativeSeparators(chosen));
+    if (chosen.isEmpty())
+        return;
+    Fisier->setText(QDir::toNativeSeparators(chosen));
+    m_takingFile = Fisier->text();
+    m_taking =
+        std::async(std::launch::async, [file = m_takingFile] { return fingerprintOfFile(file); });
+}
+
+DocumentFingerprint TAddAct::chosenFingerprint(const QString &file)
+{
+    if (m_taking.valid() && m_takingFile == file) {
+        // A failure to read the file is thrown here, as it would be now.
+        const DocumentFingerprint taken = m_taking.get();
+        const QFileInfo now(file);
+        if (now.size() == taken.size &&
+            now.lastModified().toMSecsSinceEpoch() == taken.modified / 1000000)
+            return taken;
+    }
+    return fingerprintOfFile(file);
 }
 
 bool TAddAct::FormKeyDown(QKeyEvent *event)

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <future>
 
 class QComboBox;
 class QKeyEvent;
@@ -72,6 +73,8 @@ private:
     QList<QWidget *> inputs() const;
     // A document that is already an act's archived document is stored again only on DA.
     bool confirmNewDocument();
+    // The chosen file's fingerprint: the one taken since it was chosen, or taken now.
+    DocumentFingerprint chosenFingerprint(const QString &file);
 
     Workspace &m_workspace;
     ProblemReport m_showProblem;
@@ -82,6 +85,10 @@ private:
     QString m_loadedDomeniul, m_loadedSubdom, m_loadedId, m_loadedFile;
     // The chosen file's fingerprint, taken by "Memoreaza".
     std::optional<DocumentFingerprint> m_fingerprint;
+    // The fingerprint of the file just chosen, taken beside the window while the person fills
+    // in the rest, so that "Memoreaza" seldom waits for it.
+    QString m_takingFile;
+    std::future<DocumentFingerprint> m_taking;
     Ask m_ask;
 };
 

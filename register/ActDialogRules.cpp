@@ -71,9 +71,14 @@ QString archivedActText(const ActsTable::Record &row, const ActRow &act, const Q
 QString alreadyArchivedQuestion(const QString &dataDir, const DocumentFingerprint &print,
                                 const QString &exceptId)
 {
-    const FingerprintSet prints = FingerprintsTable::readAll(dataDir);
+    QList<StoredFingerprint> same;
+    try {
+        same = FingerprintsTable::withSha(dataDir, print.sha256);
+    } catch (const Error &) {
+        return QString(); // a fingerprints table that cannot be read never stops an addition
+    }
     QList<qint64> ids;
-    for (const StoredFingerprint &stored : prints.byAct) {
+    for (const StoredFingerprint &stored : same) {
         if (stored.sha256 == print.sha256 && stored.size == print.size &&
             actIdText(QString::number(stored.id)) != exceptId)
             ids << stored.id;

@@ -382,15 +382,16 @@ void ActJournal::settleFingerprint(const Entry &e, bool rowThere, bool done) con
     if (!id)
         return;
     const bool stored = e.kind == Kind::Add || (e.kind == Kind::Modify && rowThere);
-    if (stored && done && !e.sha256.isEmpty()) {
-        if (fileThere(e.newFile))
+    // A fingerprints table that cannot be written never keeps the operation from its end: the
+    // act then has no fingerprint, or one whose document the archive check sees written since.
+    try {
+        if (stored && done && !e.sha256.isEmpty() && fileThere(e.newFile))
             FingerprintsTable::replace(e.dataDir, *id, {e.sha256, e.size, 0}, e.newFile,
                                        QDateTime::currentDateTime(), m_workstation);
-        else
+        else if ((stored && done && !e.sha256.isEmpty()) || (e.kind == Kind::Add && !done) ||
+                 (e.kind == Kind::Delete && done) || (e.kind == Kind::Modify && !stored))
             FingerprintsTable::remove(e.dataDir, *id);
-    } else if ((e.kind == Kind::Add && !done) || (e.kind == Kind::Delete && done) ||
-               (e.kind == Kind::Modify && !rowThere)) {
-        FingerprintsTable::remove(e.dataDir, *id);
+    } catch (const Error &) {
     }
 }
 

@@ -315,8 +315,12 @@ void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry e
     const QString copy = moved ? newPath : stagedPath(newPath);
     entry.stagedFile = moved ? QString() : copy;
     entry.newCopy = moved;
-    entry = withFingerprint(entry, chosenFingerprint(edited));
     m_workspace.WriteLog(modifiedLogText(edited));
+    try {
+        entry = withFingerprint(entry, chosenFingerprint(edited));
+    } catch (const Error &e) {
+        throw Error(e.message() + kNotModified);
+    }
     journal.begin(entry);
     try {
         CopyCoded(edited.file, copy, m_archiveKey(), progress);
@@ -424,8 +428,12 @@ void ActOperations::remove(const StoredAct &act)
 void ActOperations::removeFingerprint(qint64 id)
 {
     const QString dataDir = m_workspace.context().DataDir;
-    if (FingerprintsTable::exists(dataDir))
-        run(FingerprintsTable::deleteStatement(dataDir, id));
+    try {
+        if (FingerprintsTable::exists(dataDir))
+            run(FingerprintsTable::deleteStatement(dataDir, id));
+    } catch (const Error &) {
+        // Left in a table that cannot be written: a fingerprint whose act is gone is never used.
+    }
 }
 
 QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress)

@@ -41,13 +41,9 @@ void takeFingerprints(const QString &dataDir, const CheckResult &found, RepairRe
     }
 }
 
-} // namespace
-
-RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &found)
+// An interrupted re-coding brought to the key the user file holds.
+void finishRecoding(const QString &dataDir, const CheckResult &found, RepairResult &result)
 {
-    const QString dataDir = QDir(dataFolder).absolutePath();
-    RepairResult result;
-    // The re-coding first: it brings documents to one key and may leave temporaries of its own.
     for (const Finding &f : found.findings) {
         if (f.kind != Finding::Kind::RecodingLeft)
             continue;
@@ -72,6 +68,11 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                        QString(e.message()).replace(QLatin1Char('\r'), QLatin1Char(' ')).trimmed();
         }
     }
+}
+
+// The partial files that no writer owns any more.
+void removePartialFiles(const QString &dataDir, const CheckResult &found, RepairResult &result)
+{
     for (const Finding &f : found.findings) {
         if (f.kind != Finding::Kind::PartialFile)
             continue;
@@ -97,6 +98,11 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                                  .arg(shown, systemErrorText(errno));
         }
     }
+}
+
+// The counters raised past the highest id in use.
+void raiseCounters(const QString &dataDir, const CheckResult &found, RepairResult &result)
+{
     bool settingsKept = false;
     for (const Finding &f : found.findings) {
         if (f.kind != Finding::Kind::CounterBehind)
@@ -135,6 +141,19 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                                  .arg(f.counter, e.message());
         }
     }
+}
+
+} // namespace
+
+RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &found)
+{
+    const QString dataDir = QDir(dataFolder).absolutePath();
+    RepairResult result;
+    // The re-coding first: it brings documents to one key and may leave temporaries of its own;
+    // the fingerprints last, once every document is under one key.
+    finishRecoding(dataDir, found, result);
+    removePartialFiles(dataDir, found, result);
+    raiseCounters(dataDir, found, result);
     takeFingerprints(dataDir, found, result);
     return result;
 }
