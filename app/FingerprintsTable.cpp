@@ -137,6 +137,19 @@ void FingerprintsTable::remove(const QString &dataDir, qint64 id)
         runStatement(deleteStatement(dataDir, id));
 }
 
+void FingerprintsTable::recordCodedFile(const QString &dataDir, qint64 id, const QString &codedFile)
+{
+    const std::optional<FileStatus> coded = statusAt(codedFile);
+    if (!coded)
+        throw Error(QStringLiteral("Nu pot citi fisierul %1: %2.")
+                        .arg(QDir::toNativeSeparators(codedFile), systemErrorText(errno)));
+    runStatement({QStringLiteral("UPDATE ") + quoteText(path(dataDir)),
+                  QStringLiteral("SET %1=%2, %3=%4")
+                      .arg(kCodedSize, QString::number(coded->size), kCodedModified,
+                           QString::number(coded->modified / 1000000)),
+                  QStringLiteral("WHERE ") + kId + QLatin1Char('=') + QString::number(id)});
+}
+
 std::optional<StoredFingerprint> FingerprintsTable::read(const TableLayout &layout,
                                                          const char *record)
 {

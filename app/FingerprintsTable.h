@@ -79,6 +79,8 @@ public:
     static void add(const QString &dataDir, qint64 id, const DocumentFingerprint &print,
                     const QString &codedFile, const QDateTime &now, const QString &workstation);
     static void remove(const QString &dataDir, qint64 id);
+    // Records the size and modification time the coded file of act `id` has now in its rows.
+    static void recordCodedFile(const QString &dataDir, qint64 id, const QString &codedFile);
 
     // A live record's fingerprint; nothing for a row that is no sound one (an IDACT that is no
     // act number, a SHA256 that is not 64 hexadecimal digits, a size that is no whole number).

@@ -73,6 +73,10 @@ struct CheckResult {
     // fingerprints): said in a note, no problem; "--repara" takes their fingerprints.
     std::vector<ArchivedDocument> withoutFingerprint;
     int fingerprinted = 0; // documents checked against their fingerprint
+    // Documents that matched their fingerprint but were written again since it was taken (the
+    // archive's re-coding writes every document anew): "--repara" records their coded file's
+    // size and time in the fingerprint, so that damage after that is still told as damage.
+    std::vector<ArchivedDocument> rewrittenSame;
 
     int count(Finding::Kind kind) const;
 };

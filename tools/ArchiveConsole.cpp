@@ -152,7 +152,8 @@ int verify(const QString &dataDir, bool repair, bool decode, QTextStream &out, Q
     printNotes(found, out);
     const QString problems =
         countText(found.findings.size(), QStringLiteral("problema"), QStringLiteral("probleme"));
-    if (!repair || (found.findings.isEmpty() && found.withoutFingerprint.empty())) {
+    if (!repair || (found.findings.isEmpty() && found.withoutFingerprint.empty() &&
+                    found.rewrittenSame.empty())) {
         out << summaryOf(found)
             << (found.findings.isEmpty() ? QStringLiteral("; nicio problema.\n")
                                          : QStringLiteral("; %1.\n").arg(problems));

@@ -24,7 +24,7 @@ namespace {
 // The fingerprints of the acts that have none, once every document is under the user file's key.
 void takeFingerprints(const QString &dataDir, const CheckResult &found, RepairResult &result)
 {
-    if (found.withoutFingerprint.empty())
+    if (found.withoutFingerprint.empty() && found.rewrittenSame.empty())
         return;
     if (found.count(Finding::Kind::RecodingRunning) > 0 ||
         QFileInfo::exists(ArchiveRecoding::journalPath(dataDir))) {
@@ -33,6 +33,15 @@ void takeFingerprints(const QString &dataDir, const CheckResult &found, RepairRe
         return;
     }
     try {
+        if (!found.rewrittenSame.empty())
+            result.done << QStringLiteral("Amprente aduse la zi (fisier scris din nou cu acelasi "
+                                          "continut, de exemplu la recodarea arhivei): %1.")
+                               .arg(countText(refreshFingerprintTimes(dataDir, found.rewrittenSame,
+                                                                      result.failed),
+                                              QStringLiteral("document"),
+                                              QStringLiteral("documente")));
+        if (found.withoutFingerprint.empty())
+            return;
         const int taken = takeMissingFingerprints(dataDir, found.withoutFingerprint, result.failed);
         result.done << QStringLiteral("Am luat amprenta pentru %1.")
                            .arg(countText(taken, QStringLiteral("act"), QStringLiteral("acte")));

@@ -108,6 +108,8 @@ void judge(const Comparison &c, const QString &dataDir, CheckResult &result)
         if (d.size == c.print->size)
             return; // names and sizes only: nothing more can be told
     } else if (c.found->sha256 == c.print->sha256 && c.found->size == c.print->size) {
+        if (writtenSince(c))
+            result.rewrittenSame.push_back(d);
         return;
     }
     if (writtenSince(c)) {
@@ -184,6 +186,22 @@ void checkFingerprints(const QString &dataDir, const std::vector<ArchivedDocumen
                                        "le-o ia.")
                             .arg(countText(qint64(result.withoutFingerprint.size()),
                                            QStringLiteral("act"), QStringLiteral("acte")));
+}
+
+int refreshFingerprintTimes(const QString &dataDir, const std::vector<ArchivedDocument> &documents,
+                            QStringList &failed)
+{
+    int refreshed = 0;
+    for (const ArchivedDocument &d : documents) {
+        try {
+            FingerprintsTable::recordCodedFile(dataDir, d.id, d.path);
+            ++refreshed;
+        } catch (const Error &e) {
+            failed << d.label + QStringLiteral(": amprenta nu a putut fi adusa la zi: ") +
+                          e.message();
+        }
+    }
+    return refreshed;
 }
 
 int takeMissingFingerprints(const QString &dataDir, const std::vector<ArchivedDocument> &documents,

@@ -24,4 +24,9 @@ void checkFingerprints(const QString &dataDir, const std::vector<ArchivedDocumen
 int takeMissingFingerprints(const QString &dataDir, const std::vector<ArchivedDocument> &documents,
                             QStringList &failed);
 
+// Records in the fingerprints of `documents` (which matched them) their coded file's size and
+// modification time now; the SHA-256, the size and when it was taken stay. Returns how many.
+int refreshFingerprintTimes(const QString &dataDir, const std::vector<ArchivedDocument> &documents,
+                            QStringList &failed);
+
 } // namespace dosarium

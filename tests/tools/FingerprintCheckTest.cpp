@@ -61,6 +61,13 @@ void damageInPlace(const QString &path, qint64 at, qint64 newSize = -1)
     ASSERT_TRUE(f.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
+void setModified(const QString &path, const QDateTime &time)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
 QString archived(const ToolData &data, const QString &id)
 {
     return data.path(QStringLiteral("2005/Contracte/Furnizori/") + id);
@@ -80,8 +87,7 @@ TEST(FingerprintCheck, aDamagedDocumentIsNamed_anotherProgramsRewriteIsNot_rapid
     QByteArray replacement = scan(40);
     KeyCursor(data.key()).code(replacement.data(), replacement.size());
     writeFile(archived(data, ids.at(10)), replacement);
-    QFile(archived(data, ids.at(10)))
-        .setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    setModified(archived(data, ids.at(10)), QDateTime::currentDateTime().addSecs(60));
 
     QString report;
     EXPECT_EQ(run({QStringLiteral("verifica"), data.dataDir()}, &report), StatusFound);
@@ -107,6 +113,26 @@ TEST(FingerprintCheck, aDamagedDocumentIsNamed_anotherProgramsRewriteIsNot_rapid
               StatusFound);
     EXPECT_FALSE(report.contains(QStringLiteral("Actul %1 ").arg(ids.at(3))));
     EXPECT_TRUE(report.contains(QStringLiteral("Actul %1 ").arg(ids.at(7))));
+
+    // Written again with the same content (as the archive's re-coding does): nothing to say;
+    // the repair records the new time, so damage after that is still damage.
+    const QString rewritten = archived(data, ids.at(5));
+    setModified(rewritten, QDateTime::currentDateTime().addSecs(120));
+    EXPECT_EQ(
+        run({QStringLiteral("verifica"), QStringLiteral("--repara"), data.dataDir()}, &report),
+        StatusFound);
+    EXPECT_FALSE(report.contains(QStringLiteral("Actul %1 ").arg(ids.at(5))));
+    EXPECT_TRUE(report.contains(QStringLiteral("Amprente aduse la zi (fisier scris din nou cu "
+                                               "acelasi continut, de exemplu la recodarea "
+                                               "arhivei): 1 document.")))
+        << report.toStdString();
+    damageInPlace(rewritten, 600);
+    EXPECT_EQ(run({QStringLiteral("verifica"), data.dataDir()}, &report), StatusFound);
+    EXPECT_TRUE(report.contains(QStringLiteral("Actul %1 (2005, Contracte, Furnizori): documentul "
+                                               "arhivat 2005/Contracte/Furnizori/%1 este "
+                                               "deteriorat")
+                                    .arg(ids.at(5))))
+        << report.toStdString();
 }
 
 TEST(FingerprintCheck, repair_takesMissingFingerprintsOnly_andPlantedRowsAreNeverUsed)
