@@ -1,6 +1,7 @@
 #include "app/DataTables.h"
 
 #include "app/DamagedFiles.h"
+#include "app/FingerprintsTable.h"
 #include "store/Engine.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -13,6 +14,7 @@ void CreateTables(Query &sx, const QString &dataDir, const Yield &yield)
 {
     LogTable::create(sx, dataDir, yield);
     ActsTable::create(sx, dataDir, yield);
+    FingerprintsTable::create(sx, dataDir, yield);
 }
 
 QString PackTable(Table &sursa, const QString &path, const Yield &yield)

@@ -17,7 +17,7 @@ class Table;
 
 using Yield = std::function<void()>;
 
-// Creates whichever of the two tables does not exist yet: the log first.
+// Creates whichever of the three tables does not exist yet: the log first, the fingerprints last.
 void CreateTables(Query &sx, const QString &dataDir, const Yield &yield);
 
 // Opens the table for this program alone and removes its deleted rows for good. A table without

@@ -16,9 +16,12 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <future>
 
 namespace dosarium {
 
@@ -221,6 +224,7 @@ void TAddAct::PrepareFields()
     Obs->clear();
     Fisier->setText(kNoFile);
     m_loaded = false;
+    m_fingerprint.reset();
 }
 
 bool TAddAct::RunDialog(const QString &title)
@@ -243,6 +247,8 @@ void TAddAct::load(const StoredAct &act, const QString &archivedFile)
     m_loadedDate = act.date;
     m_loadedDomeniul = act.domeniul;
     m_loadedSubdom = act.subdom;
+    m_loadedId = act.id;
+    m_loadedFile = archivedFile;
     DataAct->setDate(act.date);
     Seria->setText(act.seria);
     Nr->setText(act.nr);
@@ -269,6 +275,7 @@ ActEntry TAddAct::entry() const
     e.titlu = Titlu->currentText();
     e.obs = Obs->text();
     e.file = Fisier->text();
+    e.fingerprint = m_fingerprint;
     return e;
 }
 
@@ -298,8 +305,24 @@ void TAddAct::BitBtn1Click()
             m_showProblem(problem->text, at);
         return;
     }
+    if (!confirmNewDocument())
+        return; // back to the dialog, everything typed kept
     m_saved = true;
     accept();
+}
+
+bool TAddAct::confirmNewDocument()
+{
+    m_fingerprint.reset();
+    if (m_loaded && Fisier->text() == m_loadedFile)
+        return true; // the act's own archived document stays
+    const DocumentFingerprint print = chosenFingerprint(Fisier->text());
+    const QString question = alreadyArchivedQuestion(m_workspace.context().DataDir, print,
+                                                     m_loaded ? m_loadedId : QString());
+    if (!question.isEmpty() && m_ask && m_ask(Label2->text(), question, 3, 1 | 2) != 6)
+        return false;
+    m_fingerprint = print;
+    return true;
 }
 
 void TAddAct::SpeedButton12Click()
@@ -310,8 +333,25 @@ void TAddAct::SpeedButton12Click()
 void TAddAct::SpeedButton1Click()
 {
     const QString chosen = chooseFile(this, QStringLiteral("Alege Fisierul de arhivat"));
-    if (!chosen.isEmpty())
-        Fisier->setText(QDir::toNativeSeparators(chosen));
+    if (chosen.isEmpty())
+        return;
+    Fisier->setText(QDir::toNativeSeparators(chosen));
+    m_takingFile = Fisier->text();
+    m_taking =
+        std::async(std::launch::async, [file = m_takingFile] { return fingerprintOfFile(file); });
+}
+
+DocumentFingerprint TAddAct::chosenFingerprint(const QString &file)
+{
+    if (m_taking.valid() && m_takingFile == file) {
+        // A failure to read the file is thrown here, as it would be now.
+        const DocumentFingerprint taken = m_taking.get();
+        const QFileInfo now(file);
+        if (now.size() == taken.size &&
+            now.lastModified().toMSecsSinceEpoch() == taken.modified / 1000000)
+            return taken;
+    }
+    return fingerprintOfFile(file);
 }
 
 bool TAddAct::FormKeyDown(QKeyEvent *event)

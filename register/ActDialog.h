@@ -6,6 +6,8 @@
 #include "ui/ProblemReport.h"
 
 #include <QDialog>
+#include <functional>
+#include <future>
 
 class QComboBox;
 class QKeyEvent;
@@ -39,6 +41,10 @@ public:
     void SpeedButton12Click();
     void SpeedButton1Click();
     bool EnterTab(QWidget *source, QKeyEvent *event);
+    // How the dialog asks a question (the message box's Mesaj): DA gives 6.
+    using Ask = std::function<quint16(const QString &title, const QString &text, quint8 kind,
+                                      quint16 buttons)>;
+    void setAsk(Ask ask) { m_ask = std::move(ask); }
     bool FormKeyDown(QKeyEvent *event);
     void FormCreate();
 
@@ -65,6 +71,10 @@ private:
     void buildButtons();
     void wireControls();
     QList<QWidget *> inputs() const;
+    // A document that is already an act's archived document is stored again only on DA.
+    bool confirmNewDocument();
+    // The chosen file's fingerprint: the one taken since it was chosen, or taken now.
+    DocumentFingerprint chosenFingerprint(const QString &file);
 
     Workspace &m_workspace;
     ProblemReport m_showProblem;
@@ -72,7 +82,14 @@ private:
     // The act loaded for a modification, as its row holds it.
     bool m_loaded = false;
     QDate m_loadedDate;
-    QString m_loadedDomeniul, m_loadedSubdom;
+    QString m_loadedDomeniul, m_loadedSubdom, m_loadedId, m_loadedFile;
+    // The chosen file's fingerprint, taken by "Memoreaza".
+    std::optional<DocumentFingerprint> m_fingerprint;
+    // The fingerprint of the file just chosen, taken beside the window while the person fills
+    // in the rest, so that "Memoreaza" seldom waits for it.
+    QString m_takingFile;
+    std::future<DocumentFingerprint> m_taking;
+    Ask m_ask;
 };
 
 } // namespace dosarium

@@ -7,6 +7,8 @@
 
 namespace dosarium {
 
+struct DocumentFingerprint;
+
 enum class ActField { Domeniul, SubDom, Fisier };
 
 struct ActProblem {
@@ -29,5 +31,12 @@ std::optional<ActProblem> checkActEntry(const QString &domeniul, const QString &
                                         const QString &fisier,
                                         const QString &storedDomeniul = QString(),
                                         const QString &storedSubdom = QString());
+
+// When the chosen document (`print`) is already the archived document of an act other than
+// `exceptId` (the act being modified), the question "Memoreaza" asks before anything is written;
+// empty otherwise. A fingerprint whose act is gone, or whose archived file no longer has the
+// document's size (changed by a workstation that keeps no fingerprints), is passed over.
+QString alreadyArchivedQuestion(const QString &dataDir, const DocumentFingerprint &print,
+                                const QString &exceptId = QString());
 
 } // namespace dosarium

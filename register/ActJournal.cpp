@@ -4,6 +4,7 @@
 #include "app/ActsTable.h"
 #include "app/AppContext.h"
 #include "app/DamagedFiles.h"
+#include "app/FingerprintsTable.h"
 #include "app/Workspace.h"
 #include "platform/FileNames.h"
 #include "platform/ReplacementFile.h"
@@ -21,6 +22,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QDateTime>
+
+#include <algorithm>
 #include <cstring>
 
 namespace dosarium {
@@ -184,7 +188,8 @@ Outcome finishModify(const ActJournal::Entry &e, const std::optional<Row> &row)
 
 ActJournal::ActJournal(const AppContext &context)
     : m_path(joinPath(context.LocalDataDir, kFileName)), m_dataDirs{context.DataDir,
-                                                                    context.LocalDataDir}
+                                                                    context.LocalDataDir},
+      m_workstation(context.WorkstationUser)
 {}
 
 ActJournal::~ActJournal()
@@ -248,6 +253,9 @@ QByteArray ActJournal::text(const Entry &entry)
     out += line("NR", entry.nr);
     out += line("DATE", entry.date);
     out += line("TITLU", entry.titlu);
+    if (!entry.sha256.isEmpty())
+        out += QByteArrayLiteral("SHA=") + entry.sha256 + QByteArrayLiteral("\nSIZE=") +
+               QByteArray::number(entry.size) + '\n';
     return out + kLastLine + '\n';
 }
 
@@ -292,6 +300,10 @@ std::optional<ActJournal::Entry> ActJournal::parse(const QByteArray &text)
             entry.date = value;
         } else if (key == "TITLU") {
             entry.titlu = value;
+        } else if (key == "SHA") {
+            entry.sha256 = isFingerprintText(raw) ? raw : QByteArray();
+        } else if (key == "SIZE") {
+            entry.size = std::max<qint64>(0, raw.toLongLong());
         }
     }
     if (!kindFound || entry.dataDir.isEmpty() || entry.id.isEmpty())
@@ -360,8 +372,28 @@ QString ActJournal::finishPending()
         outcome = finishModify(e, row);
         break;
     }
+    settleFingerprint(e, row.has_value(), outcome.done);
     end();
     return reportFinished(e, row, outcome.text, outcome.done);
+}
+
+void ActJournal::settleFingerprint(const Entry &e, bool rowThere, bool done) const
+{
+    const std::optional<qint64> id = actIdNumber(e.id);
+    if (!id)
+        return;
+    const bool stored = e.kind == Kind::Add || (e.kind == Kind::Modify && rowThere);
+    // A fingerprints table that cannot be written never keeps the operation from its end: the
+    // act then has no fingerprint, or one whose document the archive check sees written since.
+    try {
+        if (stored && done && !e.sha256.isEmpty() && fileThere(e.newFile))
+            FingerprintsTable::replace(e.dataDir, *id, {e.sha256, e.size, 0}, e.newFile,
+                                       QDateTime::currentDateTime(), m_workstation);
+        else if ((stored && done && !e.sha256.isEmpty()) || (e.kind == Kind::Add && !done) ||
+                 (e.kind == Kind::Delete && done) || (e.kind == Kind::Modify && !stored))
+            FingerprintsTable::remove(e.dataDir, *id);
+    } catch (const Error &) {
+    }
 }
 
 std::optional<ActJournal::Entry> ActJournal::readPending()

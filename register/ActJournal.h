@@ -42,6 +42,9 @@ public:
         QStringList update;   // the statement of a modification
         // The act as the person knows it: number, date ("dd.MM.yyyy") and title.
         QString nr, date, titlu;
+        // The fingerprint of a document the operation stores (newFile): SHA-256 and size.
+        QByteArray sha256;
+        qint64 size = 0;
 
         static Entry of(Kind kind, const QString &dataDir, const QString &id,
                         const QString &oldFile, const QString &newFile)
@@ -98,6 +101,9 @@ private:
     // was cut short while it was written (it is removed).
     std::optional<Entry> readPending();
     // Sets the log text of a finished or undone operation and returns its notice.
+    // Brings the act's fingerprint in step with what was done: the stored document's own, or
+    // none when the act or its document is gone.
+    void settleFingerprint(const Entry &e, bool rowThere, bool done) const;
     QString reportFinished(const Entry &e, const std::optional<ActsTable::Record> &row,
                            const QString &outcome, bool done);
 
@@ -105,6 +111,7 @@ private:
     int m_lock = -1;        // the open lock file while the journal is held
     QStringList m_dataDirs; // the data folders a journal may name, the one in use first
     QString m_logText;
+    QString m_workstation;
 };
 
 // At start: an act operation that a crash left half done is brought to an end; the log says so

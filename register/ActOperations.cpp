@@ -5,6 +5,7 @@
 #include "app/ActIds.h"
 #include "app/ActsTable.h"
 #include "app/DamagedFiles.h"
+#include "app/FingerprintsTable.h"
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
@@ -67,6 +68,25 @@ ActJournal::Entry named(ActJournal::Entry entry, const QString &nr, const QDate 
     entry.nr = nr;
     entry.date = date.toString(QStringLiteral("dd.MM.yyyy"));
     entry.titlu = titlu;
+    return entry;
+}
+
+// The chosen document's fingerprint: the dialog's while the file is as it was then.
+DocumentFingerprint chosenFingerprint(const ActEntry &act)
+{
+    if (act.fingerprint) {
+        const QFileInfo info(act.file);
+        if (info.size() == act.fingerprint->size &&
+            info.lastModified().toMSecsSinceEpoch() == act.fingerprint->modified / 1000000)
+            return *act.fingerprint;
+    }
+    return fingerprintOfFile(act.file);
+}
+
+ActJournal::Entry withFingerprint(ActJournal::Entry entry, const DocumentFingerprint &print)
+{
+    entry.sha256 = print.sha256;
+    entry.size = print.size;
     return entry;
 }
 
@@ -188,10 +208,18 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
     }
     // Logged once every check has passed: a refused addition leaves no entry.
     m_workspace.WriteLog(addedLogText(act));
+    DocumentFingerprint print;
+    try {
+        print = chosenFingerprint(act);
+    } catch (const Error &e) {
+        throw Error(e.message() + QStringLiteral("\rActul nu a fost adaugat."));
+    }
     // The document is in the archive before the row lists it: a stop in between leaves a file
     // that the journal names and the next start removes, never an act without its document.
-    journal.begin(named(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file),
-                        act.nr, act.date, act.titlu));
+    journal.begin(withFingerprint(
+        named(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file), act.nr,
+              act.date, act.titlu),
+        print));
     try {
         CopyCoded(act.file, file, m_archiveKey(), progress);
     } catch (const Error &e) {
@@ -205,8 +233,27 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
         journal.end();
         throw Error(e.message() + QStringLiteral("\rActul nu a fost adaugat."));
     }
+    try {
+        storeFingerprint(*actIdNumber(id), print, file);
+    } catch (const Error &e) {
+        // The act has no fingerprint yet: the archive check takes it later.
+        m_workspace.showNotice(QStringLiteral("Actul a fost memorat, dar amprenta documentului "
+                                              "nu a putut fi scrisa: ") +
+                               e.message());
+    }
     journal.end();
     return id;
+}
+
+void ActOperations::storeFingerprint(qint64 id, const DocumentFingerprint &print,
+                                     const QString &codedFile)
+{
+    const QString dataDir = m_workspace.context().DataDir;
+    FingerprintsTable::create(m_workspace.Sx(), dataDir, [this] { m_workspace.yield(); });
+    const QStringList insert = FingerprintsTable::insertStatement(
+        dataDir, id, print, codedFile, m_workspace.now(), m_workspace.context().WorkstationUser);
+    run(FingerprintsTable::deleteStatement(dataDir, id));
+    run(insert);
 }
 
 void ActOperations::modify(const StoredAct &old, const ActEntry &edited, ProgressSink &progress)
@@ -264,6 +311,11 @@ void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry e
     entry.stagedFile = moved ? QString() : copy;
     entry.newCopy = moved;
     m_workspace.WriteLog(modifiedLogText(edited));
+    try {
+        entry = withFingerprint(entry, chosenFingerprint(edited));
+    } catch (const Error &e) {
+        throw Error(e.message() + kNotModified);
+    }
     journal.begin(entry);
     try {
         CopyCoded(edited.file, copy, m_archiveKey(), progress);
@@ -288,6 +340,16 @@ void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry e
                                    "lua locul celui vechi; programul il va pune la "
                                    "urmatoarea pornire.")
                         .arg(copy));
+    }
+    try {
+        storeFingerprint(*actIdNumber(entry.id), {entry.sha256, entry.size, 0}, newPath);
+    } catch (const Error &e) {
+        // The journal stays: the next start gives the act its new document's fingerprint, so
+        // the old one is never taken for it.
+        throw Error(QStringLiteral("Actul a fost modificat, dar amprenta documentului nou nu a "
+                                   "putut fi scrisa (%1); programul o va scrie la urmatoarea "
+                                   "pornire.")
+                        .arg(e.message()));
     }
     journal.end();
 }
@@ -336,8 +398,10 @@ void ActOperations::remove(const StoredAct &act)
     }
     m_workspace.WriteLog(deletedLogText(act));
     const QStringList statement = deleteActStatement(m_workspace.actePath(), act.id);
+    const qint64 id = *actIdNumber(act.id);
     if (path.isEmpty()) {
         run(statement);
+        removeFingerprint(id);
         return;
     }
     // The row goes before its document: a stop in between leaves a file the journal names.
@@ -351,8 +415,20 @@ void ActOperations::remove(const StoredAct &act)
         journal.end();
         throw;
     }
+    removeFingerprint(id);
     QFile::remove(path);
     journal.end();
+}
+
+void ActOperations::removeFingerprint(qint64 id)
+{
+    const QString dataDir = m_workspace.context().DataDir;
+    try {
+        if (FingerprintsTable::exists(dataDir))
+            run(FingerprintsTable::deleteStatement(dataDir, id));
+    } catch (const Error &) {
+        // Left in a table that cannot be written: a fingerprint whose act is gone is never used.
+    }
 }
 
 QString ActOperations::readableCopy(const StoredAct &act, ProgressSink &progress)

@@ -86,6 +86,10 @@ private:
                              const ActEntry &edited, ProgressSink &progress);
     void moveArchivedFile(ActJournal &journal, const ActJournal::Entry &entry,
                           const ActEntry &edited);
+    // Gives act `id` the fingerprint `print` of its document now at `codedFile` (its old rows
+    // go first), or takes its rows away.
+    void storeFingerprint(qint64 id, const DocumentFingerprint &print, const QString &codedFile);
+    void removeFingerprint(qint64 id);
 
     Workspace &m_workspace;
     std::function<QByteArray()> m_archiveKey;

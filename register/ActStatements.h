@@ -4,9 +4,11 @@
 #pragma once
 
 #include "app/ActsTable.h"
+#include "archive/Fingerprint.h"
 
 #include <QDate>
 #include <QStringList>
+#include <optional>
 
 namespace dosarium {
 
@@ -19,6 +21,9 @@ struct ActEntry {
     // A modification whose date the person left as the row holds it, where the box could not
     // show it as it is (an empty date): DATAACT, ANUL and LUNA stay as stored.
     bool keepsStoredDate = false;
+    // The chosen file's fingerprint as the dialog took it; taken again when the file changed
+    // since, or when there is none.
+    std::optional<DocumentFingerprint> fingerprint;
 };
 
 // ".pdf" for scan.pdf: the chosen file's extension with its dot, empty without one.

@@ -355,6 +355,9 @@ void TEvidente::attach(TAddAct &addAct, TErori &erori)
 {
     m_addAct = &addAct;
     m_erori = &erori;
+    addAct.setAsk([this](const QString &title, const QString &text, quint8 kind, quint16 buttons) {
+        return Mesaj(title, text, kind, buttons);
+    });
 }
 
 quint16 TEvidente::Mesaj(const QString &title, const QString &text, quint8 kind, quint16 buttons)

@@ -15,6 +15,7 @@
 #include "store/FilePath.h"
 #include "store/PlainFile.h"
 #include "store/TableFile.h"
+#include "tools/FingerprintCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -357,7 +358,8 @@ using BadNames = std::map<std::pair<int, QString>, NameUse>; // (0 domain, 1 sub
 // Each act's archived file, found in the tree and claimed; domains and subdomains that are no
 // folder name on every workstation are gathered in `badNames`.
 void checkActFiles(const std::vector<ActRow> &acts, ArchiveTree &tree, const QString &dataDir,
-                   BadNames &badNames, QList<Finding> &findings)
+                   BadNames &badNames, QList<Finding> &findings,
+                   std::vector<ArchivedDocument> &documents)
 {
     for (const ActRow &act : acts) {
         if (!act.id || *act.id < 0 || act.year < 0)
@@ -405,6 +407,9 @@ void checkActFiles(const std::vector<ActRow> &acts, ArchiveTree &tree, const QSt
                  joinPath(dataDir, relative),
                  {},
                  0});
+        if (!file->claimed)
+            documents.push_back(
+                {*act.id, actLabel(act), relative, joinPath(dataDir, relative), file->size});
         file->claimed = true;
     }
 }
@@ -500,7 +505,7 @@ QByteArray readArchiveKeyOnly(const QString &dataDir)
     return ReadArchiveKey(dataDir);
 }
 
-CheckResult checkDataFolder(const QString &dataFolder)
+CheckResult checkDataFolder(const QString &dataFolder, const CheckOptions &options)
 {
     const QString dataDir = QDir(dataFolder).absolutePath();
     if (!QFileInfo(dataDir).isDir())
@@ -520,7 +525,8 @@ CheckResult checkDataFolder(const QString &dataFolder)
     reportDuplicateIds(acts, findings);
     const std::optional<qint64> highestAct = reportInvalidIds(acts, findings);
     BadNames badNames;
-    checkActFiles(acts, tree, dataDir, badNames, findings);
+    std::vector<ArchivedDocument> documents;
+    checkActFiles(acts, tree, dataDir, badNames, findings, documents);
     reportBadNames(badNames, findings);
     checkTreeFiles(tree, dataDir, result);
     checkCounter(dataDir, ActsTable::kId, highestAct, ActsTable::kFileName,
@@ -534,6 +540,7 @@ CheckResult checkDataFolder(const QString &dataFolder)
     checkSettingsFile(dataDir, findings);
     checkRecoding(dataDir, findings);
     checkActJournal(dataDir, findings);
+    checkFingerprints(dataDir, documents, options, result);
 
     std::stable_sort(findings.begin(), findings.end(),
                      [](const Finding &a, const Finding &b) { return int(a.kind) < int(b.kind); });

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace dosarium {
 
 struct Finding {
@@ -29,6 +31,7 @@ struct Finding {
         ActJournalLeft,  // the journal of an act operation a stop interrupted
         DamagedFile,     // a table, the user file or the settings file that reads damaged
         Link,            // a symbolic link in the data folder or the archive tree
+        DamagedDocument, // an archived document whose content no longer matches its fingerprint
     };
     Kind kind = Kind::MissingDocument;
     QString text;         // the report's line
@@ -42,17 +45,45 @@ struct Finding {
 // workstation that ran it does that with the act's row at hand.
 bool isRepairable(Finding::Kind kind);
 
+// An act's archived document as the check found it.
+struct ArchivedDocument {
+    qint64 id = 0;
+    QString label;    // how the report names the act
+    QString relative; // from the data folder, with "/"
+    QString path;
+    qint64 size = 0;
+};
+
+class ExportProgress;
+
+struct CheckOptions {
+    // Decode every document that has a fingerprint and compare (off: names and sizes only).
+    bool decode = true;
+    ExportProgress *progress = nullptr; // the decoding's progress, when wanted
+};
+
 struct CheckResult {
     int acts = 0;      // live rows of the documents table
     int documents = 0; // files of the year folders, partial files apart
     QList<Finding> findings;
+    // What the person should know that is no problem: a document another program replaced
+    // after its fingerprint was taken, fingerprint rows that cannot be used.
+    QStringList notes;
+    // Acts whose document has no fingerprint yet (added by an older program, or before the
+    // fingerprints): said in a note, no problem; "--repara" takes their fingerprints.
+    std::vector<ArchivedDocument> withoutFingerprint;
+    int fingerprinted = 0; // documents checked against their fingerprint
+    // Documents that matched their fingerprint but were written again since it was taken (the
+    // archive's re-coding writes every document anew): "--repara" records their coded file's
+    // size and time in the fingerprint, so that damage after that is still told as damage.
+    std::vector<ArchivedDocument> rewrittenSame;
 
     int count(Finding::Kind kind) const;
 };
 
 // Reads the tables, the user file, the settings file and the archive tree of `dataDir` and
 // writes nothing. Throws FolderUnreadable when the folder or its documents table cannot be read.
-CheckResult checkDataFolder(const QString &dataDir);
+CheckResult checkDataFolder(const QString &dataDir, const CheckOptions &options = {});
 
 // Why a folder without a documents table is refused.
 QString missingActsTableText(const QString &dataDir);

@@ -6,13 +6,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+#include <optional>
+
 namespace dosarium {
 
 namespace {
 
 const char *const kHelp =
     "Folosire:\n"
-    "  dosarium-arhiva verifica [--repara] DOSAR\n"
+    "  dosarium-arhiva verifica [--repara] [--rapid] DOSAR\n"
     "  dosarium-arhiva exporta [--separator C] DOSAR DEST\n"
     "  dosarium-arhiva --help\n"
     "\n"
@@ -22,14 +24,18 @@ const char *const kHelp =
     "          IDACT folosit de mai multe randuri, contor din Dsm.in ramas sub cel mai mare\n"
     "          IDACT sau IDLOG folosit, fisiere partiale si jurnal de recodare ramase dupa o\n"
     "          scriere intrerupta, domenii sau subdomenii care nu pot fi nume de director pe\n"
-    "          toate statiile.\n"
+    "          toate statiile. Decodeaza fiecare document care are amprenta (Amprente.dbf)\n"
+    "          si il numeste \"deteriorat\" cand continutul lui nu mai corespunde amprentei.\n"
     "  --repara  Face numai reparatiile sigure si spune ce a facut: ridica contoarele peste\n"
     "          cel mai mare numar folosit, duce la capat (sau intoarce) o recodare intrerupta,\n"
-    "          sterge fisierele partiale. Nu sterge niciodata un rand sau un document.\n"
+    "          sterge fisierele partiale, ia amprenta actelor care nu au. Nu sterge niciodata\n"
+    "          un rand sau un document si nu inlocuieste o amprenta care nu se potriveste.\n"
+    "  --rapid   Nu decodeaza documentele: numai numele si marimile.\n"
     "\n"
     "exporta   Scrie in dosarul DEST (nou sau gol) documentul fiecarui act, decodat, la\n"
     "          DEST/ANUL/DOMENIUL/SUBDOM/IDACT.EXTENSIE, apoi acte.csv (toate coloanele din\n"
-    "          Acte.dbf, calea documentului exportat si amprenta lui SHA-256), jurnal.csv\n"
+    "          Acte.dbf, calea documentului exportat, amprenta lui SHA-256 si amprenta\n"
+    "          din Amprente.dbf cand s-a potrivit cu ea), jurnal.csv\n"
     "          (jurnalul activitatii) si lipsa.csv (actele fara document). Fisierele CSV sunt\n"
     "          in UTF-8, cu ';' intre campuri, cum le deschide direct un program de calcul\n"
     "          tabelar cu setari romanesti. Dosarul de date doar este citit.\n"
@@ -52,7 +58,7 @@ QString megabytes(qint64 bytes)
 // The export's progress as one line of standard error that redraws itself.
 class TerminalProgress final : public ExportProgress {
 public:
-    explicit TerminalProgress(QTextStream &err) : m_err(err) {}
+    TerminalProgress(QTextStream &err, QString label) : m_err(err), m_label(std::move(label)) {}
     void begin(qint64 bytes, int documents) override
     {
         m_total = bytes;
@@ -85,18 +91,19 @@ private:
         const int percent = m_total > 0 ? int(m_done * 100 / m_total) : 100;
         constexpr int kBar = 30;
         const int filled = percent * kBar / 100;
-        const QString line =
-            QStringLiteral("Export [%1%2] %3%  %4/%5 documente")
-                .arg(QString(filled, QLatin1Char('#')), QString(kBar - filled, QLatin1Char('.')))
-                .arg(percent, 3)
-                .arg(m_finished)
-                .arg(m_documents);
+        const QString line = QStringLiteral("%1 [%2%3] %4%  %5/%6 documente")
+                                 .arg(m_label, QString(filled, QLatin1Char('#')),
+                                      QString(kBar - filled, QLatin1Char('.')))
+                                 .arg(percent, 3)
+                                 .arg(m_finished)
+                                 .arg(m_documents);
         m_width = std::max(m_width, int(line.size()));
         m_err << '\r' << line;
         m_err.flush();
     }
 
     QTextStream &m_err;
+    QString m_label;
     QElapsedTimer m_clock;
     qint64 m_lastDraw = 0;
     qint64 m_total = 0;
@@ -113,21 +120,40 @@ QString summaryOf(const CheckResult &result)
              countText(result.documents, QStringLiteral("document"), QStringLiteral("documente")));
 }
 
-int verify(const QString &dataDir, bool repair, QTextStream &out, QTextStream &err)
+// The check, with the decoding's progress on a terminal; nothing when it failed (said on `err`).
+std::optional<CheckResult> check(const QString &dataDir, bool decode, QTextStream &err,
+                                 bool terminal)
 {
-    CheckResult found;
+    TerminalProgress bar(err, QStringLiteral("Verificare"));
     try {
-        found = checkDataFolder(dataDir);
+        return checkDataFolder(dataDir, {decode, terminal ? &bar : nullptr});
     } catch (const Error &e) {
         err << e.message() << '\n';
         err.flush();
-        return StatusFailed;
+        return std::nullopt;
     }
+}
+
+void printNotes(const CheckResult &result, QTextStream &out)
+{
+    for (const QString &note : result.notes)
+        out << QStringLiteral("Nota: ") << note << '\n';
+}
+
+int verify(const QString &dataDir, bool repair, bool decode, QTextStream &out, QTextStream &err,
+           bool terminal)
+{
+    const std::optional<CheckResult> first = check(dataDir, decode, err, terminal);
+    if (!first)
+        return StatusFailed;
+    const CheckResult &found = *first;
     for (const Finding &f : std::as_const(found.findings))
         out << f.text << '\n';
+    printNotes(found, out);
     const QString problems =
         countText(found.findings.size(), QStringLiteral("problema"), QStringLiteral("probleme"));
-    if (!repair || found.findings.isEmpty()) {
+    if (!repair || (found.findings.isEmpty() && found.withoutFingerprint.empty() &&
+                    found.rewrittenSame.empty())) {
         out << summaryOf(found)
             << (found.findings.isEmpty() ? QStringLiteral("; nicio problema.\n")
                                          : QStringLiteral("; %1.\n").arg(problems));
@@ -142,14 +168,10 @@ int verify(const QString &dataDir, bool repair, QTextStream &out, QTextStream &e
         out << QStringLiteral("  niciuna: problemele gasite cer hotararea unei persoane.\n");
     for (const QString &line : repaired.failed)
         out << QStringLiteral("  NEREPARAT: ") << line << '\n';
-    CheckResult after;
-    try {
-        after = checkDataFolder(dataDir);
-    } catch (const Error &e) {
-        err << e.message() << '\n';
-        err.flush();
+    const std::optional<CheckResult> second = check(dataDir, decode, err, terminal);
+    if (!second)
         return StatusFailed;
-    }
+    const CheckResult &after = *second;
     if (!after.findings.isEmpty()) {
         out << QStringLiteral("Raman de rezolvat de o persoana:\n");
         for (const Finding &f : std::as_const(after.findings))
@@ -165,7 +187,7 @@ int verify(const QString &dataDir, bool repair, QTextStream &out, QTextStream &e
 int exportFolder(const QString &dataDir, const QString &destination, char separator,
                  QTextStream &out, QTextStream &err, bool terminal)
 {
-    TerminalProgress bar(err);
+    TerminalProgress bar(err, QStringLiteral("Export"));
     ExportResult result;
     try {
         result = exportDataFolder(dataDir, destination, ExportOptions{separator},
@@ -220,12 +242,15 @@ int runArchiveTool(const QStringList &arguments, QTextStream &out, QTextStream &
     }
     const QString command = arguments.first();
     bool repair = false;
+    bool decode = true;
     char separator = ';';
     QStringList folders;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
         if (command == QLatin1String("verifica") && a == QLatin1String("--repara")) {
             repair = true;
+        } else if (command == QLatin1String("verifica") && a == QLatin1String("--rapid")) {
+            decode = false;
         } else if (command == QLatin1String("exporta") && a == QLatin1String("--separator")) {
             const QString value = i + 1 < arguments.size() ? arguments.at(++i) : QString();
             if (value == QLatin1String(",") || value == QLatin1String(";")) {
@@ -248,7 +273,7 @@ int runArchiveTool(const QStringList &arguments, QTextStream &out, QTextStream &
             usageError(err, QStringLiteral("verifica cere un singur dosar de date."));
             return StatusFailed;
         }
-        return verify(folders.at(0), repair, out, err);
+        return verify(folders.at(0), repair, decode, out, err, terminal);
     }
     if (command == QLatin1String("exporta")) {
         if (folders.size() != 2) {

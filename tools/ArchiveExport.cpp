@@ -2,6 +2,7 @@
 
 #include "access/ArchiveRecoding.h"
 #include "app/ActsTable.h"
+#include "app/FingerprintsTable.h"
 #include "app/LogTable.h"
 #include "archive/ArchivePath.h"
 #include "archive/FolderName.h"
@@ -248,7 +249,35 @@ std::vector<PlannedAct *> chooseTargets(std::vector<PlannedAct> &acts, const QSt
     return jobs;
 }
 
-// The register, with each act's exported document and its fingerprint.
+// Each exported document compared with its act's fingerprint; a document that does not match
+// is said in the notes (damaged, or replaced by a workstation that keeps no fingerprints).
+void verifyFingerprints(const QString &dataDir, std::vector<PlannedAct> &acts, ExportResult &result)
+{
+    FingerprintSet prints;
+    try {
+        prints = FingerprintsTable::readAll(dataDir);
+    } catch (const Error &e) {
+        result.notes << QStringLiteral("Amprentele nu au putut fi citite: ") + e.message();
+        return;
+    }
+    for (PlannedAct &act : acts) {
+        const auto print = prints.byAct.constFind(act.id);
+        if (!act.missing.isEmpty() || print == prints.byAct.cend())
+            continue;
+        if (print->sha256 == act.sha256 && print->size == act.size)
+            act.verified = print->sha256;
+        else
+            result.notes << QStringLiteral("Documentul actului %1 (%2) nu corespunde amprentei "
+                                           "lui: este deteriorat sau a fost inlocuit de o statie "
+                                           "cu o versiune mai veche a programului; verificati-l "
+                                           "cu \"dosarium-arhiva verifica\".")
+                                .arg(act.id)
+                                .arg(act.archivePath);
+    }
+}
+
+// The register, with each act's exported document, its fingerprint, and the stored fingerprint
+// that fingerprint matched.
 void writeActsCsv(const QString &destination, char separator, const TableSnapshot &acte,
                   const std::vector<PlannedAct> &acts)
 {
@@ -264,11 +293,13 @@ void writeActsCsv(const QString &destination, char separator, const TableSnapsho
         csv.field(field.name);
     csv.field(QStringLiteral("FISIER"));
     csv.field(QStringLiteral("SHA256"));
+    csv.field(QStringLiteral("AMPRENTA"));
     csv.endRow();
     writeRows(csv, acte, records, [&](quint32 r) {
         const PlannedAct *act = byRecord.value(r);
         csv.field(act->target);
         csv.field(QByteArrayView(act->sha256));
+        csv.field(QByteArrayView(act->verified));
     });
     csv.close();
 }
@@ -391,6 +422,7 @@ ExportResult exportDataFolder(const QString &dataFolder, const QString &destinat
             act.target.clear();
         }
     }
+    verifyFingerprints(dataDir, acts, result);
     writeActsCsv(destination, options.separator, acte, acts);
     writeMissingCsv(destination, options.separator, acte, reader, acts, result);
     writeLogCsv(dataDir, destination, options.separator, result);

@@ -8,6 +8,7 @@
 #include "platform/FileNames.h"
 #include "platform/ReplacementFile.h"
 #include "store/PlainFile.h"
+#include "tools/FingerprintCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,11 +19,40 @@
 
 namespace dosarium {
 
-RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &found)
+namespace {
+
+// The fingerprints of the acts that have none, once every document is under the user file's key.
+void takeFingerprints(const QString &dataDir, const CheckResult &found, RepairResult &result)
 {
-    const QString dataDir = QDir(dataFolder).absolutePath();
-    RepairResult result;
-    // The re-coding first: it brings documents to one key and may leave temporaries of its own.
+    if (found.withoutFingerprint.empty() && found.rewrittenSame.empty())
+        return;
+    if (found.count(Finding::Kind::RecodingRunning) > 0 ||
+        QFileInfo::exists(ArchiveRecoding::journalPath(dataDir))) {
+        result.failed << QStringLiteral("Amprentele lipsa nu au fost luate: recodarea arhivei nu "
+                                        "este incheiata.");
+        return;
+    }
+    try {
+        if (!found.rewrittenSame.empty())
+            result.done << QStringLiteral("Amprente aduse la zi (fisier scris din nou cu acelasi "
+                                          "continut, de exemplu la recodarea arhivei): %1.")
+                               .arg(countText(refreshFingerprintTimes(dataDir, found.rewrittenSame,
+                                                                      result.failed),
+                                              QStringLiteral("document"),
+                                              QStringLiteral("documente")));
+        if (found.withoutFingerprint.empty())
+            return;
+        const int taken = takeMissingFingerprints(dataDir, found.withoutFingerprint, result.failed);
+        result.done << QStringLiteral("Am luat amprenta pentru %1.")
+                           .arg(countText(taken, QStringLiteral("act"), QStringLiteral("acte")));
+    } catch (const Error &e) {
+        result.failed << QStringLiteral("Amprentele lipsa nu au putut fi luate: ") + e.message();
+    }
+}
+
+// An interrupted re-coding brought to the key the user file holds.
+void finishRecoding(const QString &dataDir, const CheckResult &found, RepairResult &result)
+{
     for (const Finding &f : found.findings) {
         if (f.kind != Finding::Kind::RecodingLeft)
             continue;
@@ -47,6 +77,11 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                        QString(e.message()).replace(QLatin1Char('\r'), QLatin1Char(' ')).trimmed();
         }
     }
+}
+
+// The partial files that no writer owns any more.
+void removePartialFiles(const QString &dataDir, const CheckResult &found, RepairResult &result)
+{
     for (const Finding &f : found.findings) {
         if (f.kind != Finding::Kind::PartialFile)
             continue;
@@ -72,6 +107,11 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                                  .arg(shown, systemErrorText(errno));
         }
     }
+}
+
+// The counters raised past the highest id in use.
+void raiseCounters(const QString &dataDir, const CheckResult &found, RepairResult &result)
+{
     bool settingsKept = false;
     for (const Finding &f : found.findings) {
         if (f.kind != Finding::Kind::CounterBehind)
@@ -110,6 +150,20 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
                                  .arg(f.counter, e.message());
         }
     }
+}
+
+} // namespace
+
+RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &found)
+{
+    const QString dataDir = QDir(dataFolder).absolutePath();
+    RepairResult result;
+    // The re-coding first: it brings documents to one key and may leave temporaries of its own;
+    // the fingerprints last, once every document is under one key.
+    finishRecoding(dataDir, found, result);
+    removePartialFiles(dataDir, found, result);
+    raiseCounters(dataDir, found, result);
+    takeFingerprints(dataDir, found, result);
     return result;
 }
 

@@ -22,7 +22,8 @@ struct PlannedAct {
     qint64 size = 0;
     QString target; // from the destination, with "/"; empty when missing
     QByteArray sha256;
-    QString missing; // why the document is missing
+    QByteArray verified; // the act's fingerprint (Amprente.dbf) when sha256 matched it
+    QString missing;     // why the document is missing
 };
 
 // Copies the documents of `jobs` (each with its target set) into `destination`, decoded with

@@ -1,7 +1,7 @@
 // SHA-256 fingerprints of documents, computed on a thread of their own while the export copies.
 #pragma once
 
-#include "store/Error.h"
+#include "archive/Fingerprint.h"
 
 #include <QByteArray>
 
@@ -12,33 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include <openssl/evp.h>
-
 namespace dosarium {
-
-// A finished SHA-256 as 64 lowercase hexadecimal digits.
-class Sha256 {
-public:
-    Sha256() : m_context(EVP_MD_CTX_new())
-    {
-        if (!m_context || EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr) != 1)
-            throw Error(QStringLiteral("Nu pot calcula amprenta SHA-256."));
-    }
-    ~Sha256() { EVP_MD_CTX_free(m_context); }
-    Sha256(const Sha256 &) = delete;
-    Sha256 &operator=(const Sha256 &) = delete;
-    void add(const char *data, qsizetype size) { EVP_DigestUpdate(m_context, data, size_t(size)); }
-    QByteArray hex()
-    {
-        unsigned char digest[EVP_MAX_MD_SIZE];
-        unsigned int size = 0;
-        EVP_DigestFinal_ex(m_context, digest, &size);
-        return QByteArray(reinterpret_cast<const char *>(digest), int(size)).toHex();
-    }
-
-private:
-    EVP_MD_CTX *m_context;
-};
 
 // Fingerprints computed on a thread of their own while the next piece of the document is read,
 // decoded and written: SHA-256 costs about as much as all the copying, and the two overlap.

@@ -81,10 +81,12 @@ TEST_F(DataTablesTest, currentTables_areOnlyReadAtTheNextStart)
     logRows(1, 3);
     const QByteArray acte = bytes("Acte.dbf");
     const QByteArray log = bytes("Log.dbf");
+    const QByteArray prints = bytes("Amprente.dbf");
     create();
     EXPECT_EQ(bytes("Acte.dbf"), acte);
     EXPECT_EQ(bytes("Log.dbf"), log);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(bytes("Amprente.dbf"), prints);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);
 }
 
 TEST_F(DataTablesTest, oldestLayout_getsCodThenLuna_andEveryMonthFilled)
@@ -189,7 +191,7 @@ TEST_F(DataTablesTest, tableWithoutDeletedRows_isLeftAsTheSameFileAtEveryStart)
         EXPECT_TRUE(sameFile()) << "start " << start;
         EXPECT_EQ(bytes("Acte.dbf"), before) << "start " << start;
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);
 
     // Once a row is deleted, the next pack does write the table anew.
     Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=3").arg(quoteText(acte)));

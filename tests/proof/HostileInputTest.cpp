@@ -165,8 +165,13 @@ TEST_F(HostileInputTest, actDialog_storesEveryTextAsShownOrSaysWhyNot)
 {
     RegisterData data;
     QTemporaryDir sources;
-    const QString scan = writeSourceFile(sources, QStringLiteral("scan.pdf"), "%PDF scan");
-    setChooserHook([scan](ChooserKind, const QString &) { return scan; });
+    // A scan of its own each time: the same one again would be asked about first.
+    int scans = 0;
+    setChooserHook([&](ChooserKind, const QString &) {
+        ++scans;
+        return writeSourceFile(sources, QStringLiteral("scan%1.pdf").arg(scans),
+                               QByteArrayLiteral("%PDF scan ") + QByteArray::number(scans));
+    });
     TErori erori;
     TAddAct dialog{data.workspace, [this](const QString &text, QWidget *) { problems << text; }};
     TEvidente register_{data.workspace};

@@ -5,6 +5,7 @@
 #include "store/Query.h"
 #include "store/Statement.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -255,6 +256,43 @@ QByteArray xorWithKey(QByteArray bytes, const QByteArray &key)
     return bytes;
 }
 
+// Every fingerprint the right one: a live act's, of the scan its observation names; one per act.
+void checkFingerprints(const QString &dataDir, FolderState &state)
+{
+    const QString path = findFile(dataDir, QStringLiteral("Amprente.dbf"));
+    if (!QFile::exists(path))
+        return;
+    const DbfBytes t = DbfBytes::read(path);
+    if (!t.problem().isEmpty()) {
+        state.problems << QStringLiteral("Amprente.dbf: ") + t.problem();
+        return;
+    }
+    QSet<qint64> seen;
+    for (int r = 0; r < t.size(); ++r) {
+        if (t.isDeleted(r))
+            continue;
+        bool okId = false, okSize = false;
+        const qint64 id = number(t, r, "IDACT", &okId);
+        const qint64 size = number(t, r, "MARIME", &okSize);
+        if (!okId || !okSize || seen.contains(id) || !state.acts.contains(id)) {
+            state.problems << QStringLiteral("fingerprint record %1 (act %2) is not the one "
+                                             "fingerprint of a live act")
+                                  .arg(r)
+                                  .arg(id);
+            continue;
+        }
+        seen.insert(id);
+        const std::optional<SourceTag> tag = parseSourceTag(state.acts.value(id).obs);
+        if (!tag)
+            continue;
+        const QByteArray sha =
+            QCryptographicHash::hash(sourceBytes(tag->seed, tag->size), QCryptographicHash::Sha256)
+                .toHex();
+        if (t.value(r, "SHA256").value_or(QByteArray()) != sha || size != tag->size)
+            state.problems << QStringLiteral("the fingerprint of act %1 is not its scan's").arg(id);
+    }
+}
+
 FolderState inspectFolder(const QString &dataDir)
 {
     FolderState state;
@@ -264,6 +302,7 @@ FolderState inspectFolder(const QString &dataDir)
     readLog(dataDir, state);
     crossCheckWithEngine(dataDir, state);
     walkArchive(dataDir, state);
+    checkFingerprints(dataDir, state);
 
     qint64 highestAct = 0;
     for (const ActRow &row : std::as_const(state.acts)) {

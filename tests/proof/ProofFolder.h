@@ -48,7 +48,7 @@ struct FolderState {
 // the settings file are sound; every IDACT and IDLOG is held by one row; every act's file is in
 // the archive where its row says and decodes to the scan its observation names; no archived
 // file lacks its row; the counters stand above every id handed out; the engine reads the same
-// acts as the bytes hold.
+// acts as the bytes hold; every fingerprint belongs to one live act and is its scan's.
 FolderState inspectFolder(const QString &dataDir);
 
 // The archive path of a row, joined here as the archive layout describes it.

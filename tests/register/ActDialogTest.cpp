@@ -243,6 +243,9 @@ TEST_F(ActDialogTest, newActs_joinThePickListsInOrder_andOneTheFiltersHideIsSaid
     };
     const auto addAct = [&](const QDate &date, const char *nr, const char *domain,
                             const char *title) {
+        // A scan of its own for each act: the same one twice would be asked about.
+        chosen = writeSource(QStringLiteral("scan%1.pdf").arg(QLatin1String(nr)),
+                             QByteArray("%PDF-1.4 scanare ") + nr);
         QTimer::singleShot(0, &dialog, [&, date, nr, domain, title] {
             dialog.DataAct->setDate(date);
             dialog.SpeedButton1->click();
@@ -337,6 +340,60 @@ TEST_F(ActDialogTest, aWorkingDay_addModifyViewAndDeleteThroughTheRegister)
     register_.OpenRegister(0);
     EXPECT_FALSE(QFile::exists(data.workspace.context().DataDir +
                                QStringLiteral("/2010/CONTRACTE/FURNIZORI/2")));
+}
+
+TEST_F(ActDialogTest, aScanArchivedBefore_isAskedAboutFirst_NUKeepsTheDialog_DAStoresItAgain)
+{
+    chosen = writeSource(QStringLiteral("scan.pdf"), "%PDF-1.4 o singura scanare");
+    QTimer::singleShot(0, &register_, [&] {
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.SpeedButton1->click();
+            dialog.Nr->setText(QStringLiteral("7"));
+            dialog.Domeniul->setEditText(QStringLiteral("CONTRACTE"));
+            dialog.SubDom->setEditText(QStringLiteral("FURNIZORI"));
+            dialog.Titlu->setEditText(QStringLiteral("CONTRACT"));
+            dialog.BitBtn1->click();
+        });
+        register_.AddBut->click();
+        EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join(QLatin1Char('\n')));
+
+        // The same scan again, copied under another name: asked before anything is written.
+        chosen = writeSource(QStringLiteral("copie.pdf"), "%PDF-1.4 o singura scanare");
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.SpeedButton1->click();
+            dialog.Nr->setText(QStringLiteral("9"));
+            dialog.Domeniul->setEditText(QStringLiteral("DIVERSE"));
+            dialog.SubDom->setEditText(QStringLiteral("ALTELE"));
+            answerYes = false;
+            dialog.BitBtn1->click();
+            ASSERT_EQ(messages.size(), 1);
+            EXPECT_EQ(messages.last(),
+                      QStringLiteral("Adaugare Act|Fisierul ales este deja arhivat la actul nr. 7 "
+                                     "(05.03.2009, CONTRACTE, CONTRACT). Il arhivati din nou?"));
+            // NU: back in the dialog, everything typed kept, nothing written.
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(dialog.Nr->text(), QStringLiteral("9"));
+            EXPECT_EQ(dialog.Domeniul->currentText(), QStringLiteral("DIVERSE"));
+            EXPECT_EQ(dialog.Fisier->text(), QDir::toNativeSeparators(chosen));
+            EXPECT_EQ(register_.Ox().recordCount(), 1);
+            answerYes = true;
+            dialog.BitBtn1->click();
+        });
+        register_.AddBut->click();
+        EXPECT_EQ(messages.size(), 2);
+        EXPECT_EQ(register_.Ox().recordCount(), 2);
+        EXPECT_EQ(register_.Ox().asString(QStringLiteral("NR")), QStringLiteral("9"));
+
+        // Modifying an act while keeping its own document asks nothing.
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.Obs->setText(QStringLiteral("verificat"));
+            dialog.BitBtn1->click();
+        });
+        register_.ModBut->click();
+        EXPECT_EQ(messages.size(), 2);
+        QTest::keyClick(register_.ANUL, Qt::Key_Escape);
+    });
+    register_.OpenRegister(0);
 }
 
 TEST_F(ActDialogTest, oldRows_keepTheirUntouchedDateAndReachTheNestedFoldersTheyWereFiledIn)

@@ -4,12 +4,14 @@
 // failures of the row's statement never cost the act its document.
 #include "register/ActJournal.h"
 #include "RegisterData.h"
+#include "app/FingerprintsTable.h"
 #include "archive/ProgressSink.h"
 #include "register/ActOperations.h"
 #include "store/Engine.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +35,11 @@ QByteArray coded(const QByteArray &plain)
     for (qsizetype i = 0; i < out.size(); ++i)
         out[i] = char(out[i] ^ kKey[i % kKey.size()]);
     return out;
+}
+
+QByteArray sha256(const QByteArray &plain)
+{
+    return QCryptographicHash::hash(plain, QCryptographicHash::Sha256).toHex();
 }
 
 QByteArray readAll(const QString &path)
@@ -135,6 +142,13 @@ protected:
         restartLog = journal.logText();
         return notice;
     }
+    // The SHA-256 of the act's fingerprint; empty when it has none.
+    QByteArray fingerprint(const QString &id)
+    {
+        return FingerprintsTable::readAll(data.workspace.context().DataDir)
+            .byAct.value(id.toLongLong())
+            .sha256;
+    }
     // No temporary, staged or stray file beside the act's files.
     QStringList archiveFiles()
     {
@@ -166,6 +180,7 @@ TEST_F(ActJournalTest, additionStoppedInsideItsCopy_leavesNoActAndNoFile)
                                      "ultima oprire a programului; actul nu a fost adaugat."));
     EXPECT_EQ(restartLog, QStringLiteral("Adaugare Act 12/05.03.2009 anulata la repornire"));
     EXPECT_FALSE(ActJournal(data.workspace.context()).exists());
+    EXPECT_EQ(fingerprint(QStringLiteral("1")), QByteArray());
 }
 
 TEST_F(ActJournalTest, aSecondRunningCopyLeavesTheFirstsJournal_untilThatCopyStops)
@@ -204,6 +219,8 @@ TEST_F(ActJournalTest, additionStoppedAfterItsRow_keepsTheWholeAct)
     ASSERT_TRUE(stored(QStringLiteral("1")));
     EXPECT_EQ(restartLog, QStringLiteral("Adaugare Act 12/05.03.2009 terminata la repornire"));
     EXPECT_EQ(readAll(archived(2009, QStringLiteral("1"))), coded(kScan));
+    // Stopped before its fingerprint: the restart writes the one the journal kept.
+    EXPECT_EQ(fingerprint(QStringLiteral("1")), sha256(kScan));
     EXPECT_EQ(archiveFiles(), QStringList{QStringLiteral("2009/1")});
 }
 
@@ -221,6 +238,7 @@ TEST_F(ActJournalTest, newDocumentStoppedBeforeTheRowChanged_leavesTheActAsItWas
     EXPECT_EQ(readAll(archived(2009, id)), coded(kScan));
     EXPECT_EQ(archiveFiles(), QStringList{QStringLiteral("2009/1")});
     EXPECT_TRUE(notice.endsWith(QStringLiteral("actul a ramas cum era.")));
+    EXPECT_EQ(fingerprint(id), sha256(kScan));
 }
 
 TEST_F(ActJournalTest, newDocumentStoppedAfterTheRowChanged_takesTheOldOnesPlace)
@@ -233,6 +251,8 @@ TEST_F(ActJournalTest, newDocumentStoppedAfterTheRowChanged_takesTheOldOnesPlace
     EXPECT_EQ(stored(id)->extensie, QStringLiteral(".png"));
     EXPECT_EQ(restartLog, QStringLiteral("Modificare Act 12/05.03.2009 terminata la repornire"));
     EXPECT_EQ(readAll(archived(2009, id)), coded(kPicture));
+    // The old document's fingerprint never stays with the new one.
+    EXPECT_EQ(fingerprint(id), sha256(kPicture));
     EXPECT_EQ(archiveFiles(), QStringList{QStringLiteral("2009/1")});
 }
 
@@ -311,6 +331,8 @@ TEST(ActJournalText, readsBackWhatItWrote_andNothingFromACutJournal)
     e.newCopy = true;
     e.update = {QStringLiteral("UPDATE \"x\""), QStringLiteral("SET OBS=\"a=b\nc\""),
                 QStringLiteral("WHERE IDACT=17")};
+    e.sha256 = sha256("scan");
+    e.size = 4;
     const QByteArray text = ActJournal::text(e);
     const std::optional<ActJournal::Entry> back = ActJournal::parse(text);
     ASSERT_TRUE(back);
@@ -320,6 +342,8 @@ TEST(ActJournalText, readsBackWhatItWrote_andNothingFromACutJournal)
     EXPECT_EQ(back->stagedFile, e.stagedFile);
     EXPECT_TRUE(back->newCopy);
     EXPECT_EQ(back->update, e.update);
+    EXPECT_EQ(back->sha256, e.sha256);
+    EXPECT_EQ(back->size, 4);
     for (qsizetype cut = 0; cut < text.size() - 4; cut += 7)
         EXPECT_FALSE(ActJournal::parse(text.left(cut))) << cut;
 }

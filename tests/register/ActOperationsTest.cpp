@@ -5,6 +5,7 @@
 #include "access/ArchiveRecoding.h"
 #include "access/ArchiveUseLock.h"
 #include "archive/ProgressSink.h"
+#include "register/ActDialogRules.h"
 #include "register/ActJournal.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -465,3 +466,24 @@ TEST_F(ActOperationsTest, viewing_makesADecodedCopyNamedByIdAndExtension_orSaysW
 }
 
 } // namespace
+
+TEST_F(ActOperationsTest, aFingerprintsTableThatCannotBeRead_neverStopsAnActOperation)
+{
+    QStringList notices;
+    data.workspace.setReports({{}, {}, {}, {}, {}, [&](const QString &m) { notices << m; }});
+    // A damaged table another program left: a header that ends before its columns.
+    QFile damaged(joinPath(dataDir(), QStringLiteral("Amprente.dbf")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray("\x03\x7e\x0c\x08", 4) + QByteArray(20, '\xff'));
+    damaged.close();
+
+    const QString id = acts.add(contract(writeSource(QStringLiteral("a.pdf"), scan)), progress);
+    EXPECT_EQ(rows(data.workspace.actePath()), 1);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices.first().startsWith(
+        QStringLiteral("Actul a fost memorat, dar amprenta documentului nu a putut fi scrisa")));
+    const DocumentFingerprint print = fingerprintOfFile(acts.archivedFile(stored(id)), kKey, false);
+    EXPECT_EQ(alreadyArchivedQuestion(dataDir(), print), QString());
+    acts.remove(stored(id));
+    EXPECT_EQ(rows(data.workspace.actePath()), 0);
+}

@@ -124,19 +124,23 @@ TEST(ArchiveExport, codedDocumentsComeOutAsTheScans_andTheCsvReadsBackValueForVa
     const QList<QStringList> table = tableRows(data.workspace.actePath());
     const QList<QStringList> csv = readCsv(readAll(dest + QStringLiteral("/acte.csv")));
     ASSERT_EQ(csv.size(), 4);
-    EXPECT_EQ(csv.at(0), table.at(0) + strs({"FISIER", "SHA256"}));
+    EXPECT_EQ(csv.at(0), table.at(0) + strs({"FISIER", "SHA256", "AMPRENTA"}));
     const QByteArray scans[] = {first, second, third};
     const QString files[] = {QStringLiteral("2005/Contracte/Furnizori/1.pdf"),
                              QString::fromUtf8("2006/Facturi/Împrumut ăâîşţ/2.jpeg"),
                              QStringLiteral("2006/Facturi/Diverse/3.pdf")};
     for (int i = 0; i < 3; ++i) {
         const QStringList &row = csv.at(i + 1);
-        ASSERT_EQ(row.size(), table.at(i + 1).size() + 2);
-        EXPECT_EQ(row.mid(0, row.size() - 2), table.at(i + 1));
-        EXPECT_EQ(row.at(row.size() - 2), files[i]);
+        ASSERT_EQ(row.size(), table.at(i + 1).size() + 3);
+        EXPECT_EQ(row.mid(0, row.size() - 3), table.at(i + 1));
+        EXPECT_EQ(row.at(row.size() - 3), files[i]);
         EXPECT_EQ(readAll(dest + QLatin1Char('/') + files[i]), scans[i]);
-        EXPECT_EQ(row.last().toLatin1(),
-                  QCryptographicHash::hash(scans[i], QCryptographicHash::Sha256).toHex());
+        // The fingerprint of the exported bytes, and the one taken when the act was added,
+        // which it matched.
+        const QByteArray sha =
+            QCryptographicHash::hash(scans[i], QCryptographicHash::Sha256).toHex();
+        EXPECT_EQ(row.at(row.size() - 2).toLatin1(), sha);
+        EXPECT_EQ(row.last().toLatin1(), sha);
     }
     EXPECT_EQ(csv.at(1).at(table.at(0).indexOf(QStringLiteral("OBS"))), ampersand);
     EXPECT_EQ(csv.at(3).at(table.at(0).indexOf(QStringLiteral("OBS"))),
@@ -182,7 +186,7 @@ TEST(ArchiveExport, missingDocumentsAreListed_namesAreMadeSafe_andNoTwoFilesShar
 
     QStringList exported;
     for (const QStringList &row : readCsv(readAll(out.filePath(QStringLiteral("acte.csv")))).mid(1))
-        exported << row.at(row.size() - 2);
+        exported << row.at(row.size() - 3);
     // Letter case folds into one folder; Windows' reserved characters and device names go.
     EXPECT_EQ(exported,
               (QStringList{QString(), QString(), QStringLiteral("2005/CONTRACTE/furnizori/2.pdf"),
