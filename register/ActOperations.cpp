@@ -96,11 +96,6 @@ ActOperations::ActOperations(Workspace &workspace, std::function<QByteArray()> a
     : m_workspace(workspace), m_archiveKey(std::move(archiveKey))
 {}
 
-void ActOperations::run(const QStringList &lines)
-{
-    m_workspace.runStatement(lines);
-}
-
 QString ActOperations::archivedFile(const StoredAct &act, const QString &title) const
 {
     const std::optional<qint64> id = actIdNumber(act.id);
@@ -227,7 +222,8 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
         throw Error(e.message() + QStringLiteral("\rActul nu a fost adaugat."));
     }
     try {
-        run(insertActStatement(m_workspace.actePath(), id, act, fileExtension(act.file)));
+        m_workspace.runStatement(
+            insertActStatement(m_workspace.actePath(), id, act, fileExtension(act.file)));
     } catch (const Error &e) {
         QFile::remove(file);
         journal.end();
@@ -252,8 +248,8 @@ void ActOperations::storeFingerprint(qint64 id, const DocumentFingerprint &print
     FingerprintsTable::create(m_workspace.Sx(), dataDir, [this] { m_workspace.yield(); });
     const QStringList insert = FingerprintsTable::insertStatement(
         dataDir, id, print, codedFile, m_workspace.now(), m_workspace.context().WorkstationUser);
-    run(FingerprintsTable::deleteStatement(dataDir, id));
-    run(insert);
+    m_workspace.runStatement(FingerprintsTable::deleteStatement(dataDir, id));
+    m_workspace.runStatement(insert);
 }
 
 void ActOperations::modify(const StoredAct &old, const ActEntry &edited, ProgressSink &progress)
@@ -276,7 +272,7 @@ void ActOperations::modify(const StoredAct &old, const ActEntry &edited, Progres
                                                   fileChanged ? &extension : nullptr);
     if (!fileChanged && !moved) {
         m_workspace.WriteLog(modifiedLogText(edited));
-        run(update);
+        m_workspace.runStatement(update);
         return;
     }
 
@@ -324,7 +320,7 @@ void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry e
         throw Error(e.message() + kNotModified);
     }
     try {
-        run(entry.update);
+        m_workspace.runStatement(entry.update);
     } catch (const Error &e) {
         if (QFileInfo::exists(copy) && !QFile::remove(copy))
             throw Error(e.message() + leftForNextStart(copy));
@@ -369,7 +365,7 @@ void ActOperations::moveArchivedFile(ActJournal &journal, const ActJournal::Entr
     // Logged once the move is done: a refused move leaves no entry.
     try {
         m_workspace.WriteLog(modifiedLogText(edited));
-        run(entry.update);
+        m_workspace.runStatement(entry.update);
     } catch (const Error &e) {
         if (QFileInfo::exists(newPath) && !QFile::rename(newPath, oldPath))
             throw Error(e.message() + leftForNextStart(newPath));
@@ -400,7 +396,7 @@ void ActOperations::remove(const StoredAct &act)
     const QStringList statement = deleteActStatement(m_workspace.actePath(), act.id);
     const qint64 id = *actIdNumber(act.id);
     if (path.isEmpty()) {
-        run(statement);
+        m_workspace.runStatement(statement);
         removeFingerprint(id);
         return;
     }
@@ -410,7 +406,7 @@ void ActOperations::remove(const StoredAct &act)
                                     path, QString()),
               act.nr, act.date, act.titlu));
     try {
-        run(statement);
+        m_workspace.runStatement(statement);
     } catch (...) {
         journal.end();
         throw;
@@ -425,7 +421,7 @@ void ActOperations::removeFingerprint(qint64 id)
     const QString dataDir = m_workspace.context().DataDir;
     try {
         if (FingerprintsTable::exists(dataDir))
-            run(FingerprintsTable::deleteStatement(dataDir, id));
+            m_workspace.runStatement(FingerprintsTable::deleteStatement(dataDir, id));
     } catch (const Error &) {
         // Left in a table that cannot be written: a fingerprint whose act is gone is never used.
     }

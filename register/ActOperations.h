@@ -64,7 +64,6 @@ public:
     void setRecodingWait(std::chrono::milliseconds wait) { m_recodingWait = wait; }
 
 private:
-    void run(const QStringList &lines);
     // Waits under the progress window (`description`) until `free` says so, asking every 100 ms
     // and letting events run, at most `wait`; false when the time ran out.
     bool waitUnderProgress(const std::function<bool()> &free, std::chrono::milliseconds wait,
