@@ -12,9 +12,25 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <QCryptographicHash>
+#else
 #include <openssl/evp.h>
+#endif
 
 namespace dosarium {
+
+#ifdef _WIN32
+// A finished SHA-256 as 64 lowercase hexadecimal digits (no OpenSSL on Windows).
+class Sha256 {
+public:
+    void add(const char *data, qsizetype size) { m_hash.addData(QByteArrayView(data, size)); }
+    QByteArray hex() { return m_hash.result().toHex(); }
+
+private:
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+};
+#else
 
 // A finished SHA-256 as 64 lowercase hexadecimal digits.
 class Sha256 {
@@ -39,6 +55,7 @@ public:
 private:
     EVP_MD_CTX *m_context;
 };
+#endif
 
 // Fingerprints computed on a thread of their own while the next piece of the document is read,
 // decoded and written: SHA-256 costs about as much as all the copying, and the two overlap.
