@@ -6,13 +6,13 @@
 #include "app/Workspace.h"
 #include "archive/ProgressSink.h"
 #include "platform/FileNames.h"
+#include "platform/Names.h"
 #include "platform/ReplacementFile.h"
 #include "store/PlainFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 
 #include <cerrno>
 
@@ -27,7 +27,7 @@ RepairResult repairDataFolder(const QString &dataFolder, const CheckResult &foun
         if (f.kind != Finding::Kind::RecodingLeft)
             continue;
         try {
-            Workspace workspace(Workstation{dataDir, QSysInfo::machineHostName(), QString()});
+            Workspace workspace(Workstation{dataDir, computerName(), QString()});
             workspace.context().DataDir = dataDir;
             ArchiveRecoding recoding(workspace, [dataDir] { return readArchiveKeyOnly(dataDir); });
             NoProgress progress;
