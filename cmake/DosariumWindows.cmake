@@ -17,8 +17,8 @@ add_custom_command(OUTPUT ${_icons}/dosarium.ico
 file(WRITE ${CMAKE_BINARY_DIR}/dosarium.rc.in
     "IDI_ICON1 ICON \"${_icons}/dosarium.ico\"\n")
 configure_file(${CMAKE_BINARY_DIR}/dosarium.rc.in ${CMAKE_BINARY_DIR}/dosarium.rc COPYONLY)
-set_source_files_properties(${CMAKE_BINARY_DIR}/dosarium.rc PROPERTIES
-    OBJECT_DEPENDS ${_icons}/dosarium.ico)
+add_custom_target(dosarium_icon_file DEPENDS ${_icons}/dosarium.ico)
+add_dependencies(dosarium dosarium_icon_file)
 target_sources(dosarium PRIVATE ${CMAKE_BINARY_DIR}/dosarium.rc)
 
 install(TARGETS dosarium dosarium-sql dosarium-arhiva RUNTIME DESTINATION .)
@@ -50,6 +50,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Dosarium)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Dosarium)
 set(CPACK_PACKAGE_EXECUTABLES dosarium Dosarium)
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/windows/CPackNames.cmake)
 set(CPACK_NSIS_INSTALL_ROOT "C:")
 set(CPACK_NSIS_DISPLAY_NAME Dosarium)

@@ -24,8 +24,8 @@ bool isProgramWindow(HWND window, const std::wstring &caption)
         return false;
     wchar_t className[128];
     const int classLength = GetClassNameW(window, className, int(std::size(className)));
-    if (std::wstring_view(className, size_t(std::max(classLength, 0))).substr(0, 2) != L"Qt" ||
-        !std::wstring_view(className).contains(L"QWindow"))
+    const std::wstring_view name(className, size_t(std::max(classLength, 0)));
+    if (!name.starts_with(L"Qt") || name.find(L"QWindow") == std::wstring_view::npos)
         return false;
     wchar_t title[256];
     const int titleLength = GetWindowTextW(window, title, int(std::size(title)));
