@@ -59,6 +59,8 @@ set(CPACK_NSIS_MUI_ICON ${_icons}/dosarium.ico)
 set(CPACK_NSIS_MUI_UNIICON ${_icons}/dosarium.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME dosarium.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# A 64-bit installer for the 64-bit program: it writes the 64-bit view of the registry.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 # The desktop shortcut; the Start-menu one comes from CPACK_PACKAGE_EXECUTABLES. The uninstaller
 # removes only the files it installed: Data, TEMP and TMPSQL stay.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS

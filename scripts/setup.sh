@@ -14,7 +14,7 @@ packages=(
     xvfb xauth
 )
 if [ "${1:-}" = windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis googletest ccache xz-utils)
+    packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis googletest ccache xz-utils xdotool python3)
 fi
 
 missing=()

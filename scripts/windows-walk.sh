@@ -81,9 +81,11 @@ click_at "$register" $((566 + grow + 44)) $((panel + 16 + 12))
 act=$(find_window 'Dosarium$' 513x407)
 click_at "$act" $((120 + 53)) $((316 + 12))
 chooser=$(find_window 'Alege Fisierul de arhivat')
+sleep 1.5
 xdotool windowfocus "$chooser" 2>/dev/null || true
 typed "Z:${work//\//\\}\\scan.pdf"
 keys Return
+wait_for "! xdotool search --onlyvisible --name '^Alege Fisierul' >/dev/null" "the chooser stays open"
 sleep 1
 click_at "$act" 170 130
 typed 17
