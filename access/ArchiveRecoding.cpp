@@ -9,6 +9,8 @@
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
 #include "archive/ProgressSink.h"
+#include "platform/FileHandles.h"
+#include "platform/FileNames.h"
 #include "store/FileLock.h"
 #include "store/FilePath.h"
 #include "store/PlainFile.h"
@@ -496,8 +498,8 @@ void ArchiveRecoding::close()
         return;
     // Emptied first: a journal that cannot be removed, or a crash in between, leaves nothing to
     // bring back.
-    const bool emptied = ::ftruncate(m_fd, 0) == 0;
-    const bool removed = ::unlink(QFile::encodeName(m_journal).constData()) == 0;
+    const bool emptied = truncateFile(m_fd, 0);
+    const bool removed = removeEntry(m_journal);
     Q_UNUSED(emptied);
     Q_UNUSED(removed);
     release();

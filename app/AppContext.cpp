@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSysInfo>
 
 namespace dosarium {
 
@@ -36,7 +35,7 @@ QString programFolder(const QString &exeDir)
 Workstation Workstation::current()
 {
     return {programFolder(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
-            QSysInfo::machineHostName(), loginName()};
+            dosarium::computerName(), loginName()};
 }
 
 QString workstationText(const QString &computerName, const QString &userName)

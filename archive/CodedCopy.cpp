@@ -34,7 +34,9 @@ QString causeOf(int error)
     case EPERM:
         return QStringLiteral("acces interzis");
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return QStringLiteral("discul este plin");
     case EROFS:
         return QStringLiteral("discul este protejat la scriere");

@@ -7,10 +7,25 @@
 #include <QByteArray>
 #include <QString>
 
+#ifdef _WIN32
+#include <QCryptographicHash>
+#else
 #include <openssl/evp.h>
+#endif
 
 namespace dosarium {
 
+#ifdef _WIN32
+// A SHA-256 under way; hex() gives it as 64 lowercase hexadecimal digits (no OpenSSL on Windows).
+class Sha256 {
+public:
+    void add(const char *data, qsizetype size) { m_hash.addData(QByteArrayView(data, size)); }
+    QByteArray hex() { return m_hash.result().toHex(); }
+
+private:
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+};
+#else
 // A SHA-256 under way; hex() gives it as 64 lowercase hexadecimal digits.
 class Sha256 {
 public:
@@ -34,6 +49,7 @@ public:
 private:
     EVP_MD_CTX *m_context;
 };
+#endif
 
 struct DocumentFingerprint {
     QByteArray sha256; // 64 lowercase hexadecimal digits

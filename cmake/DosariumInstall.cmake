@@ -6,6 +6,10 @@
 # The package installs to /opt/dosarium with its desktop entry and icons under /usr/share; its
 # executables go to /opt/dosarium/bin, which only root writes, while the office group writes
 # Data beside it (the program takes the parent of a "bin" folder as its folder).
+if(WIN32)
+    include(cmake/DosariumWindows.cmake)
+    return()
+endif()
 include(GNUInstallDirs)
 option(DOSARIUM_SYSTEM_MENU "Desktop entry and icons under /usr/share (the package's layout)" OFF)
 

@@ -18,7 +18,9 @@ QString systemErrorText(int error)
     case EISDIR:
         return QStringLiteral("este un folder");
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return QStringLiteral("spatiu insuficient pe disc");
     case EFBIG:
         return QStringLiteral("fisierul ar depasi marimea permisa");
@@ -33,8 +35,12 @@ QString systemErrorText(int error)
     case EBUSY:
     case ETXTBSY:
         return QStringLiteral("fisierul este folosit de alt program");
+#ifdef ESTALE
     case ESTALE:
+#endif
+#ifdef EHOSTDOWN
     case EHOSTDOWN:
+#endif
     case EHOSTUNREACH:
     case ENETDOWN:
     case ENETUNREACH:

@@ -14,4 +14,11 @@ void useOfficeFileMode();
 // them); false with errno set when the system refuses.
 bool setPermissions(const QString &path, unsigned permissions);
 
+// The same for an open file; where the system keeps no such bits, nothing is changed.
+bool setPermissionsOf(int fd, unsigned permissions);
+
+// 0 when this account may write the file at `path` (or nothing stands there); else why not, as
+// an errno value (EACCES for a read-only file).
+int writeRefusal(const QString &path);
+
 } // namespace dosarium

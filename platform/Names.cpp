@@ -1,5 +1,7 @@
 #include "platform/Names.h"
 
+#include <QSysInfo>
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -10,6 +12,11 @@ QString loginName()
     if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_name && *entry->pw_name)
         return QString::fromLocal8Bit(entry->pw_name);
     return qEnvironmentVariable("USER");
+}
+
+QString computerName()
+{
+    return QSysInfo::machineHostName();
 }
 
 QString accountTag()

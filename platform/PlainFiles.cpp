@@ -1,11 +1,6 @@
 #include "platform/PlainFiles.h"
 
-#include <QFile>
-
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -16,10 +11,10 @@ int openPlainFile(const QString &path, FileAccess access, bool create, unsigned 
         openFile(path, access, {.create = create, .noFollow = true, .noBlock = true}, mode);
     if (fd < 0)
         return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
+    const std::optional<FileStatus> status = statusOf(fd);
+    if (!status || status->kind != EntryKind::File) {
+        const int error = status && status->kind == EntryKind::Folder ? EISDIR : EINVAL;
+        closeFile(fd);
         errno = error;
         return -1;
     }

@@ -1,5 +1,10 @@
 #include "platform/ReplacementFile.h"
 
+#include "platform/FileHandles.h"
+#include "platform/FileModes.h"
+#include "platform/FileNames.h"
+#include "platform/FileStatus.h"
+#include "platform/Names.h"
 #include "platform/ProcessInfo.h"
 
 #include <QDateTime>
@@ -8,15 +13,10 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QSysInfo>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dosarium {
 
@@ -29,15 +29,10 @@ const QString kMarker = QStringLiteral(".~dsm-");
 // that a live temporary of another computer that happens to carry the same name stays.
 constexpr auto kLeftoverAge = std::chrono::minutes(10);
 
-QByteArray nativePath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
 // This workstation's part of a temporary name; "-" separates the parts, so it holds none.
 QString workstationPart()
 {
-    QString host = QSysInfo::machineHostName().left(15);
+    QString host = computerName().left(15);
     host.replace(QLatin1Char('-'), QLatin1Char('_'));
     return host;
 }
@@ -83,7 +78,7 @@ void removeLeftovers(const QString &folder)
         const QDateTime written =
             QFileInfo(path).fileTime(QFileDevice::FileModificationTime).toUTC();
         if (written.isValid() && written < oldest)
-            ::unlink(nativePath(path).constData());
+            removeEntry(path);
     }
 }
 
@@ -98,18 +93,16 @@ ReplacementFile::ReplacementFile(QString target, std::optional<unsigned> mode)
     : m_target(std::move(target))
 {
     // A file its owner made read-only is not replaced behind the owner's back.
-    const QByteArray native = nativePath(m_target);
-    if (::access(native.constData(), W_OK) != 0 && errno != ENOENT) {
-        const int error = errno;
+    if (const int refused = writeRefusal(m_target)) {
         throw ReplacementError(
-            QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemErrorText(error)),
-            systemErrorText(error));
+            QStringLiteral("Nu pot scrie fisierul %1: %2.").arg(m_target, systemErrorText(refused)),
+            systemErrorText(refused));
     }
     removeLeftovers(folderOf(m_target));
     for (int attempt = 0; attempt < 8 && m_fd < 0; ++attempt) {
         m_temp = temporaryPrefix(m_target) + uniqueSuffix();
-        m_fd = ::open(nativePath(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                      mode ? mode_t(*mode & 0666) : 0666);
+        m_fd = openFile(m_temp, FileAccess::Write, {.create = true, .exclusive = true},
+                        mode ? *mode & 0666 : 0666);
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
@@ -122,11 +115,11 @@ ReplacementFile::ReplacementFile(QString target, std::optional<unsigned> mode)
     }
     // The new file keeps the permissions of the one it replaces (never those of a file a link
     // leads to), or takes the ones asked for.
-    struct stat old;
-    if (mode)
-        (void)fchmod(m_fd, mode_t(*mode & 0777));
-    else if (::lstat(native.constData(), &old) == 0 && S_ISREG(old.st_mode))
-        (void)fchmod(m_fd, old.st_mode & 07777);
+    if (mode) {
+        (void)setPermissionsOf(m_fd, *mode & 0777);
+    } else if (const auto old = statusAt(m_target); old && old->kind == EntryKind::File) {
+        (void)setPermissionsOf(m_fd, old->permissions & 07777);
+    }
 }
 
 ReplacementFile::~ReplacementFile()
@@ -169,7 +162,7 @@ void ReplacementFile::write(const char *data, qint64 size)
                                systemErrorText(EBADF));
     qint64 done = 0;
     while (done < size) {
-        const ssize_t n = ::write(m_fd, data + done, size_t(size - done));
+        const qint64 n = writeFile(m_fd, data + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -182,17 +175,17 @@ void ReplacementFile::syncAndClose()
 {
     if (m_fd < 0)
         fail(QStringLiteral("Nu pot scrie fisierul %1: %2."), EBADF);
-    if (fdatasync(m_fd) != 0 && errno != EINVAL)
+    if (syncFileData(m_fd) != 0 && errno != EINVAL)
         fail(QStringLiteral("Nu pot scrie fisierul %1: %2."), errno);
     const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0)
+    if (closeFile(fd) != 0)
         fail(QStringLiteral("Nu pot scrie fisierul %1: %2."), errno);
 }
 
 void ReplacementFile::commit()
 {
     syncAndClose();
-    if (::rename(nativePath(m_temp).constData(), nativePath(m_target).constData()) != 0)
+    if (!renameFile(m_temp, m_target))
         fail(QStringLiteral("Nu pot inlocui fisierul %1: %2."), errno);
     m_temp.clear();
 }
@@ -200,22 +193,7 @@ void ReplacementFile::commit()
 bool ReplacementFile::commitIfAbsent()
 {
     syncAndClose();
-    const QByteArray temp = nativePath(m_temp);
-    const QByteArray target = nativePath(m_target);
-    // A hard link never replaces a file; the temporary name then goes.
-    if (::link(temp.constData(), target.constData()) == 0) {
-        discard();
-        return true;
-    }
-    const int error = errno;
-    if (error == EEXIST) {
-        discard();
-        return false;
-    }
-    // Folders that know no hard links: a rename that refuses to replace, where the folder's
-    // file system offers one, else a rename after a last check.
-    if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0) {
+    if (moveWithoutReplacing(m_temp, m_target)) {
         m_temp.clear();
         return true;
     }
@@ -223,23 +201,15 @@ bool ReplacementFile::commitIfAbsent()
         discard();
         return false;
     }
-    if (!QFileInfo::exists(m_target) && ::rename(temp.constData(), target.constData()) == 0) {
-        m_temp.clear();
-        return true;
-    }
-    if (QFileInfo::exists(m_target)) {
-        discard();
-        return false;
-    }
-    fail(QStringLiteral("Nu pot crea fisierul %1: %2."), error);
+    fail(QStringLiteral("Nu pot crea fisierul %1: %2."), errno);
 }
 
 void ReplacementFile::discard()
 {
     if (m_fd >= 0)
-        ::close(std::exchange(m_fd, -1));
+        closeFile(std::exchange(m_fd, -1));
     if (!m_temp.isEmpty())
-        ::unlink(nativePath(std::exchange(m_temp, QString())).constData());
+        removeEntry(std::exchange(m_temp, QString()));
 }
 
 void ReplacementFile::fail(const QString &message, int error)

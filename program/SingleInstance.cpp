@@ -1,5 +1,6 @@
 #include "program/SingleInstance.h"
 
+#include "platform/Desktop.h"
 #include "platform/Names.h"
 #include "platform/PrivateFolders.h"
 
@@ -31,7 +32,7 @@ QString socketFolder(const QString &name)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(parent)
+SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(parent), m_key(key)
 {
     // In the shared temporary folder another account could take the name first and answer in
     // this copy's place; a folder only this account writes cannot be taken.
@@ -49,6 +50,7 @@ bool SingleInstance::askRunningCopy()
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kConnectWaitMs))
         return false;
+    passForegroundToOtherCopy(m_key);
     socket.write(kActivate);
     socket.waitForBytesWritten(kConnectWaitMs);
     socket.disconnectFromServer();

@@ -38,6 +38,7 @@ private:
     bool askRunningCopy();
     void onConnection();
 
+    QString m_key;
     QString m_name;
     QLocalServer *m_server = nullptr;
     std::function<QWidget *()> m_target;

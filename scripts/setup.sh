@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Dosarium need, only those
-# that are missing. Run as root (or with sudo).
+# that are missing. Run as root (or with sudo). With "windows": also what the Windows build and
+# its tests under Wine need (scripts/build-windows.sh).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,9 @@ packages=(
     fonts-liberation2
     xvfb xauth
 )
+if [ "${1:-}" = windows ]; then
+    packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis googletest ccache xz-utils xdotool python3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

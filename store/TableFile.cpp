@@ -339,6 +339,11 @@ void TableFile::appendRecord(const TableLayout &layout, quint32 &count, const QB
     QByteArray data = record;
     data.append('\x1A');
     const qint64 at = layout.headerLength + qint64(count) * layout.recordLength;
+    if (at + data.size() > TableLocks::kLargestTable)
+        throw Error(QStringLiteral("Tabelul %1 a atins marimea cea mai mare permisa (%2 octeti); "
+                                   "randul nu a fost adaugat.")
+                        .arg(m_path)
+                        .arg(TableLocks::kLargestTable));
     // The bytes the record goes over (the end mark, or a record a crash left uncounted), put
     // back when the disk refuses the record part-way, so that no piece of it stays behind.
     const std::optional<FileStatus> st = statusOf(m_fd);

@@ -6,6 +6,7 @@
 #include "app/Workspace.h"
 #include "archive/ProgressSink.h"
 #include "platform/FileNames.h"
+#include "platform/Names.h"
 #include "platform/ReplacementFile.h"
 #include "store/PlainFile.h"
 #include "tools/FingerprintCheck.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 
 #include <cerrno>
 
@@ -57,7 +57,7 @@ void finishRecoding(const QString &dataDir, const CheckResult &found, RepairResu
         if (f.kind != Finding::Kind::RecodingLeft)
             continue;
         try {
-            Workspace workspace(Workstation{dataDir, QSysInfo::machineHostName(), QString()});
+            Workspace workspace(Workstation{dataDir, computerName(), QString()});
             workspace.context().DataDir = dataDir;
             ArchiveRecoding recoding(workspace, [dataDir] { return readArchiveKeyOnly(dataDir); });
             NoProgress progress;

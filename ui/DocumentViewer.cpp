@@ -1,5 +1,7 @@
 #include "ui/DocumentViewer.h"
 
+#include "platform/Desktop.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -22,6 +24,8 @@ void openDocument(const QString &path)
         return;
     }
     // The desktop's answer is not examined: without a viewer nothing opens.
+    if (openWithAssociatedProgram(path))
+        return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

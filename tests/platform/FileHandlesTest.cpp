@@ -23,7 +23,12 @@ TEST(FileHandles, modificationTimeSetFromAStatus_readsBackExactly)
         const std::optional<FileStatus> open = statusOf(fd);
         ASSERT_EQ(closeFile(fd), 0);
         ASSERT_TRUE(open);
-        EXPECT_EQ(open->modified, when);
-        EXPECT_EQ(statusAt(path)->modified, when);
+#ifdef _WIN32
+        const qint64 kept = when - when % 100; // Windows keeps times in steps of 100 ns
+#else
+        const qint64 kept = when;
+#endif
+        EXPECT_EQ(open->modified, kept);
+        EXPECT_EQ(statusAt(path)->modified, kept);
     }
 }

@@ -1,7 +1,8 @@
 #include "DbfBytes.h"
 
+#include "store/CodePageTables.h"
+
 #include <QFile>
-#include <QStringDecoder>
 
 namespace dosarium::proof {
 
@@ -100,8 +101,12 @@ std::optional<QByteArray> DbfBytes::value(int record, const QByteArray &column) 
 
 QString DbfBytes::text(int record, const QByteArray &column) const
 {
-    QStringDecoder decode("windows-1250");
-    return decode(value(record, column).value_or(QByteArray()));
+    // The page's own table: the Windows build's Qt has no converter for it.
+    const auto &characters = *codePageCharacters("windows-1250");
+    QString text;
+    for (const char byte : value(record, column).value_or(QByteArray()))
+        text += QChar(characters[uchar(byte)]);
+    return text;
 }
 
 } // namespace dosarium::proof

@@ -13,6 +13,7 @@
 #include "register/ActDialog.h"
 #include "register/RegisterData.h"
 #include "register/RegisterWindow.h"
+#include "store/CodePageTables.h"
 #include "store/Query.h"
 #include "ui/ErrorReport.h"
 #include "ui/FileChooser.h"
@@ -24,10 +25,11 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStringEncoder>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace dosarium;
 using namespace dosarium::testing;
@@ -272,17 +274,28 @@ QList<std::tuple<QByteArray, QByteArray, int>> storedUsers(const QString &dataDi
     return out;
 }
 
+// The byte of each character Windows-1250 holds, from the page's own table (the Windows
+// build's Qt has no converter for it).
+std::optional<char> codePageByte(QChar c)
+{
+    const auto &characters = *codePageCharacters("windows-1250");
+    for (int byte = 0; byte < 256; ++byte)
+        if (characters[byte] == c.unicode())
+            return char(byte);
+    return std::nullopt;
+}
+
 QByteArray inCodePage(const QString &text)
 {
-    QStringEncoder encode("windows-1250");
-    return encode(text);
+    QByteArray bytes;
+    for (const QChar c : text)
+        bytes += codePageByte(c).value_or('?');
+    return bytes;
 }
 
 bool holdable(QChar c)
 {
-    QStringEncoder encode("windows-1250");
-    (void)QByteArray(encode(QString(c)));
-    return !encode.hasError();
+    return codePageByte(c).has_value();
 }
 
 void writeUsers(const QString &dataDir, const QList<std::tuple<QByteArray, QByteArray, int>> &users)

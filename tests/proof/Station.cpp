@@ -17,15 +17,18 @@
 #include <QFile>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <random>
+#ifndef _WIN32
+#include <csignal>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 using namespace dosarium;
 
@@ -60,6 +63,10 @@ QString tabbed(const QStringList &parts)
 // folder bound onto itself read-only. False where the system does not allow it.
 bool makeReadOnly(const QString &folder)
 {
+#ifdef _WIN32
+    Q_UNUSED(folder);
+    return false; // Linux mount namespaces only
+#else
     if (unshare(CLONE_NEWNS) != 0) {
         const uid_t uid = getuid();
         const gid_t gid = getgid();
@@ -83,6 +90,7 @@ bool makeReadOnly(const QString &folder)
            mount(path.constData(), path.constData(), nullptr, MS_BIND | MS_REC, nullptr) == 0 &&
            mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) ==
                0;
+#endif
 }
 
 class Station {
@@ -282,10 +290,17 @@ private:
     {
         ++m_steps;
         if (m_armed && m_steps == m_crashAt)
+#ifdef _WIN32
+            std::_Exit(137); // ends at once, as a killed process
+#else
             ::kill(getpid(), SIGKILL);
+#endif
     }
 
-    int pick(int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(m_random)); }
+    int pick(int n)
+    {
+        return int(std::uniform_int_distribution<int>(0, n - 1)(m_random));
+    }
 
     // A full disk: a write that would make a file larger than the limit fails (EFBIG) instead
     // of ending the process. The limit is a soft one, so that the scans the person chooses can
@@ -295,9 +310,13 @@ private:
     {
         if (bytes == -1)
             return;
+#ifdef _WIN32
+        say(QStringLiteral("UNSUPPORTED\tfile-size-limit")); // Linux only
+#else
         signal(SIGXFSZ, SIG_IGN);
         const rlimit size{bytes < 0 ? RLIM_INFINITY : rlim_t(bytes), RLIM_INFINITY};
         setrlimit(RLIMIT_FSIZE, &size);
+#endif
     }
 
     // A scan of a random size written to the temporary folder; its tag goes into OBS.
@@ -324,7 +343,10 @@ private:
         return path;
     }
 
-    QDate randomDate() { return QDate(2001 + pick(4), 1 + pick(12), 1 + pick(28)); }
+    QDate randomDate()
+    {
+        return QDate(2001 + pick(4), 1 + pick(12), 1 + pick(28));
+    }
 
     ActEntry newEntry()
     {
@@ -459,8 +481,14 @@ private:
     }
 
 public:
-    bool failed() const { return m_failed; }
-    Workspace &workspace() { return m_workspace; }
+    bool failed() const
+    {
+        return m_failed;
+    }
+    Workspace &workspace()
+    {
+        return m_workspace;
+    }
 
 private:
     Workspace m_workspace;
