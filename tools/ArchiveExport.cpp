@@ -17,6 +17,7 @@
 #include "tools/CsvWriter.h"
 #include "tools/ExportDocuments.h"
 #include "tools/FieldTextUtf8.h"
+#include "tools/FingerprintCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -253,13 +254,10 @@ std::vector<PlannedAct *> chooseTargets(std::vector<PlannedAct> &acts, const QSt
 // is said in the notes (damaged, or replaced by a workstation that keeps no fingerprints).
 void verifyFingerprints(const QString &dataDir, std::vector<PlannedAct> &acts, ExportResult &result)
 {
-    FingerprintSet prints;
-    try {
-        prints = FingerprintsTable::readAll(dataDir);
-    } catch (const Error &e) {
-        result.notes << QStringLiteral("Amprentele nu au putut fi citite: ") + e.message();
+    const std::optional<FingerprintSet> read = readFingerprints(dataDir, result.notes);
+    if (!read)
         return;
-    }
+    const FingerprintSet &prints = *read;
     for (PlannedAct &act : acts) {
         const auto print = prints.byAct.constFind(act.id);
         if (!act.missing.isEmpty() || print == prints.byAct.cend())

@@ -134,16 +134,23 @@ void judge(const Comparison &c, const QString &dataDir, CheckResult &result)
 
 } // namespace
 
+std::optional<FingerprintSet> readFingerprints(const QString &dataDir, QStringList &notes)
+{
+    try {
+        return FingerprintsTable::readAll(dataDir);
+    } catch (const Error &e) {
+        notes << QStringLiteral("Amprentele nu au putut fi citite: ") + e.message();
+        return std::nullopt;
+    }
+}
+
 void checkFingerprints(const QString &dataDir, const std::vector<ArchivedDocument> &documents,
                        const CheckOptions &options, CheckResult &result)
 {
-    FingerprintSet prints;
-    try {
-        prints = FingerprintsTable::readAll(dataDir);
-    } catch (const Error &e) {
-        result.notes << QStringLiteral("Amprentele nu au putut fi citite: ") + e.message();
+    const std::optional<FingerprintSet> read = readFingerprints(dataDir, result.notes);
+    if (!read)
         return;
-    }
+    const FingerprintSet &prints = *read;
     if (prints.unusable > 0)
         result.notes << QStringLiteral("Tabelul %1 are %2 care nu sunt amprente bune; nu sunt "
                                        "folosite.")

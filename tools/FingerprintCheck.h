@@ -6,12 +6,17 @@
 // an older program, which keeps no fingerprints) is only said, never called damaged.
 #pragma once
 
+#include "app/FingerprintsTable.h"
 #include "tools/ArchiveCheck.h"
 
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace dosarium {
+
+// The fingerprints table of `dataDir`; nothing, with a note in `notes`, when it cannot be read.
+std::optional<FingerprintSet> readFingerprints(const QString &dataDir, QStringList &notes);
 
 // Adds to `result` the DamagedDocument findings, the acts without a fingerprint and the notes.
 // Reads the fingerprints table and the documents; writes nothing.
