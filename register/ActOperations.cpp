@@ -9,7 +9,9 @@
 #include "app/Workspace.h"
 #include "archive/ArchivePath.h"
 #include "archive/CodedCopy.h"
+#include "archive/Fingerprint.h"
 #include "archive/ProgressSink.h"
+#include "platform/FileStatus.h"
 #include "register/ActJournal.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -81,6 +83,18 @@ DocumentFingerprint chosenFingerprint(const ActEntry &act)
             return *act.fingerprint;
     }
     return fingerprintOfFile(act.file);
+}
+
+// The chosen file written again while it was being stored: the fingerprint is taken of the
+// document as the archive now holds it, so that the check never calls that document damaged.
+DocumentFingerprint fingerprintOfStored(const DocumentFingerprint &taken, const QString &chosen,
+                                        const QString &archived, const QByteArray &key)
+{
+    const std::optional<FileStatus> now = statusAt(chosen);
+    if (now && now->kind == EntryKind::File && now->size == taken.size &&
+        now->modified == taken.modified)
+        return taken;
+    return fingerprintOfFile(archived, key, false);
 }
 
 ActJournal::Entry withFingerprint(ActJournal::Entry entry, const DocumentFingerprint &print)
@@ -215,9 +229,14 @@ QString ActOperations::add(const ActEntry &act, ProgressSink &progress)
         named(ActJournal::Entry::of(ActJournal::Kind::Add, dataDir, id, QString(), file), act.nr,
               act.date, act.titlu),
         print));
+    bool stored = false;
     try {
         CopyCoded(act.file, file, m_archiveKey(), progress);
+        stored = true;
+        print = fingerprintOfStored(print, act.file, file, m_archiveKey());
     } catch (const Error &e) {
+        if (stored)
+            QFile::remove(file);
         journal.end();
         throw Error(e.message() + QStringLiteral("\rActul nu a fost adaugat."));
     }
@@ -307,15 +326,22 @@ void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry e
     entry.stagedFile = moved ? QString() : copy;
     entry.newCopy = moved;
     m_workspace.WriteLog(modifiedLogText(edited));
+    DocumentFingerprint print;
     try {
-        entry = withFingerprint(entry, chosenFingerprint(edited));
+        print = chosenFingerprint(edited);
     } catch (const Error &e) {
         throw Error(e.message() + kNotModified);
     }
+    entry = withFingerprint(entry, print);
     journal.begin(entry);
+    bool stored = false;
     try {
         CopyCoded(edited.file, copy, m_archiveKey(), progress);
+        stored = true;
+        print = fingerprintOfStored(print, edited.file, copy, m_archiveKey());
     } catch (const Error &e) {
+        if (stored)
+            QFile::remove(copy);
         journal.end();
         throw Error(e.message() + kNotModified);
     }
@@ -338,7 +364,7 @@ void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry e
                         .arg(copy));
     }
     try {
-        storeFingerprint(*actIdNumber(entry.id), {entry.sha256, entry.size, 0}, newPath);
+        storeFingerprint(*actIdNumber(entry.id), print, newPath);
     } catch (const Error &e) {
         // The journal stays: the next start gives the act its new document's fingerprint, so
         // the old one is never taken for it.

@@ -4,6 +4,7 @@
 #include "RegisterData.h"
 #include "access/ArchiveRecoding.h"
 #include "access/ArchiveUseLock.h"
+#include "app/FingerprintsTable.h"
 #include "archive/ProgressSink.h"
 #include "register/ActDialogRules.h"
 #include "register/ActJournal.h"
@@ -486,4 +487,33 @@ TEST_F(ActOperationsTest, aFingerprintsTableThatCannotBeRead_neverStopsAnActOper
     EXPECT_EQ(alreadyArchivedQuestion(dataDir(), print), QString());
     acts.remove(stored(id));
     EXPECT_EQ(rows(data.workspace.actePath()), 0);
+}
+
+TEST_F(ActOperationsTest, aScanWrittenAgainWhileItIsStored_getsTheFingerprintOfWhatTheArchiveHolds)
+{
+    // The scanner's program writes the end of the file again while the copy is under way.
+    struct Rewriting : ProgressSink {
+        QString file;
+        bool done = false;
+        void start(qint64, const QString &) override {}
+        void step() override
+        {
+            if (done)
+                return;
+            done = true;
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            f.seek(f.size() - 1);
+            f.write("!");
+        }
+        void finish() override {}
+    } rewriting;
+    rewriting.file = writeSource(QStringLiteral("scan.pdf"), QByteArray(600000, 'x'));
+    const QString id = acts.add(contract(rewriting.file), rewriting);
+    ASSERT_TRUE(rewriting.done);
+    const DocumentFingerprint archived =
+        fingerprintOfFile(acts.archivedFile(stored(id)), kKey, false);
+    const FingerprintSet prints = FingerprintsTable::readAll(dataDir());
+    ASSERT_TRUE(prints.byAct.contains(id.toLongLong()));
+    EXPECT_EQ(prints.byAct.value(id.toLongLong()).sha256, archived.sha256);
 }
