@@ -6,7 +6,9 @@
 #include "app/DamagedFiles.h"
 #include "app/FingerprintsTable.h"
 #include "app/Workspace.h"
+#include "platform/FileLocks.h"
 #include "platform/FileNames.h"
+#include "platform/PlainFiles.h"
 #include "platform/ReplacementFile.h"
 #include "register/ActJournalCheck.h"
 #include "register/ActStatements.h"
@@ -30,6 +32,12 @@
 namespace dosarium {
 
 namespace {
+
+// The journal is replaced by every write, so the lock that holds it is on a file beside it.
+QString lockPathOf(const QString &journal)
+{
+    return journal + QStringLiteral(".lck");
+}
 
 const QByteArray kFirstLine = QByteArrayLiteral("DOSARIUM ACT JOURNAL 1");
 const QByteArray kLastLine = QByteArrayLiteral("END");
@@ -202,7 +210,7 @@ bool ActJournal::hold(std::chrono::milliseconds wait)
     if (held())
         return true;
     // The journal itself is replaced by every write, so the lock is on a file of its own.
-    const QString lockPath = m_path + QStringLiteral(".lck");
+    const QString lockPath = lockPathOf(m_path);
     const int fd =
         openFile(lockPath, FileAccess::ReadWrite, {.create = true, .noFollow = true}, 0666);
     if (fd < 0)
@@ -219,6 +227,16 @@ bool ActJournal::hold(std::chrono::milliseconds wait)
     }
     m_lock = fd;
     return true;
+}
+
+bool ActJournal::isHeldElsewhere(const QString &dataDir)
+{
+    const int fd = openPlainFile(lockPathOf(joinPath(dataDir, kFileName)), FileAccess::Read);
+    if (fd < 0)
+        return false;
+    const bool held = rangeLockedElsewhere(fd, 0, 1);
+    closeFile(fd);
+    return held;
 }
 
 void ActJournal::release()

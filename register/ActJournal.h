@@ -71,6 +71,8 @@ public:
     // that holds it; false when that copy kept it. Throws Error when the lock cannot be had.
     bool hold(std::chrono::milliseconds wait);
     bool held() const { return m_lock >= 0; }
+    // Whether a running copy holds the journal of `dataDir` now (its operation is under way).
+    static bool isHeldElsewhere(const QString &dataDir);
 
     // Writes the entry; it is on the disk when this returns. Holds the journal first; throws
     // Error when another running copy holds it, or the entry cannot be written.

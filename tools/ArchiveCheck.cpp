@@ -231,7 +231,11 @@ void checkActJournal(const QString &dataDir, QList<Finding> &findings)
         return;
     const std::optional<ActJournal::Entry> entry = ActJournal::parse(*bytes);
     QString text;
-    if (!entry) {
+    if (ActJournal::isHeldElsewhere(dataDir)) {
+        text = QStringLiteral("O operatie pe un act este in curs chiar acum pe acest dosar "
+                              "(jurnalul Acte.jrn este ocupat): verificati din nou dupa ce se "
+                              "termina.");
+    } else if (!entry) {
         text = QStringLiteral("A ramas jurnalul Acte.jrn al unei operatii pe un act oprite "
                               "inainte sa inceapa; programul il sterge la urmatoarea pornire.");
     } else {

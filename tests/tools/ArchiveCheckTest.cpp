@@ -266,10 +266,17 @@ TEST(ArchiveCheck, writesThatMayBeGoingOnElsewhere_areReportedAndLeftAlone)
     ArchiveRecoding elsewhere(data.workspace, [&] { return ReadArchiveKey(data.dataDir()); });
     NoProgress progress;
     elsewhere.open(progress); // holds the journal, as a pass running on another workstation
+    // An act operation under way in another running copy: its journal is held, not left.
+    ActJournal operation(data.workspace.context());
+    operation.begin(
+        ActJournal::Entry::of(ActJournal::Kind::Delete, data.dataDir(), id, target, QString()));
 
     const CheckResult found = checkDataFolder(data.dataDir());
     using K = Finding::Kind;
-    EXPECT_EQ(kindsOf(found), (QList<K>{K::PartialFile, K::PartialFile, K::RecodingRunning}));
+    EXPECT_EQ(kindsOf(found),
+              (QList<K>{K::PartialFile, K::PartialFile, K::RecodingRunning, K::ActJournalLeft}));
+    EXPECT_TRUE(found.findings.last().text.contains(QStringLiteral("in curs chiar acum")))
+        << found.findings.last().text.toStdString();
     EXPECT_FALSE(isRepairable(K::RecodingRunning));
     const RepairResult repaired = repairDataFolder(data.dataDir(), found);
     EXPECT_EQ(repaired.failed.size(), 2);
