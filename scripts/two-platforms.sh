@@ -40,6 +40,18 @@ station() {
     ! grep -q '^ERROR' "$work/$name.out" || fail "$name: $(grep '^ERROR' "$work/$name.out")"
 }
 added() { awk -F'\t' '$1 == "DONE" && $2 == "add" { print $NF }' "$work/$1.out"; }
+# add_at_once NAME PLATFORM NAME PLATFORM: two workstations add 10 acts each at the same time;
+# no id may be handed out twice.
+add_at_once() {
+    station "$1" "$2" start signin ADMIN "" add 10 &
+    local first=$!
+    station "$3" "$4" start signin ADMIN "" add 10 &
+    local second=$!
+    wait $first && wait $second || fail "a workstation failed"
+    ids=$(cat <(added "$1") <(added "$3"))
+    [ "$(sort <<<"$ids" | uniq -d)" = "" ] || fail "an id handed out twice: $(sort <<<"$ids" | uniq -d)"
+    [ "$(wc -l <<<"$ids")" -eq 20 ] || fail "expected 20 acts added"
+}
 acts_table() { find "$data" -maxdepth 1 -iname acte.dbf | head -1; }
 rows() { # PLATFORM: every act, as the console of that platform prints it
     local query="SELECT IDACT, DATAACT, DOMENIUL, SUBDOM, TITLU, SERIA, NR, COD, EXTENSIE, OBS FROM \"$(acts_table)\""
@@ -77,14 +89,7 @@ for gone in "${linux_ids[1]}" "${windows_ids[1]}"; do
 done
 
 step "two Windows workstations add at once"
-station statia3 windows start signin ADMIN "" add 10 &
-first=$!
-station statia4 windows start signin ADMIN "" add 10 &
-second=$!
-wait $first && wait $second || fail "a Windows workstation failed"
-ids=$(cat <(added statia3) <(added statia4))
-[ "$(sort <<<"$ids" | uniq -d)" = "" ] || fail "an id handed out twice: $(sort <<<"$ids" | uniq -d)"
-[ "$(wc -l <<<"$ids")" -eq 20 ] || fail "expected 20 acts added"
+add_at_once statia3 windows statia4 windows
 
 step "a lock held on Linux, seen from Windows"
 table=$(acts_table)
@@ -109,13 +114,7 @@ rm -f "$table.held"
 if [ $shares = yes ]; then
     echo "Wine puts Windows locks on the host's files: a Linux lock keeps Windows out."
     step "a Linux and a Windows workstation add at once"
-    station statia5 linux start signin ADMIN "" add 10 &
-    first=$!
-    station statia6 windows start signin ADMIN "" add 10 &
-    second=$!
-    wait $first && wait $second || fail "a workstation failed"
-    ids=$(cat <(added statia5) <(added statia6))
-    [ "$(sort <<<"$ids" | uniq -d)" = "" ] || fail "an id handed out twice: $(sort <<<"$ids" | uniq -d)"
+    add_at_once statia5 linux statia6 windows
 else
     echo "Wine does not put Windows locks on the host's files: Linux and Wine processes do not" \
         "exclude each other (real Windows and Linux workstations on a share do)."
