@@ -2,6 +2,7 @@
 
 #include "app/ActIds.h"
 #include "archive/ArchivePath.h"
+#include "store/ChangeTrail.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FieldCodec.h"
@@ -35,8 +36,14 @@ QString ActsTable::path(const QString &dataDir)
 void ActsTable::create(Query &sx, const QString &dataDir, const std::function<void()> &yield)
 {
     const QString acte = joinPath(dataDir, kNewFileName);
-    if (fileExistsAnyCase(acte))
-        return;
+    if (!fileExistsAnyCase(acte))
+        createTable(sx, acte, yield);
+    // Beside the table, the trail that lets the register's refresh read only what changed.
+    ChangeTrail::create(resolveFileName(acte));
+}
+
+void ActsTable::createTable(Query &sx, const QString &acte, const std::function<void()> &yield)
+{
     sx.execSql(
         {QStringLiteral("CREATE TABLE ") + quoteText(acte), QStringLiteral("("),
          kId + QStringLiteral("      DECIMAL(10,0),"),

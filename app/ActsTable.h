@@ -54,7 +54,8 @@ public:
     // The table's path in `dataDir` (not resolved against the folder's letter case).
     static QString path(const QString &dataDir);
 
-    // Creates the table when the folder has none in any letter case.
+    // Creates the table when the folder has none in any letter case, and its change trail when
+    // it has none.
     static void create(Query &sx, const QString &dataDir, const std::function<void()> &yield);
 
     // Adds COD and then LUNA to a table that lacks them, and fills LUNA from DATAACT. The columns
@@ -97,6 +98,9 @@ public:
         const Field *m_id, *m_year, *m_domain, *m_subdomain;
         const Field *m_extension = nullptr, *m_title = nullptr;
     };
+
+private:
+    static void createTable(Query &sx, const QString &acte, const std::function<void()> &yield);
 };
 
 } // namespace dosarium

@@ -2,6 +2,7 @@
 
 #include "app/QueryText.h"
 #include "app/Workspace.h"
+#include "store/ChangeTrail.h"
 #include "store/CodePage.h"
 #include "store/Query.h"
 #include "store/Statement.h"
@@ -88,6 +89,9 @@ void RegisterListing::open(const std::function<void()> &fillLists)
     m_busyCount = 1;
     BusyReset reset{m_busyCount};
     try {
+        // The trail beside the table lets a refresh read only what changed; an older folder
+        // gets one at its first opening.
+        ChangeTrail::create(m_workspace.actePath());
         // The rows first: the lists are read from them.
         setOrder(kDefaultOrder);
         m_ox->open();
@@ -212,9 +216,9 @@ void RegisterListing::reopen()
 {
     Query &ox = *m_ox;
     ControlsOff off(ox);
-    ox.close();
     m_workspace.yield();
-    ox.open();
+    // Reads only what changed since the rows were read, where the table's trail tells it.
+    ox.refresh();
     m_workspace.yield();
 }
 

@@ -213,18 +213,30 @@ RowSet Engine::selectKept(const Statement &s, const QStringList &kept)
     RowSet set;
     set.tableName = file->path();
     set.holder = file;
-    std::shared_ptr<KeptRows> rows = KeptRows::read(file, kept + s.orderBy, &set.notice);
-    set.layout = rows->layout();
+    set.kept = KeptRows::read(file, kept + s.orderBy, &set.notice);
+    set.layout = set.kept->layout();
+    orderKept(set, s);
+    return set;
+}
+
+bool Engine::catchUpKept(RowSet &set, const Statement &s)
+{
+    if (!set.kept || !set.kept->catchUp())
+        return false;
+    orderKept(set, s);
+    return true;
+}
+
+void Engine::orderKept(RowSet &set, const Statement &s)
+{
     QVector<int> orderFields;
     for (const QString &c : s.orderBy)
-        orderFields << set.layout.requireField(c, file->path());
-    set.rows.resize(rows->size());
+        orderFields << set.layout.requireField(c, set.tableName);
+    set.rows.resize(set.kept->size());
     std::iota(set.rows.begin(), set.rows.end(), 0u);
     // Stable sorts from the last column to the first give the order of all of them.
     for (qsizetype i = orderFields.size() - 1; i >= 0; --i)
-        rows->sort(set.rows, orderFields.at(i), false);
-    set.kept = std::move(rows);
-    return set;
+        set.kept->sort(set.rows, orderFields.at(i), false);
 }
 
 RowSet Engine::selectDistinct(const Statement &s, const std::shared_ptr<TableFile> &file)

@@ -22,6 +22,10 @@ public:
     // Runs a SELECT * holding in memory only `kept` and the ORDER BY columns; the others are
     // read from the file when asked for (see KeptRows). Any other SELECT runs as select() does.
     static RowSet selectKept(const Statement &statement, const QStringList &kept);
+    // Brings rows that selectKept() gave for `statement` up to the table as it stands, reading
+    // only what changed (see KeptRows::catchUp), in the statement's order; false, with the rows
+    // as they were, when the table must be read whole again.
+    static bool catchUpKept(RowSet &set, const Statement &statement);
 
     // The header of a table: its columns, without reading any record.
     static TableLayout readLayout(const QString &path);
@@ -35,6 +39,7 @@ private:
     static void alterTable(const Statement &s);
     static int insert(const Statement &s);
     static int updateOrDelete(const Statement &s);
+    static void orderKept(RowSet &set, const Statement &s);
     static RowSet selectDistinct(const Statement &s, const std::shared_ptr<TableFile> &file);
 };
 

@@ -11,8 +11,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <numeric>
 
 namespace dosarium {
@@ -21,6 +23,8 @@ namespace {
 
 // Records kept at hand for the columns not held: enough for a few screens of a grid.
 constexpr int kSlots = 256;
+// Past this many changed records, reading the table whole again costs hardly more.
+constexpr size_t kMostCaughtUp = 4096;
 
 int threeWay(double a, double b)
 {
@@ -29,46 +33,50 @@ int threeWay(double a, double b)
 
 } // namespace
 
-// Gives each distinct value of one column its number while the table is read.
+// Gives each distinct value of one column its number while the table is read, or while rows
+// that changed are taken in.
 class KeptRows::Builder {
 public:
-    Builder(Column &column, int width) : m_column(column), m_width(width) { grow(1024); }
+    Builder(Column &column, int width) : m_column(column), m_width(width), m_flat(column.flat)
+    {
+        if (!m_flat)
+            grow(std::bit_ceil(std::max<size_t>(1024, size_t(column.distinct) * 2 + 2)));
+    }
 
     void add(const char *value)
     {
+        if (!m_flat && m_column.codes.size() == kTrialRows &&
+            m_column.distinct > kTrialRows - kTrialRows / 32)
+            becomeFlat();
+        m_column.codes.push_back(codeOf(value));
+    }
+
+    // The number of `value`, given to it now when the column does not hold it yet.
+    quint32 codeOf(const char *value)
+    {
         if (m_flat) {
             m_column.values.append(value, m_width);
-            m_column.codes.push_back(m_column.distinct++);
-            return;
+            return m_column.distinct++;
         }
-        if (m_column.codes.size() == kTrialRows &&
-            m_column.distinct > kTrialRows - kTrialRows / 32) {
-            becomeFlat();
-            add(value);
-            return;
-        }
-        if (m_column.distinct > 0 && memcmp(value, last(), size_t(m_width)) == 0) {
-            m_column.codes.push_back(m_lastCode);
-            return;
-        }
+        if (m_column.distinct > 0 && memcmp(value, last(), size_t(m_width)) == 0)
+            return m_lastCode;
         size_t i = hashOf(value) & m_mask;
         for (;;) {
             const quint32 slot = m_table[i];
             if (slot == 0)
                 break;
             if (memcmp(m_column.values.constData() + qsizetype(slot - 1) * m_width, value,
-                       size_t(m_width)) == 0) {
-                remember(slot - 1);
-                return;
-            }
+                       size_t(m_width)) == 0)
+                return m_lastCode = slot - 1;
             i = (i + 1) & m_mask;
         }
         const quint32 code = m_column.distinct++;
         m_column.values.append(value, m_width);
         m_table[i] = code + 1;
-        remember(code);
+        m_lastCode = code;
         if (size_t(m_column.distinct) * 2 > m_table.size())
             grow(m_table.size() * 2);
+        return code;
     }
 
 private:
@@ -85,6 +93,7 @@ private:
         }
         m_column.values = std::move(values);
         m_column.distinct = quint32(m_column.codes.size());
+        m_column.flat = true;
         m_table = {};
         m_flat = true;
     }
@@ -92,11 +101,6 @@ private:
     const char *last() const
     {
         return m_column.values.constData() + qsizetype(m_lastCode) * m_width;
-    }
-    void remember(quint32 code)
-    {
-        m_lastCode = code;
-        m_column.codes.push_back(code);
     }
     void grow(size_t tableSize)
     {
@@ -115,7 +119,7 @@ private:
     std::vector<quint32> m_table; // code + 1, 0 for a free slot
     size_t m_mask = 0;
     quint32 m_lastCode = 0;
-    bool m_flat = false;
+    bool m_flat;
 };
 
 std::shared_ptr<KeptRows> KeptRows::read(std::shared_ptr<TableFile> file,
@@ -128,6 +132,8 @@ std::shared_ptr<KeptRows> KeptRows::read(std::shared_ptr<TableFile> file,
     quint32 number = 0;
     const QString found = file->scanCountedRecords(
         [&](const TableLayout &layout, quint32 count) {
+            kept->m_tableCount = count;
+            kept->m_mark = ChangeTrail::mark(file->path(), file->stamp());
             kept->m_layout = layout;
             kept->m_valueLayout = layout;
             for (Field &f : kept->m_valueLayout.fields)
@@ -366,6 +372,136 @@ QStringList KeptRows::distinctTexts(int field) const
         texts << fieldText(m_valueLayout, f, value);
     }
     return texts;
+}
+
+bool KeptRows::catchUp()
+{
+    if (!m_mark.trusted)
+        return false;
+    bool caughtUp = false;
+    m_file->readLocked([&](const TableLayout &layout, quint32 count, const QString &notice) {
+        if (!notice.isEmpty() || !layout.sameShape(m_layout) || count < m_tableCount ||
+            count - m_tableCount > kMostCaughtUp)
+            return;
+        std::optional<ChangeTrail::Changes> changes =
+            ChangeTrail::since(m_file->path(), m_mark, m_file->stamp());
+        if (!changes)
+            return;
+        // The records the trail names, and those appended since: the header counts them.
+        std::vector<quint32> numbers = std::move(changes->records);
+        for (quint32 r = m_tableCount; r < count; ++r)
+            numbers.push_back(r);
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+        if (numbers.size() > kMostCaughtUp || (!numbers.empty() && numbers.back() >= count))
+            return;
+        const qsizetype length = layout.recordLength;
+        QByteArray data(qsizetype(numbers.size()) * length, Qt::Uninitialized);
+        for (size_t i = 0; i < numbers.size();) {
+            size_t run = 1;
+            while (i + run < numbers.size() && numbers[i + run] == numbers[i] + run)
+                ++run;
+            m_file->readRecords(layout, numbers[i], quint32(run),
+                                data.data() + qsizetype(i) * length);
+            i += run;
+        }
+        takeIn(numbers, data.constData());
+        m_tableCount = count;
+        m_mark = changes->mark;
+        caughtUp = true;
+    });
+    return caughtUp;
+}
+
+void KeptRows::takeIn(const std::vector<quint32> &numbers, const char *data)
+{
+    if (numbers.empty())
+        return;
+    std::vector<int> fieldOf(m_columns.size());
+    for (size_t field = 0; field < m_columnOf.size(); ++field) {
+        if (m_columnOf[field] >= 0)
+            fieldOf[size_t(m_columnOf[field])] = int(field);
+    }
+    std::vector<Builder> builders;
+    std::vector<std::vector<quint32>> codes(m_columns.size());
+    builders.reserve(m_columns.size());
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        builders.emplace_back(m_columns[i], m_layout.fields.at(fieldOf[i]).length);
+        codes[i].reserve(m_records.size() + numbers.size());
+    }
+    std::vector<quint32> records;
+    records.reserve(m_records.size() + numbers.size());
+    size_t row = 0;
+    for (size_t k = 0; k <= numbers.size(); ++k) {
+        // The rows before the next changed record stay as they are.
+        const quint32 until = k < numbers.size() ? numbers[k] : UINT32_MAX;
+        for (; row < m_records.size() && m_records[row] < until; ++row) {
+            records.push_back(m_records[row]);
+            for (size_t i = 0; i < m_columns.size(); ++i)
+                codes[i].push_back(m_columns[i].codes[row]);
+        }
+        if (k == numbers.size())
+            break;
+        const bool held = row < m_records.size() && m_records[row] == until;
+        const char *record = data + qsizetype(k) * m_layout.recordLength;
+        if (record[0] != '*') {
+            records.push_back(until);
+            for (size_t i = 0; i < m_columns.size(); ++i) {
+                const Field &f = m_layout.fields.at(fieldOf[i]);
+                const char *value = record + f.offset;
+                const Column &c = m_columns[i];
+                codes[i].push_back(held && memcmp(valueOf(c, fieldOf[i], c.codes[row]), value,
+                                                  size_t(f.length)) == 0
+                                       ? c.codes[row]
+                                       : builders[i].codeOf(value));
+            }
+        }
+        if (held)
+            ++row;
+    }
+    m_records = std::move(records);
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        m_columns[i].codes = std::move(codes[i]);
+        dropUnusedValues(m_columns[i], m_layout.fields.at(fieldOf[i]).length);
+    }
+    forgetFetched();
+}
+
+void KeptRows::dropUnusedValues(Column &c, int width)
+{
+    constexpr quint32 kUnused = std::numeric_limits<quint32>::max();
+    std::vector<quint32> renumbered(c.distinct, kUnused);
+    quint32 used = 0;
+    for (quint32 code : c.codes) {
+        if (renumbered[code] == kUnused) {
+            renumbered[code] = 0;
+            ++used;
+        }
+    }
+    if (used == c.distinct)
+        return;
+    // The values kept stay in the order they had.
+    QByteArray values;
+    values.reserve(qsizetype(used) * width);
+    quint32 next = 0;
+    for (quint32 code = 0; code < c.distinct; ++code) {
+        if (renumbered[code] == kUnused)
+            continue;
+        renumbered[code] = next++;
+        values.append(c.values.constData() + qsizetype(code) * width, width);
+    }
+    for (quint32 &code : c.codes)
+        code = renumbered[code];
+    c.values = std::move(values);
+    c.distinct = used;
+}
+
+void KeptRows::forgetFetched()
+{
+    m_slotOf.clear();
+    if (!m_slotRow.empty())
+        m_slotRow.assign(kSlots, -1);
+    m_nextSlot = 0;
 }
 
 } // namespace dosarium

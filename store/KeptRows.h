@@ -8,8 +8,12 @@
 // and length as it was read, and each against the row read: a record that another writer deleted,
 // or that now holds other values in the columns held (another act after a pack), is an error for
 // that row, never another row's values under its own.
+//
+// The rows catch up with the table's later changes by reading only the records that changed,
+// where the table's change trail can tell which; else the caller reads the table whole again.
 #pragma once
 
+#include "store/ChangeTrail.h"
 #include "store/TableLayout.h"
 
 #include <QString>
@@ -45,6 +49,12 @@ public:
     void prefetch(const std::vector<quint32> &rows) const;
     bool isAtHand(quint32 row) const { return m_slotOf.count(row) != 0; }
 
+    // Takes in the changes the table's trail and its count tell of since the rows were read,
+    // reading only the records they name; afterwards rows are numbered afresh and every value
+    // stands as in the table now. False, with nothing changed, when the changes cannot all be
+    // known: the table is then to be read whole again. Throws as TableFile does.
+    bool catchUp();
+
     // Stable ascending sort of `rows` by `field`, in the engine's order, or first by the numbers
     // written in a text column when `numberAware`.
     void sort(std::vector<quint32> &rows, int field, bool numberAware) const;
@@ -60,6 +70,7 @@ private:
         // values hardly repeat, one per row.
         QByteArray values;
         quint32 distinct = 0; // values held
+        bool flat = false;    // one value per row, never looked up
     };
     class Builder;
 
@@ -68,12 +79,18 @@ private:
     std::vector<quint32> ranks(int field, bool numberAware) const;
     const char *fetched(quint32 row) const;
     bool stillHolds(quint32 row, const char *record) const;
+    // Puts `records` (ascending numbers, `data` their bytes) in place of what the rows held.
+    void takeIn(const std::vector<quint32> &numbers, const char *data);
+    void dropUnusedValues(Column &c, int width);
+    void forgetFetched();
 
     std::shared_ptr<TableFile> m_file;
     TableLayout m_layout;
     TableLayout m_valueLayout;
-    std::vector<quint32> m_records; // the record number of each live row
-    std::vector<int> m_columnOf;    // by field: its place in m_columns, or -1
+    std::vector<quint32> m_records; // the record number of each live row, ascending
+    quint32 m_tableCount = 0;       // the records of the table (live or deleted) read
+    TrailMark m_mark;
+    std::vector<int> m_columnOf; // by field: its place in m_columns, or -1
     std::vector<Column> m_columns;
     // Records read for the columns not held: a fixed number of slots, reused in turn.
     mutable QByteArray m_slots;

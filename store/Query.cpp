@@ -61,10 +61,34 @@ void Query::open()
     if (!s.returnsRows())
         throw Error(QStringLiteral("Instructiunea nu intoarce randuri: executati-o, nu o "
                                    "deschideti."));
-    auto rows = std::make_unique<RowSet>(
+    show(std::make_unique<RowSet>(
         m_keptColumns.isEmpty()
             ? Engine::select(s)
-            : Engine::selectKept(s, m_keptColumns + QStringList{m_numberAwareOrder}));
+            : Engine::selectKept(s, m_keptColumns + QStringList{m_numberAwareOrder})));
+}
+
+void Query::refresh()
+{
+    if (isOpen() && m_rows->kept) {
+        bool caughtUp = false;
+        try {
+            caughtUp = Engine::catchUpKept(*m_rows, parseStatement(sqlText()));
+        } catch (const Error &) {
+            // Read whole below, which says what is wrong when it is still wrong.
+        }
+        if (caughtUp) {
+            std::unique_ptr<RowSet> rows = std::move(m_rows);
+            m_visible.clear();
+            show(std::move(rows));
+            return;
+        }
+    }
+    close();
+    open();
+}
+
+void Query::show(std::unique_ptr<RowSet> rows)
+{
     if (!m_numberAwareOrder.isEmpty()) {
         const int field = rows->layout.fieldIndex(m_numberAwareOrder);
         if (field >= 0 && rows->layout.fields.at(field).type == FieldType::Character) {

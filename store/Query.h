@@ -34,6 +34,9 @@ public:
     void execSql(const QStringList &lines);
     void open(); // a SELECT; does nothing when already open
     void close();
+    // Closes and opens again, standing on the first row; rows held apart (see setKeptColumns)
+    // only read what changed in the table when its change trail can tell it.
+    void refresh();
     bool isOpen() const { return m_rows != nullptr; }
     QString notice() const;
 
@@ -103,6 +106,8 @@ signals:
     void currentRowChanged(int row); // for bound controls
 
 private:
+    // Takes `rows` as the query's rows: the number-aware order, the filter, the first row.
+    void show(std::unique_ptr<RowSet> rows);
     int requireField(const QString &name) const;
     void applyFilter(const QString &text, bool on);
     void rowsChanged();

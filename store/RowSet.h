@@ -19,7 +19,7 @@ struct RowSet {
     std::vector<quint32> rows; // result order: record numbers within data, or rows of `kept`
     // The rows as the table was read with only some columns held: then `data` is empty and
     // the values are read through `kept`.
-    std::shared_ptr<const KeptRows> kept;
+    std::shared_ptr<KeptRows> kept;
     QString tableName;
     QString notice;
     std::shared_ptr<TableFile> holder; // keeps the table in use while the rows are open

@@ -255,30 +255,43 @@ TableFile::scanCountedRecords(const std::function<void(const TableLayout &, quin
     return notice;
 }
 
-void TableFile::rereadRecords(const TableLayout &expected, const quint32 *numbers, int n,
-                              char *into)
+void TableFile::readLocked(
+    const std::function<void(const TableLayout &, quint32 count, const QString &notice)> &read)
 {
     TableLayout layout;
     quint32 count = 0;
     QString notice;
     lockForReading(&layout, &count, &notice);
     RangeLock held(m_fd, TableLocks::kHeader, 1);
-    if (layout.headerLength != expected.headerLength ||
-        layout.recordLength != expected.recordLength ||
-        layout.headerBytes.mid(8) != expected.headerBytes.mid(8))
-        throw DamagedTableError(
-            QStringLiteral("Structura tabelului %1 s-a schimbat de cand a fost "
-                           "citit; inchideti fereastra si deschideti-o din nou.")
-                .arg(m_path));
-    const qsizetype length = layout.recordLength;
-    for (int i = 0; i < n; ++i) {
-        if (numbers[i] >= count)
-            throw DamagedTableError(QStringLiteral("Tabelul %1 nu mai cuprinde randul %2: s-a "
-                                                   "scurtat de cand a fost citit.")
-                                        .arg(m_path)
-                                        .arg(qint64(numbers[i]) + 1));
-        preadFully(layout.headerLength + qint64(numbers[i]) * length, into + i * length, length);
-    }
+    read(layout, count, notice);
+}
+
+TableStamp TableFile::stamp() const
+{
+    const std::optional<FileStatus> st = statusOf(m_fd);
+    if (!st)
+        throw Error(QStringLiteral("Nu pot citi tabelul %1: %2.").arg(m_path, systemError(errno)));
+    return {st->size, st->modified};
+}
+
+void TableFile::rereadRecords(const TableLayout &expected, const quint32 *numbers, int n,
+                              char *into)
+{
+    readLocked([&](const TableLayout &layout, quint32 count, const QString &) {
+        if (!layout.sameShape(expected))
+            throw DamagedTableError(
+                QStringLiteral("Structura tabelului %1 s-a schimbat de cand a fost "
+                               "citit; inchideti fereastra si deschideti-o din nou.")
+                    .arg(m_path));
+        for (int i = 0; i < n; ++i) {
+            if (numbers[i] >= count)
+                throw DamagedTableError(QStringLiteral("Tabelul %1 nu mai cuprinde randul %2: "
+                                                       "s-a scurtat de cand a fost citit.")
+                                            .arg(m_path)
+                                            .arg(qint64(numbers[i]) + 1));
+            readRecords(layout, numbers[i], 1, into + qsizetype(i) * layout.recordLength);
+        }
+    });
 }
 
 void TableFile::refuseUncountedRecords()
@@ -322,10 +335,24 @@ void TableFile::beginChange()
         if (holdsUncounted(m_changeLayout, size))
             throw uncountedError(m_path, m_changeLayout, size);
         m_changeCount = std::min(m_changeLayout.declaredCount, recordsInFile(m_changeLayout, size));
+        m_changeBefore = stamp();
+        m_changed.clear();
     } catch (...) {
         unlockRange(m_fd, TableLocks::kHeader, 1);
         throw;
     }
+}
+
+void TableFile::recordChange()
+{
+    if (m_changed.empty())
+        return;
+    try {
+        ChangeTrail::record(m_path, m_changeBefore, stamp(), std::move(m_changed), false);
+    } catch (...) {
+        // The trail is a help: without its entry, readers read the whole table.
+    }
+    m_changed.clear();
 }
 
 void TableFile::endChange()
@@ -353,6 +380,7 @@ void TableFile::appendRecord(const TableLayout &layout, quint32 &count, const QB
     try {
         pwriteFully(at, data.constData(), data.size());
         finishChange(layout, count + 1);
+        m_changed.push_back(count);
     } catch (...) {
         if (oldSize >= 0 && truncateFile(m_fd, oldSize) && !overwritten.isEmpty() &&
             writeFileAt(m_fd, overwritten.constData(), overwritten.size(), at) < 0) {
@@ -371,6 +399,7 @@ void TableFile::readRecords(const TableLayout &layout, quint32 first, quint32 n,
 
 void TableFile::writeRecord(const TableLayout &layout, quint32 index, const char *record)
 {
+    m_changed.push_back(index);
     pwriteFully(layout.headerLength + qint64(index) * layout.recordLength, record,
                 layout.recordLength);
 }
@@ -390,6 +419,7 @@ void TableFile::flush()
 
 void TableFile::replace(const QByteArray &header, const QByteArray &records)
 {
+    const TableStamp before = stamp();
     try {
         ReplacementFile out(m_path);
         out.write(header);
@@ -416,6 +446,11 @@ void TableFile::replace(const QByteArray &header, const QByteArray &records)
     }
     closeFile(m_fd);
     m_fd = fd;
+    try {
+        ChangeTrail::record(m_path, before, stamp(), {}, true);
+    } catch (...) {
+        // Without the entry, the trail's links break all the same.
+    }
 }
 
 } // namespace dosarium

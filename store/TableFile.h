@@ -6,6 +6,7 @@
 // sees a half-written record and two writers never lose each other's changes.
 #pragma once
 
+#include "store/ChangeTrail.h"
 #include "store/TableLayout.h"
 
 #include <QByteArray>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace dosarium {
 
@@ -66,16 +68,25 @@ public:
     QString scanCountedRecords(const std::function<void(const TableLayout &, quint32 count)> &begin,
                                const std::function<void(const char *record)> &each);
 
+    // Runs `read` with the header lock shared, given the layout, the live count and the notice
+    // of a repaired inconsistency of the table as it stands; `read` may call stamp() and
+    // readRecords().
+    void readLocked(
+        const std::function<void(const TableLayout &, quint32 count, const QString &notice)> &read);
+    // The table's size and modification time now.
+    TableStamp stamp() const;
+
     // Reads again `n` records, by number, of the table as `expected` read it, with the header
     // lock shared as every reader; throws DamagedTableError when the table has changed its shape
     // or no longer holds one of them since.
     void rereadRecords(const TableLayout &expected, const quint32 *numbers, int n, char *into);
 
     // Runs `change` with the header lock held exclusive and the layout and live count read
-    // afresh; `change` calls the write operations below.
+    // afresh; `change` calls the write operations below. A change that ends well is recorded in
+    // the table's change trail, when it has one.
     template <typename F> void modify(F &&change);
 
-    // Write operations, only inside modify().
+    // Write operations, only inside modify() (readRecords also inside readLocked()).
     void appendRecord(const TableLayout &layout, quint32 &count, const QByteArray &record);
     void readRecords(const TableLayout &layout, quint32 first, quint32 n, char *into);
     void writeRecord(const TableLayout &layout, quint32 index, const char *record);
@@ -93,6 +104,7 @@ private:
     // says what cannot be done to it), TableInUseError when another holder keeps it.
     void lockHeaderToWrite(const QString &done);
     void beginChange();
+    void recordChange();
     void endChange();
     TableLayout readLayout(qint64 *fileSize);
     // Takes the header lock shared and reads the layout and the live count.
@@ -105,6 +117,8 @@ private:
     Mode m_mode;
     TableLayout m_changeLayout;
     quint32 m_changeCount = 0;
+    TableStamp m_changeBefore;
+    std::vector<quint32> m_changed; // the records the change wrote
 };
 
 template <typename F> void TableFile::modify(F &&change)
@@ -115,6 +129,7 @@ template <typename F> void TableFile::modify(F &&change)
         ~End() { self->endChange(); }
     } end{this};
     change(m_changeLayout, m_changeCount);
+    recordChange();
 }
 
 } // namespace dosarium

@@ -44,6 +44,12 @@ struct TableLayout {
     int requireField(const QString &name, const QString &tableName) const;
     bool isLevel7() const { return version == 0x04 || version == 0x8C; }
     bool isLaterFamily() const { return version == 0x30 || version == 0x31 || version == 0x32; }
+    // The same columns and records as `other`, whatever the count and the date of the last change.
+    bool sameShape(const TableLayout &other) const
+    {
+        return headerLength == other.headerLength && recordLength == other.recordLength &&
+               headerBytes.mid(8) == other.headerBytes.mid(8);
+    }
 };
 
 // Reads a header from the first bytes of a file. `head` holds at least the declared header

@@ -83,10 +83,10 @@ QSet<QString> filesUnder(const QString &root)
 QStringList strayFiles(const QSet<QString> &before, const QSet<QString> &after)
 {
     static const QStringList own = {
-        QStringLiteral("Data/Acte.DBF"),    QStringLiteral("Data/LOG.DBF"),
-        QStringLiteral("Data/Dsm.in"),      QStringLiteral("Data/Dsm.lck"),
-        QStringLiteral("Data/ini.mpg"),     QStringLiteral("Data/Acte.jrn"),
-        QStringLiteral("Data/Acte.jrn.lck")};
+        QStringLiteral("Data/Acte.DBF"),     QStringLiteral("Data/LOG.DBF"),
+        QStringLiteral("Data/Dsm.in"),       QStringLiteral("Data/Dsm.lck"),
+        QStringLiteral("Data/ini.mpg"),      QStringLiteral("Data/Acte.jrn"),
+        QStringLiteral("Data/Acte.jrn.lck"), QStringLiteral("Data/Acte.sch")};
     static const QRegularExpression archived(QStringLiteral("^Data/[0-9]+/[^/]+/[^/]+/[0-9]+$"));
     QStringList stray;
     for (const QString &file : after) {
