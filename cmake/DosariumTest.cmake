@@ -16,6 +16,7 @@ set(_needs_linux
     "store/ReplacementFileTest.cpp" "file-size limits, permission bits and processes made by fork"
     "store/SharedTableTest.cpp" "writers are processes made by fork and killed mid-write"
     "store/RowChangeTest.cpp" "writers are processes made by fork"
+    "store/ChangeTrailProcessTest.cpp" "the other writer is a process made by fork"
     "access/UserFileTest.cpp" "a full disk is made with a file-size limit (setrlimit)"
     "app/ActivityLogTest.cpp" "writers are processes made by fork"
     "app/SettingsFileTest.cpp" "file-size limits and processes made by fork"

@@ -14,8 +14,10 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 namespace dosarium {
 
@@ -318,6 +320,22 @@ void KeptRows::sort(std::vector<quint32> &rows, int field, bool numberAware) con
     rows = std::move(sorted);
 }
 
+std::vector<char> KeptRows::whereValue(int field,
+                                       const std::function<bool(const char *)> &test) const
+{
+    const Column *c = column(field);
+    if (!c)
+        throw Error(QStringLiteral("Coloana %1 nu este tinuta in memorie.")
+                        .arg(m_layout.fields.at(field).name));
+    std::vector<char> matches(c->distinct);
+    for (quint32 v = 0; v < c->distinct; ++v)
+        matches[v] = test(valueOf(*c, field, v)) ? 1 : 0;
+    std::vector<char> rows(size());
+    for (quint32 row = 0; row < size(); ++row)
+        rows[row] = matches[c->codes[row]];
+    return rows;
+}
+
 std::vector<char> KeptRows::passing(const RecordFilter &filter) const
 {
     std::vector<char> pass(size(), 1);
@@ -422,78 +440,115 @@ void KeptRows::takeIn(const std::vector<quint32> &numbers, const char *data)
         if (m_columnOf[field] >= 0)
             fieldOf[size_t(m_columnOf[field])] = int(field);
     }
-    std::vector<Builder> builders;
-    std::vector<std::vector<quint32>> codes(m_columns.size());
-    builders.reserve(m_columns.size());
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        builders.emplace_back(m_columns[i], m_layout.fields.at(fieldOf[i]).length);
-        codes[i].reserve(m_records.size() + numbers.size());
+    // A column's index of values is made only when a value it may not hold comes.
+    std::vector<std::optional<Builder>> builders(m_columns.size());
+    // The numbers of values that a changed or removed row no longer uses.
+    std::vector<std::vector<quint32>> released(m_columns.size());
+    // The number in column `i` of the value of `record`, which stood at `row` (or at none).
+    const auto codeOf = [&](const char *record, std::optional<size_t> row, size_t i) {
+        Column &c = m_columns[i];
+        const Field &f = m_layout.fields.at(fieldOf[i]);
+        const char *value = record + f.offset;
+        if (row) {
+            const quint32 old = c.codes[*row];
+            if (memcmp(valueOf(c, fieldOf[i], old), value, size_t(f.length)) == 0)
+                return old;
+            released[i].push_back(old);
+        }
+        if (!builders[i])
+            builders[i].emplace(c, f.length);
+        return builders[i]->codeOf(value);
+    };
+    const auto recordOf = [&](size_t k) { return data + qsizetype(k) * m_layout.recordLength; };
+    // Rows changed where they stand and records appended after the last row are taken in
+    // place; a row deleted, or one that comes back among the others, renumbers the rows.
+    bool inPlace = true;
+    for (size_t k = 0; k < numbers.size() && inPlace; ++k) {
+        const auto at = std::lower_bound(m_records.begin(), m_records.end(), numbers[k]);
+        const bool held = at != m_records.end() && *at == numbers[k];
+        const bool live = recordOf(k)[0] != '*';
+        inPlace = held ? live : (!live || at == m_records.end());
     }
+    if (inPlace) {
+        for (size_t k = 0; k < numbers.size(); ++k) {
+            const auto at = std::lower_bound(m_records.begin(), m_records.end(), numbers[k]);
+            if (at != m_records.end() && *at == numbers[k]) {
+                const size_t row = size_t(at - m_records.begin());
+                for (size_t i = 0; i < m_columns.size(); ++i)
+                    m_columns[i].codes[row] = codeOf(recordOf(k), row, i);
+            } else if (recordOf(k)[0] != '*') {
+                m_records.push_back(numbers[k]);
+                for (size_t i = 0; i < m_columns.size(); ++i)
+                    m_columns[i].codes.push_back(codeOf(recordOf(k), std::nullopt, i));
+            }
+        }
+    } else {
+        renumberRows(numbers, data, codeOf, released);
+    }
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        dropReleased(m_columns[i], m_layout.fields.at(fieldOf[i]).length, released[i]);
+    forgetFetched();
+}
+
+template <typename CodeOf>
+void KeptRows::renumberRows(const std::vector<quint32> &numbers, const char *data,
+                            const CodeOf &codeOf, std::vector<std::vector<quint32>> &released)
+{
+    std::vector<std::vector<quint32>> codes(m_columns.size());
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        codes[i].reserve(m_records.size() + numbers.size());
     std::vector<quint32> records;
     records.reserve(m_records.size() + numbers.size());
     size_t row = 0;
     for (size_t k = 0; k <= numbers.size(); ++k) {
         // The rows before the next changed record stay as they are.
         const quint32 until = k < numbers.size() ? numbers[k] : UINT32_MAX;
-        for (; row < m_records.size() && m_records[row] < until; ++row) {
-            records.push_back(m_records[row]);
-            for (size_t i = 0; i < m_columns.size(); ++i)
-                codes[i].push_back(m_columns[i].codes[row]);
-        }
+        const size_t from = row;
+        while (row < m_records.size() && m_records[row] < until)
+            ++row;
+        records.insert(records.end(), m_records.begin() + qsizetype(from),
+                       m_records.begin() + qsizetype(row));
+        for (size_t i = 0; i < m_columns.size(); ++i)
+            codes[i].insert(codes[i].end(), m_columns[i].codes.begin() + qsizetype(from),
+                            m_columns[i].codes.begin() + qsizetype(row));
         if (k == numbers.size())
             break;
         const bool held = row < m_records.size() && m_records[row] == until;
         const char *record = data + qsizetype(k) * m_layout.recordLength;
         if (record[0] != '*') {
             records.push_back(until);
-            for (size_t i = 0; i < m_columns.size(); ++i) {
-                const Field &f = m_layout.fields.at(fieldOf[i]);
-                const char *value = record + f.offset;
-                const Column &c = m_columns[i];
-                codes[i].push_back(held && memcmp(valueOf(c, fieldOf[i], c.codes[row]), value,
-                                                  size_t(f.length)) == 0
-                                       ? c.codes[row]
-                                       : builders[i].codeOf(value));
-            }
+            for (size_t i = 0; i < m_columns.size(); ++i)
+                codes[i].push_back(codeOf(record, held ? std::optional(row) : std::nullopt, i));
+        } else if (held) {
+            for (size_t i = 0; i < m_columns.size(); ++i)
+                released[i].push_back(m_columns[i].codes[row]);
         }
         if (held)
             ++row;
     }
     m_records = std::move(records);
-    for (size_t i = 0; i < m_columns.size(); ++i) {
+    for (size_t i = 0; i < m_columns.size(); ++i)
         m_columns[i].codes = std::move(codes[i]);
-        dropUnusedValues(m_columns[i], m_layout.fields.at(fieldOf[i]).length);
-    }
-    forgetFetched();
 }
 
-void KeptRows::dropUnusedValues(Column &c, int width)
+void KeptRows::dropReleased(Column &c, int width, std::vector<quint32> &released)
 {
-    constexpr quint32 kUnused = std::numeric_limits<quint32>::max();
-    std::vector<quint32> renumbered(c.distinct, kUnused);
-    quint32 used = 0;
-    for (quint32 code : c.codes) {
-        if (renumbered[code] == kUnused) {
-            renumbered[code] = 0;
-            ++used;
-        }
-    }
-    if (used == c.distinct)
-        return;
-    // The values kept stay in the order they had.
-    QByteArray values;
-    values.reserve(qsizetype(used) * width);
-    quint32 next = 0;
-    for (quint32 code = 0; code < c.distinct; ++code) {
-        if (renumbered[code] == kUnused)
+    // From the highest number down: the value moved into a freed place is the last one, which
+    // no number still to be looked at can be.
+    std::sort(released.begin(), released.end(), std::greater<>());
+    released.erase(std::unique(released.begin(), released.end()), released.end());
+    for (const quint32 code : released) {
+        if (std::find(c.codes.begin(), c.codes.end(), code) != c.codes.end())
             continue;
-        renumbered[code] = next++;
-        values.append(c.values.constData() + qsizetype(code) * width, width);
+        const quint32 last = c.distinct - 1;
+        if (code != last) {
+            memcpy(c.values.data() + qsizetype(code) * width,
+                   c.values.constData() + qsizetype(last) * width, size_t(width));
+            std::replace(c.codes.begin(), c.codes.end(), last, code);
+        }
+        c.values.chop(width);
+        --c.distinct;
     }
-    for (quint32 &code : c.codes)
-        code = renumbered[code];
-    c.values = std::move(values);
-    c.distinct = used;
 }
 
 void KeptRows::forgetFetched()

@@ -18,6 +18,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -58,6 +59,9 @@ public:
     // Stable ascending sort of `rows` by `field`, in the engine's order, or first by the numbers
     // written in a text column when `numberAware`.
     void sort(std::vector<quint32> &rows, int field, bool numberAware) const;
+    // Whether the value of each row in the held column `field` passes `test`, which reads it
+    // with valueLayout(); each distinct value is tested once.
+    std::vector<char> whereValue(int field, const std::function<bool(const char *)> &test) const;
     // Whether each row passes `filter`, which was made for valueLayout().
     std::vector<char> passing(const RecordFilter &filter) const;
     // The texts SELECT DISTINCT `field` ORDER BY `field` gives; the column must be held.
@@ -81,7 +85,11 @@ private:
     bool stillHolds(quint32 row, const char *record) const;
     // Puts `records` (ascending numbers, `data` their bytes) in place of what the rows held.
     void takeIn(const std::vector<quint32> &numbers, const char *data);
-    void dropUnusedValues(Column &c, int width);
+    template <typename CodeOf>
+    void renumberRows(const std::vector<quint32> &numbers, const char *data, const CodeOf &codeOf,
+                      std::vector<std::vector<quint32>> &released);
+    // Drops the values of `released` that no row uses any more.
+    static void dropReleased(Column &c, int width, std::vector<quint32> &released);
     void forgetFetched();
 
     std::shared_ptr<TableFile> m_file;

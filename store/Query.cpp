@@ -299,28 +299,32 @@ QDate Query::asDate(const QString &field) const
 bool Query::locate(const QString &field, const QString &value)
 {
     const int column = requireField(field);
+    const bool real = m_rows && column < int(m_rows->layout.fields.size());
+    std::function<bool(int)> holds = [&](int row) { return text(row, column) == value; };
     // A number column is searched by its numbers first; only a row whose number equals the
     // value is compared as text.
-    if (m_rows && column < int(m_rows->layout.fields.size()) &&
-        m_rows->layout.fields.at(column).isNumber()) {
+    if (real && m_rows->layout.fields.at(column).isNumber()) {
         bool ok = false;
         const double wanted = value.trimmed().toDouble(&ok);
         if (!ok)
             return false;
-        for (int row = 0; row < recordCount(); ++row) {
+        holds = [&, wanted](int row) {
             const Value v = valueAt(row, column);
             const auto n = fieldNumber(*v.field, v.record);
-            if (n && *n == wanted && text(row, column) == value) {
-                m_current = row;
-                m_bof = m_eof = false;
-                scrolled();
-                return true;
-            }
-        }
-        return false;
+            return n && *n == wanted && text(row, column) == value;
+        };
+    }
+    // A column held apart: each distinct value is looked at once.
+    std::vector<char> kept;
+    if (real && m_rows->kept && m_rows->kept->keeps(column)) {
+        const KeptRows &rows = *m_rows->kept;
+        const Field &f = rows.valueLayout().fields.at(column);
+        kept = rows.whereValue(
+            column, [&](const char *v) { return fieldText(rows.valueLayout(), f, v) == value; });
+        holds = [&](int row) { return kept[m_rows->rows[size_t(m_visible[size_t(row)])]] != 0; };
     }
     for (int row = 0; row < recordCount(); ++row) {
-        if (text(row, column) == value) {
+        if (holds(row)) {
             m_current = row;
             m_bof = m_eof = false;
             scrolled();

@@ -1,0 +1,101 @@
+// A table of acts with a change trail, changed as this program and as the older one change it,
+// and read into rows held apart as the register holds them.
+#pragma once
+
+#include "platform/FileHandles.h"
+#include "store/ChangeTrail.h"
+#include "store/Engine.h"
+#include "store/FileLock.h"
+#include "store/FilePath.h"
+#include "store/Query.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace dosarium {
+
+class ChangeTrailTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = joinPath(dir.path(), QStringLiteral("Acte.dbf"));
+        table = quoteText(path);
+        Engine::execute(QStringLiteral("CREATE TABLE ") + table +
+                        QStringLiteral(" (IDACT DECIMAL(10,0), ANUL DECIMAL(6,0), "
+                                       "TITLU CHAR(20), OBS CHAR(60))"));
+        ChangeTrail::create(path);
+        for (int id = 1; id <= kRows; ++id)
+            add(id, QStringLiteral("Titlul %1").arg(id % 7));
+    }
+    void add(int id, const QString &title)
+    {
+        Engine::execute(QStringLiteral("INSERT INTO %1 (IDACT, ANUL, TITLU, OBS) VALUES "
+                                       "(%2, %3, %4, %5)")
+                            .arg(table)
+                            .arg(id)
+                            .arg(2000 + id % 5)
+                            .arg(quoteText(title), quoteText(QStringLiteral("nota %1").arg(id))));
+    }
+    void setTitle(int id, const QString &title)
+    {
+        Engine::execute(QStringLiteral("UPDATE %1 SET TITLU=%2 WHERE IDACT=%3")
+                            .arg(table, quoteText(title))
+                            .arg(id));
+    }
+    void remove(int id)
+    {
+        Engine::execute(QStringLiteral("DELETE FROM %1 WHERE IDACT=%2").arg(table).arg(id));
+    }
+    // What a workstation of the older program does: the record rewritten in place under the
+    // header lock, and no trail.
+    void setTitleAsOlderProgram(int id, const QString &title)
+    {
+        const TableLayout layout = Engine::readLayout(path);
+        const Field &f = layout.fields.at(layout.fieldIndex(QStringLiteral("TITLU")));
+        QByteArray bytes = title.toLatin1().leftJustified(f.length, ' ');
+        const int fd = openFile(path, FileAccess::ReadWrite);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(lockRange(fd, TableLocks::kHeader, 1, LockMode::Exclusive,
+                              std::chrono::seconds(5), path));
+        const qint64 at = layout.headerLength + qint64(id - 1) * layout.recordLength + f.offset;
+        EXPECT_EQ(writeFileAt(fd, bytes.constData(), bytes.size(), at), bytes.size());
+        unlockRange(fd, TableLocks::kHeader, 1);
+        closeFile(fd);
+    }
+    static void openOn(Query &q, const QString &table)
+    {
+        q.clearSql();
+        q.appendSql(QStringLiteral("SELECT * FROM ") + table);
+        q.appendSql(QStringLiteral("ORDER BY TITLU"));
+        q.setKeptColumns(
+            {QStringLiteral("IDACT"), QStringLiteral("ANUL"), QStringLiteral("TITLU")});
+        q.open();
+    }
+    // The rows and the distinct titles, as a fresh read of the table gives them.
+    static QStringList listed(const Query &q)
+    {
+        QStringList rows;
+        for (int r = 0; r < q.recordCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < q.fieldCount(); ++c)
+                cells << q.text(r, c);
+            rows << cells.join(QLatin1Char('|'));
+        }
+        return rows + q.distinctTexts(QStringLiteral("TITLU")).value_or(QStringList{});
+    }
+    QStringList freshlyRead() const
+    {
+        Query fresh;
+        openOn(fresh, table);
+        return listed(fresh);
+    }
+    qint64 tableSize() const { return QFile(path).size(); }
+
+    // Past the rows after which a column of values that never repeat (the ids) is held one per row.
+    static constexpr int kRows = 4200;
+    QTemporaryDir dir;
+    QString path, table;
+};
+
+} // namespace dosarium
