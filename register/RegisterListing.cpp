@@ -78,16 +78,25 @@ void RegisterListing::setOrder(const QString &field)
     ox.setKeptColumns({ActsTable::kId, ActsTable::kYear, ActsTable::kMonth, ActsTable::kDate,
                        ActsTable::kSeries, ActsTable::kNumber, ActsTable::kCode, ActsTable::kDomain,
                        ActsTable::kSubdomain, ActsTable::kTitle});
+    const QStringList lines{QStringLiteral("SELECT *"),
+                            QStringLiteral("FROM ") + quoteText(m_workspace.actePath()),
+                            QStringLiteral("ORDER BY ") + field};
+    // Open rows that hold the column are ordered anew without reading the table again.
+    if (ox.isOpen()) {
+        ox.refreshAs(lines);
+        return;
+    }
     ox.clearSql();
-    ox.appendSql(QStringLiteral("SELECT *"));
-    ox.appendSql(QStringLiteral("FROM ") + quoteText(m_workspace.actePath()));
-    ox.appendSql(QStringLiteral("ORDER BY ") + field);
+    for (const QString &line : lines)
+        ox.appendSql(line);
 }
 
 void RegisterListing::open(const std::function<void()> &fillLists)
 {
     m_busyCount = 1;
     BusyReset reset{m_busyCount};
+    // An opening reads the table whole.
+    m_ox->close();
     try {
         // The trail beside the table lets a refresh read only what changed; an older folder
         // gets one at its first opening.

@@ -394,7 +394,8 @@ QStringList KeptRows::distinctTexts(int field) const
 
 bool KeptRows::catchUp()
 {
-    if (!m_mark.trusted)
+    // A table removed or put in the place of this one is read again by its name.
+    if (!m_mark.trusted || !m_file->standsAtPath())
         return false;
     bool caughtUp = false;
     m_file->readLocked([&](const TableLayout &layout, quint32 count, const QString &notice) {

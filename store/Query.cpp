@@ -7,6 +7,7 @@
 #include "store/NumberAwareOrder.h"
 #include "store/RecordFilter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dosarium {
@@ -85,6 +86,33 @@ void Query::refresh()
     }
     close();
     open();
+}
+
+void Query::refreshAs(const QStringList &lines)
+{
+    if (isOpen() && m_rows->kept && keepsRowsFor(parseStatement(lines.join(QLatin1Char('\n'))))) {
+        m_sql = lines;
+        refresh();
+        return;
+    }
+    clearSql();
+    for (const QString &line : lines)
+        appendSql(line);
+    open();
+}
+
+bool Query::keepsRowsFor(const Statement &next) const
+{
+    const Statement now = parseStatement(sqlText());
+    if (!next.selectAll || next.distinct || next.table != now.table)
+        return false;
+    const KeptRows &kept = *m_rows->kept;
+    const auto held = [&](const QString &column) {
+        return kept.keeps(kept.layout().fieldIndex(column));
+    };
+    return std::all_of(next.orderBy.begin(), next.orderBy.end(), held) &&
+           (m_numberAwareOrder.isEmpty() || kept.layout().fieldIndex(m_numberAwareOrder) < 0 ||
+            held(m_numberAwareOrder));
 }
 
 void Query::show(std::unique_ptr<RowSet> rows)

@@ -14,6 +14,8 @@
 
 namespace dosarium {
 
+struct Statement;
+
 class Query : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +39,9 @@ public:
     // Closes and opens again, standing on the first row; rows held apart (see setKeptColumns)
     // only read what changed in the table when its change trail can tell it.
     void refresh();
+    // Replaces the statement with `lines` and opens it; rows held apart that hold the columns
+    // of its order are refreshed and ordered anew instead, when only the order differs.
+    void refreshAs(const QStringList &lines);
     bool isOpen() const { return m_rows != nullptr; }
     QString notice() const;
 
@@ -106,6 +111,9 @@ signals:
     void currentRowChanged(int row); // for bound controls
 
 private:
+    // Whether `next` lists the rows of the open statement, whatever their order, and the rows
+    // hold apart every column it and the number-aware order sort by.
+    bool keepsRowsFor(const Statement &next) const;
     // Takes `rows` as the query's rows: the number-aware order, the filter, the first row.
     void show(std::unique_ptr<RowSet> rows);
     int requireField(const QString &name) const;

@@ -274,6 +274,11 @@ TableStamp TableFile::stamp() const
     return {st->size, st->modified};
 }
 
+bool TableFile::standsAtPath() const
+{
+    return isFileAt(m_fd, m_path);
+}
+
 void TableFile::rereadRecords(const TableLayout &expected, const quint32 *numbers, int n,
                               char *into)
 {

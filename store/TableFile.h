@@ -75,6 +75,8 @@ public:
         const std::function<void(const TableLayout &, quint32 count, const QString &notice)> &read);
     // The table's size and modification time now.
     TableStamp stamp() const;
+    // Whether the open file still stands at its path (not removed, nor replaced by another).
+    bool standsAtPath() const;
 
     // Reads again `n` records, by number, of the table as `expected` read it, with the header
     // lock shared as every reader; throws DamagedTableError when the table has changed its shape

@@ -63,11 +63,16 @@ protected:
         unlockRange(fd, TableLocks::kHeader, 1);
         closeFile(fd);
     }
-    static void openOn(Query &q, const QString &table)
+    static QStringList statement(const QString &table, const QString &order)
+    {
+        return {QStringLiteral("SELECT * FROM ") + table, QStringLiteral("ORDER BY ") + order};
+    }
+    static void openOn(Query &q, const QString &table,
+                       const QString &order = QStringLiteral("TITLU"))
     {
         q.clearSql();
-        q.appendSql(QStringLiteral("SELECT * FROM ") + table);
-        q.appendSql(QStringLiteral("ORDER BY TITLU"));
+        for (const QString &line : statement(table, order))
+            q.appendSql(line);
         q.setKeptColumns(
             {QStringLiteral("IDACT"), QStringLiteral("ANUL"), QStringLiteral("TITLU")});
         q.open();
@@ -84,10 +89,10 @@ protected:
         }
         return rows + q.distinctTexts(QStringLiteral("TITLU")).value_or(QStringList{});
     }
-    QStringList freshlyRead() const
+    QStringList freshlyRead(const QString &order = QStringLiteral("TITLU")) const
     {
         Query fresh;
-        openOn(fresh, table);
+        openOn(fresh, table, order);
         return listed(fresh);
     }
     qint64 tableSize() const { return QFile(path).size(); }

@@ -49,6 +49,22 @@ TEST_F(ChangeTrailTest, changesOfEveryKind_areCaughtUpReadingOnlyThem)
     EXPECT_EQ(listed(register_), freshlyRead());
 }
 
+TEST_F(ChangeTrailTest, anotherOrderOfHeldColumns_isMadeWithoutReadingTheTableWhole)
+{
+    Query register_;
+    openOn(register_, table);
+    setTitle(12, QStringLiteral("Alt titlu"));
+    IoMeter meter;
+    register_.refreshAs(statement(table, QStringLiteral("ANUL")));
+    EXPECT_LT(meter.sinceStart().read, 4096);
+    EXPECT_EQ(listed(register_), freshlyRead(QStringLiteral("ANUL")));
+    // A column read only when shown: the table is read whole in that order.
+    meter = IoMeter();
+    register_.refreshAs(statement(table, QStringLiteral("OBS")));
+    EXPECT_GE(meter.sinceStart().read, tableSize() - 4096);
+    EXPECT_EQ(listed(register_), freshlyRead(QStringLiteral("OBS")));
+}
+
 TEST_F(ChangeTrailTest, aChangeTheTrailDoesNotTell_isSeenByReadingTheTableWhole)
 {
     Query register_;
