@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 namespace dosarium {
@@ -263,20 +264,32 @@ TrailMark ChangeTrail::mark(const QString &tablePath, const TableStamp &now)
 {
     TrailMark mark;
     mark.stamp = now;
-    const TrailFile trail(pathFor(tablePath), FileAccess::Read);
-    if (!trail.isOpen())
-        return mark;
-    const std::optional<std::pair<quint32, qint64>> shape = trail.shape();
+    const QString path = pathFor(tablePath);
+    auto trail = std::make_unique<TrailFile>(path, FileAccess::ReadWrite);
+    const bool writable = trail->isOpen();
+    if (!writable)
+        trail = std::make_unique<TrailFile>(path, FileAccess::Read);
+    const std::optional<std::pair<quint32, qint64>> shape =
+        trail->isOpen() ? trail->shape() : std::nullopt;
     if (!shape)
         return mark;
     mark.generation = shape->first;
     mark.end = shape->second;
-    Entry last;
-    if (mark.end < 2 * kEntrySize || !trail.read(mark.end - kEntrySize, last.data(), kEntrySize))
-        return mark;
-    const std::optional<Step> step =
-        stepOf(last, quint32(mark.end / kEntrySize - 1), mark.generation);
-    mark.trusted = step && (step->flags & kSealed) && step->after == now;
+    Entry e;
+    if (mark.end >= 2 * kEntrySize && trail->read(mark.end - kEntrySize, e.data(), kEntrySize)) {
+        const std::optional<Step> last =
+            stepOf(e, quint32(mark.end / kEntrySize - 1), mark.generation);
+        mark.trusted = last && (last->flags & kSealed) && last->after == now;
+    }
+    // The table changed last elsewhere (or not since the trail began): its head written again
+    // now, while the shared lock keeps writers out, tells whether that change is older than
+    // the clock; then any later change gives the table a newer time, and the trail may be
+    // followed from here.
+    if (!mark.trusted && writable && trail->read(0, e.data(), kEntrySize) &&
+        trail->write(0, e.data(), kEntrySize)) {
+        const std::optional<FileStatus> st = trail->status();
+        mark.trusted = st && st->modified > now.modified;
+    }
     return mark;
 }
 

@@ -51,7 +51,8 @@ public:
                        std::vector<quint32> records, bool everything);
 
     // For a reader holding the header lock shared: where the trail ends for a table standing at
-    // `now`, trusted when its last entry leaves the table exactly so.
+    // `now`, trusted when its last entry leaves the table exactly so, or when the table's time
+    // is older than a write to the trail made now.
     static TrailMark mark(const QString &tablePath, const TableStamp &now);
 
     struct Changes {
