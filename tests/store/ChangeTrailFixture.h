@@ -2,6 +2,7 @@
 // and read into rows held apart as the register holds them.
 #pragma once
 
+#include "ListedRows.h"
 #include "platform/FileHandles.h"
 #include "store/ChangeTrail.h"
 #include "store/Engine.h"
@@ -80,14 +81,7 @@ protected:
     // The rows and the distinct titles, as a fresh read of the table gives them.
     static QStringList listed(const Query &q)
     {
-        QStringList rows;
-        for (int r = 0; r < q.recordCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < q.fieldCount(); ++c)
-                cells << q.text(r, c);
-            rows << cells.join(QLatin1Char('|'));
-        }
-        return rows + q.distinctTexts(QStringLiteral("TITLU")).value_or(QStringList{});
+        return listedRows(q) + q.distinctTexts(QStringLiteral("TITLU")).value_or(QStringList{});
     }
     QStringList freshlyRead(const QString &order = QStringLiteral("TITLU")) const
     {

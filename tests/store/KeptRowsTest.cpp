@@ -1,5 +1,6 @@
 // Rows read with only some columns held: the same orders, filters, distinct values and values as
 // rows read whole, the other columns read from the file, and a file changed under them refused.
+#include "ListedRows.h"
 #include "store/Engine.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
@@ -76,17 +77,7 @@ protected:
         whole.open();
         kept.open();
     }
-    static QStringList listed(const Query &q)
-    {
-        QStringList rows;
-        for (int r = 0; r < q.recordCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < q.fieldCount(); ++c)
-                cells << q.text(r, c);
-            rows << cells.join(QLatin1Char('|'));
-        }
-        return rows;
-    }
+    static QStringList listed(const Query &q) { return listedRows(q); }
     QTemporaryDir dir;
     QString path, table;
     Query whole, kept;
