@@ -55,8 +55,8 @@ QString linkText(const QString &path)
 void refuseLinks(const QString &dataDir, const QString &path)
 {
     QString level = dataDir;
-    for (const QString &name :
-         path.mid(dataDir.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+    for (const QString &name : QDir::toNativeSeparators(path.mid(dataDir.size() + 1))
+                                   .split(QDir::separator(), Qt::SkipEmptyParts)) {
         level = joinPath(level, name);
         const EntryKind kind = entryKind(level);
         if (kind == EntryKind::Link || kind == EntryKind::Other)
@@ -188,8 +188,9 @@ QString ArchiveFileProblem(const QString &dataDir, const QString &path, const QS
 {
     const QString shown = QDir::toNativeSeparators(path);
     const QString prefix = QDir::toNativeSeparators(dataDir + QLatin1Char('/'));
-    const QStringList levels =
-        path.startsWith(prefix) ? path.mid(prefix.size()).split(QLatin1Char('/')) : QStringList();
+    const QStringList levels = shown.startsWith(prefix)
+                                   ? shown.mid(prefix.size()).split(QDir::separator())
+                                   : QStringList();
     // The year, the domain's and subdomain's folders (several for the nested folders the older
     // program made of a text with separators) and the file.
     if (levels.size() < 4)

@@ -37,6 +37,12 @@ install(FILES
     ${_qtbin}/Qt6Core.dll ${_qtbin}/Qt6Gui.dll ${_qtbin}/Qt6Widgets.dll ${_qtbin}/Qt6Network.dll
     ${_gccbin}/libstdc++-6.dll ${_gccbin}/libgcc_s_seh-1.dll ${DOSARIUM_WINPTHREAD}
     DESTINATION .)
+# MinGW's run-time libraries come with their symbol tables (libstdc++ 23 MB of them); the
+# Windows loader reads only their export tables, so the packages carry them stripped.
+foreach(_dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${_dll}\" COMMAND_ERROR_IS_FATAL ANY)")
+endforeach()
 install(FILES ${_qtroot}/plugins/platforms/qwindows.dll DESTINATION platforms)
 install(FILES ${_qtroot}/plugins/styles/qmodernwindowsstyle.dll DESTINATION styles)
 install(FILES ${_qtroot}/plugins/imageformats/qico.dll ${_qtroot}/plugins/imageformats/qjpeg.dll

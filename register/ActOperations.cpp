@@ -11,6 +11,7 @@
 #include "archive/CodedCopy.h"
 #include "archive/Fingerprint.h"
 #include "archive/ProgressSink.h"
+#include "platform/FileNames.h"
 #include "platform/FileStatus.h"
 #include "register/ActJournal.h"
 #include "store/FilePath.h"
@@ -34,9 +35,11 @@ const QString kViewTitle = QStringLiteral("Vizualizare fisier");
 const QString kNotModified = QStringLiteral("\rActul nu a fost modificat.");
 const QString kDeleteTitle = QStringLiteral("Stergere Act");
 
+// Windows takes either slash for a separator: a path written with '/' names the same file.
 bool samePathAnyCase(const QString &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return QDir::fromNativeSeparators(a).compare(QDir::fromNativeSeparators(b),
+                                                 Qt::CaseInsensitive) == 0;
 }
 
 // A change turned back in its row whose file could not be put back: the journal stays, and the
@@ -355,8 +358,7 @@ void ActOperations::replaceArchivedFile(ActJournal &journal, ActJournal::Entry e
     }
     if (moved) {
         QFile::remove(oldPath);
-    } else if (::rename(QFile::encodeName(copy).constData(),
-                        QFile::encodeName(newPath).constData()) != 0) {
+    } else if (!renameFile(copy, newPath)) {
         // The journal stays: the next start puts the new document in its place.
         throw Error(QStringLiteral("Actul a fost modificat, dar fisierul nou %1 nu a putut "
                                    "lua locul celui vechi; programul il va pune la "

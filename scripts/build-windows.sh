@@ -3,21 +3,13 @@
 #   build/windows/Dosarium-<version>-win64.zip    a portable folder, runs from anywhere
 #   build/windows/Dosarium-<version>-setup.exe    the installer (C:\Dosarium; /S installs silently)
 # Installs what is missing, unpacks the Qt for Windows under /opt when it is not there yet
-# (from ../shared/toolchains, or the folder DOSARIUM_TOOLCHAINS names) and builds with the
+# (scripts/windows-toolchain.sh says where it looks) and builds with the
 # CMake preset "windows" (build/windows-release), reusing what an earlier build left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
-qt=/opt/qt-6.8.0-mingw-w64
 
 scripts/setup.sh windows
-if [ ! -f "$qt/mingw-toolchain.cmake" ]; then
-    archive=${DOSARIUM_TOOLCHAINS:-$root/../shared/toolchains}/qt-6.8.0-mingw-w64.tar.xz
-    [ -f "$archive" ] || { echo "Lipseste $archive" >&2; exit 1; }
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    $SUDO tar -xJf "$archive" -C /opt
-fi
+scripts/windows-toolchain.sh
 
 [ -f build/windows-release/CMakeCache.txt ] || cmake --preset windows >/dev/null
 # The programs first, then what the packages hold besides them (the icon is drawn under Wine).

@@ -22,4 +22,10 @@ if [ ! -d "$WINEPREFIX" ]; then
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w
 fi
+# Wine brings no fonts of its own here: the programs draw their texts with the Liberation fonts
+# (package fonts-liberation2), put where Windows keeps its fonts.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+for font in /usr/share/fonts/truetype/liberation2/*.ttf; do
+    if [ -e "$font" ] && [ ! -e "$fonts/${font##*/}" ]; then cp "$font" "$fonts/"; fi
+done
 exec wine "$@"

@@ -307,6 +307,7 @@ TEST_F(AdminWindowTest, connecting_checksTheFolder_writesTheLocalSetting_andEnds
 {
     const QString server = exe.path() + QStringLiteral("/server");
     ASSERT_TRUE(QDir().mkpath(server));
+    const QString shown = QDir::toNativeSeparators(server); // as the program gives it back
     QStringList titles;
     QString chosen = server + QLatin1Char('/'); // as a drive root comes back from the picker
     setChooserHook([&](ChooserKind kind, const QString &title) {
@@ -316,7 +317,7 @@ TEST_F(AdminWindowTest, connecting_checksTheFolder_writesTheLocalSetting_andEnds
     });
     inside([this] { form4.BitBtn1->click(); });
     EXPECT_EQ(titles, QStringList{QStringLiteral("Indicati baza de date din retea")});
-    EXPECT_EQ(messages, QStringList{QStringLiteral("Conectare server|Baza de date ") + server +
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Conectare server|Baza de date ") + shown +
                                     QStringLiteral("\nNU este accesibila!\nVerificati conexiunea "
                                                    "si reporniti programul!")});
     EXPECT_EQ(ended, 0);
@@ -331,17 +332,17 @@ TEST_F(AdminWindowTest, connecting_checksTheFolder_writesTheLocalSetting_andEnds
     QFile(server + QStringLiteral("/ACTE.DBF")).open(QIODevice::WriteOnly);
     chosen = server + QLatin1Char('/');
     messages.clear();
-    inside([this, &server] {
+    inside([this, &shown] {
         form4.BitBtn1->click();
         EXPECT_FALSE(form4.isVisible());
-        EXPECT_EQ(form4.CaleServer->text(), server);
+        EXPECT_EQ(form4.CaleServer->text(), shown);
         EXPECT_FALSE(form4.administration().Ux().isOpen());
     });
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(messages, QStringList{QStringLiteral(
                             "Conectat la server|Conectarea la server a reusit!\nPorniti programul "
                             "din nou !")});
-    EXPECT_TRUE(setting(dataDir()).contains(QStringLiteral("SERVER=") + server + QLatin1Char('\r')))
+    EXPECT_TRUE(setting(dataDir()).contains(QStringLiteral("SERVER=") + shown + QLatin1Char('\r')))
         << qPrintable(setting(dataDir()));
     EXPECT_FALSE(QFileInfo::exists(form4.administration().usersTablePath()));
 
@@ -349,8 +350,8 @@ TEST_F(AdminWindowTest, connecting_checksTheFolder_writesTheLocalSetting_andEnds
     Workspace next;
     next.setWorkstation(workspace.workstation());
     next.prepareFolders();
-    EXPECT_EQ(next.chooseDataFolder(), server);
-    EXPECT_EQ(next.context().DataDir, server);
+    EXPECT_EQ(next.chooseDataFolder(), shown);
+    EXPECT_EQ(next.context().DataDir, shown);
     EXPECT_FALSE(QFileInfo::exists(server + QStringLiteral("/Dsm.in")));
 }
 
@@ -370,13 +371,16 @@ TEST_F(AdminWindowTest, connecting_storesAPathThatReadsBackTheSame_orRefusesItBe
     chosen = serverFolder(QStringLiteral("Re\u021Bea"));
     inside([this] { form4.BitBtn1->click(); });
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("Conectare server|Calea ") + chosen))
+    EXPECT_TRUE(messages.at(0).startsWith(QStringLiteral("Conectare server|Calea ") +
+                                          QDir::toNativeSeparators(chosen)))
         << qPrintable(messages.at(0));
     EXPECT_TRUE(messages.at(0).contains(QStringLiteral("Nimic nu s-a schimbat.")));
     EXPECT_EQ(ended, 0);
     EXPECT_FALSE(setting(dataDir()).contains(QStringLiteral("SERVER")));
 
-    // Trailing blanks are kept: the next start reaches this very folder.
+#ifndef Q_OS_WIN
+    // Trailing blanks are kept: the next start reaches this very folder. (Windows takes the
+    // trailing blanks off every name, so no such folder can be chosen there.)
     chosen = serverFolder(QStringLiteral("Server  "));
     messages.clear();
     inside([this] { form4.BitBtn1->click(); });
@@ -385,6 +389,7 @@ TEST_F(AdminWindowTest, connecting_storesAPathThatReadsBackTheSame_orRefusesItBe
     next.setWorkstation(workspace.workstation());
     next.prepareFolders();
     EXPECT_EQ(next.chooseDataFolder(), chosen);
+#endif
 }
 
 TEST_F(AdminWindowTest, disconnecting_asksThenClears_refusesInLocalWork_andAFailedWriteKeepsAll)

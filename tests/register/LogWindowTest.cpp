@@ -11,6 +11,7 @@
 #include "widgets/GradientPanel.h"
 #include "widgets/GridHeader.h"
 
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTest>
@@ -82,9 +83,11 @@ TEST_F(LogWindowTest, look_matchesItsDesign)
     window.resize(957, 660);
     EXPECT_EQ(window.CloseBut->x(), 826);
     window.hide();
-    EXPECT_EQ(logQueryLines(QStringLiteral("/d")),
-              (QStringList{QStringLiteral("SELECT * FROM \"/d/Log.dbf\""),
-                           QStringLiteral("ORDER BY IDLOG")}));
+    EXPECT_EQ(
+        logQueryLines(QStringLiteral("/d")),
+        (QStringList{QStringLiteral("SELECT * FROM \"") +
+                         QDir::toNativeSeparators(QStringLiteral("/d/Log.dbf")) + QLatin1Char('"'),
+                     QStringLiteral("ORDER BY IDLOG")}));
 }
 
 TEST_F(LogWindowTest, opensOnTheNewestEntry_readsAfreshEachTime_andClosesByEscapeOrAltI)

@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "archive/ArchivePath.h"
 #include "archive/KeyCursor.h"
+#include "platform/Names.h"
 #include "register/ActJournal.h"
 #include "store/Engine.h"
 #include "store/FilePath.h"
@@ -15,7 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSysInfo>
 #include <gtest/gtest.h>
 
 #include "ToolData.h"
@@ -45,9 +45,10 @@ QString temporaryName(const QString &target, const QString &host, qint64 pid)
     return target + QStringLiteral(".~dsm-%1-%2-0123456789abcdef").arg(host).arg(pid);
 }
 
+// This computer's name as its replacements write it (on Windows, its name in capitals).
 QString thisWorkstation()
 {
-    return QSysInfo::machineHostName().left(15).replace(QLatin1Char('-'), QLatin1Char('_'));
+    return computerName().left(15).replace(QLatin1Char('-'), QLatin1Char('_'));
 }
 
 void makeOld(const QString &path)
@@ -201,15 +202,21 @@ TEST(ArchiveCheck, damagedFiles_areToldInTheProgramsOwnWords_andLeftAsTheyAre)
     EXPECT_EQ(
         run({QStringLiteral("verifica"), QStringLiteral("--repara"), data.dataDir()}, &report),
         StatusFound);
-    for (const char *told :
-         {"Tabelul LOG.DBF este deteriorat: antetul numara 1 randuri, dar",
-          "ini.mpg este deteriorat: are 70 octeti", "Dsm.in este deteriorat: randul"})
-        EXPECT_TRUE(report.contains(QLatin1String(told))) << told << '\n' << report.toStdString();
+    // The table is named as the program reaches it (on Windows, as the program names it).
+    for (const QString &told :
+         {QStringLiteral("Tabelul ") + QFileInfo(log).fileName() +
+              QStringLiteral(" este deteriorat: antetul numara 1 randuri, dar"),
+          QStringLiteral("ini.mpg este deteriorat: are 70 octeti"),
+          QStringLiteral("Dsm.in este deteriorat: randul")})
+        EXPECT_TRUE(report.contains(told)) << qPrintable(told) << '\n' << report.toStdString();
     EXPECT_EQ(folderContent(data.dataDir()), before);
 }
 
 TEST(ArchiveCheck, foldersInAnotherLetterCase_areReachedAsTheProgramReachesThem)
 {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows keeps no two folders whose names differ only in letter case";
+#endif
     ToolData data;
     const QString id = data.add(QStringLiteral("Contracte"), QStringLiteral("Furnizori"), "a");
     // Another workstation made the folders in capitals; a stray copy sits in a third spelling.

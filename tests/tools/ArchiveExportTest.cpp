@@ -159,6 +159,10 @@ TEST(ArchiveExport, codedDocumentsComeOutAsTheScans_andTheCsvReadsBackValueForVa
 
 TEST(ArchiveExport, missingDocumentsAreListed_namesAreMadeSafe_andNoTwoFilesShareAName)
 {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the archive holds folders only another system makes: names with Windows' "
+                    "reserved characters, device names and spellings that differ in case";
+#endif
     ToolData data{QByteArray()}; // an archive without a key
     const QString gone = data.add(QStringLiteral("Contracte"), QStringLiteral("Furnizori"), "a");
     data.add(QStringLiteral("CONTRACTE"), QStringLiteral("furnizori"), "b");

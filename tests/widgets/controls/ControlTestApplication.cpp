@@ -1,6 +1,8 @@
 // The widget tests of this program need one application object for the whole run; it is
 // created before the first test and uses the offscreen platform unless another one is asked for.
 
+#include "TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -23,8 +25,7 @@ class ControlTestApplication : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        useOffscreenPlatform();
         static int argc = 1;
         static char name[] = "widgets_control_tests";
         static char *argv[] = {name, nullptr};
