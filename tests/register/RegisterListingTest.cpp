@@ -5,6 +5,7 @@
 #include "TestApplication.h"
 #include "TestText.h"
 #include "app/QueryModel.h"
+#include "store/ChangeTrail.h"
 #include "store/Error.h"
 #include "store/FilePath.h"
 #include "store/Query.h"
@@ -215,8 +216,11 @@ TEST_F(RegisterListingTest, emptyTableOrNoMatch_makesTheTitleClickDoNothing)
 TEST_F(RegisterListingTest, failuresLeaveTheCounterAtRest_soTheListsKeepWorking)
 {
     listing.open({});
-    // The table goes away under the open rows: the re-sort fails and reports.
-    QFile::remove(resolveFileName(data.workspace.actePath()));
+    // The table goes away under the open rows, with its change trail (without which the rows
+    // cannot catch up): the re-sort must read it, fails and reports.
+    const QString acte = resolveFileName(data.workspace.actePath());
+    QFile::remove(ChangeTrail::pathFor(acte));
+    QFile::remove(acte);
     EXPECT_THROW(listing.sortBy(QStringLiteral("TITLU")), Error);
     EXPECT_EQ(listing.busyCount(), 0);
     EXPECT_THROW(listing.open({}), Error);
