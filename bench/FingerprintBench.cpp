@@ -8,6 +8,7 @@
 //   sha256sum over the same coded files; before the clock starts, one byte of one document is
 //   flipped in place, and the check must name that act and nothing else.
 // Folders are written before any clock starts, under $TMPDIR; the page cache is warm.
+#include "SampleAct.h"
 #include "access/UserFile.h"
 #include "app/FingerprintsTable.h"
 #include "app/Workspace.h"
@@ -104,24 +105,13 @@ Addition &addition()
     return a;
 }
 
-ActEntry entryFor(const QString &scan)
-{
-    ActEntry act;
-    act.date = QDate(2026, 12, 8);
-    act.nr = QStringLiteral("17");
-    act.domeniul = QStringLiteral("CONTRACTE");
-    act.subdom = QStringLiteral("FURNIZORI");
-    act.file = scan;
-    return act;
-}
-
 // "Memoreaza" to the act stored: the lookup among the fingerprints, the addition with its
 // fingerprint row. The scan's fingerprint is taken beside the dialog once the file is chosen.
 void addTenMegabyteScan(benchmark::State &state)
 {
     Addition &a = addition();
     NoProgress progress;
-    ActEntry act = entryFor(a.scan);
+    ActEntry act = bench::sampleAct(a.scan);
     act.fingerprint = fingerprintOfFile(a.scan);
     for (auto _ : state) {
         benchmark::DoNotOptimize(alreadyArchivedQuestion(a.folder.dataDir(), *act.fingerprint));

@@ -2,6 +2,7 @@
 // opening (six pick lists, the rows, the first filter pass, the painted grid), a filter change, a
 // re-sort, paging through the grid, the refresh after an act is added, changed or deleted, the
 // bytes each reads from the data folder, and memory.
+#include "SampleAct.h"
 #include "SampleRegister.h"
 #include "app/ActsTable.h"
 #include "app/QueryModel.h"
@@ -164,12 +165,7 @@ void addAnAct(benchmark::State &state)
     file.open(QIODevice::WriteOnly);
     file.write(QByteArray(1024 * 1024, 'p'));
     file.close();
-    ActEntry act;
-    act.date = QDate(2026, 12, 8);
-    act.nr = QStringLiteral("17");
-    act.domeniul = QStringLiteral("CONTRACTE");
-    act.subdom = QStringLiteral("FURNIZORI");
-    act.file = scan;
+    const ActEntry act = bench::sampleAct(scan);
     IoCount refresh;
     double refreshMs = 0;
     for (auto _ : state) {
