@@ -13,14 +13,21 @@ namespace {
 
 TEST_F(ChangeTrailTest, changesOfEveryKind_areCaughtUpReadingOnlyThem)
 {
+    // Past the rows after which a column of values that never repeat (the ids) is held one per
+    // row; written before the trail begins, as an older folder's.
+    constexpr int kManyRows = 4200;
+    QFile::remove(ChangeTrail::pathFor(path));
+    for (int id = kRows + 1; id <= kManyRows; ++id)
+        add(id, QStringLiteral("Titlul %1").arg(id % 7));
+    ChangeTrail::create(path);
     Query register_;
     openOn(register_, table);
     // Changed in place, appended, deleted, a title that no other row had and one whose last row
     // went away: several changes between two refreshes, and a refresh with none.
     setTitle(10, QStringLiteral("Titlul nou"));
-    add(kRows + 1, QStringLiteral("Titlul 3"));
+    add(kManyRows + 1, QStringLiteral("Titlul 3"));
     remove(20);
-    for (int id = 7; id <= kRows; id += 50)
+    for (int id = 7; id <= kManyRows; id += 50)
         setTitle(id, QStringLiteral("Titlul 1"));
     IoMeter meter;
     register_.refresh();
