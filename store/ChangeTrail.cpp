@@ -322,9 +322,6 @@ std::optional<ChangeTrail::Changes> ChangeTrail::since(const QString &tablePath,
     }
     if (reached != now)
         return std::nullopt;
-    std::sort(changes.records.begin(), changes.records.end());
-    changes.records.erase(std::unique(changes.records.begin(), changes.records.end()),
-                          changes.records.end());
     changes.mark = {true, from.generation, shape->second, now};
     return changes;
 }

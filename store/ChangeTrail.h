@@ -56,7 +56,7 @@ public:
     static TrailMark mark(const QString &tablePath, const TableStamp &now);
 
     struct Changes {
-        std::vector<quint32> records; // ascending, each once
+        std::vector<quint32> records; // as the entries name them, in their order
         TrailMark mark;
     };
     // The records changed since `from`, for a table standing at `now`; nothing when the trail
