@@ -48,7 +48,8 @@ find_window() {
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.5; }
 typed() { xdotool type --delay 60 "$1"; sleep 0.3; }
 keys() { xdotool key --delay 80 "$@"; sleep 0.3; }
-wait_for() { for _ in $(seq 200); do eval "$1" && return 0; sleep 0.1; done; fail "$2"; }
+# Up to 60 s: under load, Wine can take long to show a window or write a file.
+wait_for() { for _ in $(seq 600); do eval "$1" && return 0; sleep 0.1; done; fail "$2"; }
 
 step "silent installation"
 wineboot --init >/dev/null 2>&1
