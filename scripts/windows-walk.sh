@@ -22,7 +22,11 @@ cleanup() {
     [ $status -eq 0 ] && rm -rf "$work" || echo "Failed; everything stays in $work" >&2
 }
 trap cleanup EXIT
-fail() { echo "FAILED: $*" >&2; exit 1; }
+fail() {
+    echo "FAILED: $*" >&2
+    echo "windows on screen:" $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|') >&2
+    exit 1
+}
 step() { echo "== $*"; }
 
 exec 3>"$work/display"
@@ -95,8 +99,12 @@ typed CONTRACTE
 click_at "$act" 170 210
 typed FURNIZORI
 click_at "$act" 85 385
-wait_for '[ -n "$(find "$program/Data" -path "*/CONTRACTE/FURNIZORI/*" -type f)" ]' "no archived file"
-archived=$(find "$program/Data" -path '*/CONTRACTE/FURNIZORI/*' -type f | head -1)
+# The copy is written under a temporary name ("<name>.~dsm-...") and then renamed: only the
+# finished copy counts, once the dialog has closed.
+archived_file() { find "$program/Data" -path '*/CONTRACTE/FURNIZORI/*' -type f ! -name '*.~dsm-*'; }
+wait_for "! xdotool search --onlyvisible --name '^Dosarium\$' | grep -qx '$act'" "the act's dialog stays open"
+wait_for '[ -n "$(archived_file)" ]' "no archived file"
+archived=$(archived_file | head -1)
 
 step "the act viewed"
 click_at "$register" 400 $((49 + 24 + 8))
