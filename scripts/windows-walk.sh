@@ -35,10 +35,11 @@ pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 
-# The id of a visible window whose caption begins with the text (and of the size, if given).
+# The id of a visible window whose caption begins with the text (and of the size, if given),
+# waiting up to 60 s for it.
 find_window() {
     local id
-    for _ in $(seq 300); do
+    for _ in $(seq 600); do
         for id in $(xdotool search --onlyvisible --name "^$1" 2>/dev/null); do
             if [ -z "${2:-}" ] || xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "$2"; then
                 echo "$id"
