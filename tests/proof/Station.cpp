@@ -96,10 +96,10 @@ bool makeReadOnly(const QString &folder)
 class Station {
 public:
     Station(const QString &home, const QString &server, const QString &name, quint64 seed)
-        : m_server(server), m_name(name), m_random(seed),
+        : m_workspace(Workstation{home, name, QStringLiteral("proba")}), m_server(server),
+          m_name(name), m_random(seed),
           m_acts(m_workspace, [this] { return ReadArchiveKey(m_workspace.context().DataDir); })
     {
-        m_workspace.setWorkstation({home, name, QStringLiteral("proba")});
         m_workspace.setReports({
             [this] { step(); },
             [this](int, const QString &) { step(); },
