@@ -195,10 +195,15 @@ void modifyAnAct(benchmark::State &state)
     double refreshMs = 0;
     for (auto _ : state) {
         const StoredAct old = ActsTable::readAct(o.listing.Ox());
-        ActEntry edited{
-            old.date,     old.seria,  old.nr,    old.cod,
-            old.domeniul, old.subdom, old.titlu, QStringLiteral("Revizia %1").arg(++round),
-            QString()};
+        ActEntry edited;
+        edited.date = old.date;
+        edited.seria = old.seria;
+        edited.nr = old.nr;
+        edited.cod = old.cod;
+        edited.domeniul = old.domeniul;
+        edited.subdom = old.subdom;
+        edited.titlu = old.titlu;
+        edited.obs = QStringLiteral("Revizia %1").arg(++round);
         edited.file = acts.archivedFile(old);
         acts.modify(old, edited, progress);
         const IoMeter meter;
